@@ -1,0 +1,33 @@
+# make run   : install what is missing, build, start Glimtap
+# make test  : install what is missing, build, run every test
+# make bench : build and run the benchmarks (capture on an Xvfb of its own)
+# SANITIZE=address,undefined (or thread) builds and tests an instrumented copy.
+
+SANITIZE ?=
+comma := ,
+BUILD_DIR ?= build$(if $(SANITIZE),-$(subst $(comma),-,$(SANITIZE)))
+BUILD_TYPE ?= RelWithDebInfo
+JOBS ?= $(shell nproc)
+
+.PHONY: deps configure build run test bench clean
+
+deps:
+	scripts/install-deps
+
+configure: deps
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DGLIMTAP_SANITIZE=$(SANITIZE)
+
+build: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+run: build
+	$(BUILD_DIR)/src/cli/glimtap-cli --help
+
+test: build
+	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+bench: build
+	tests/with-xvfb $(BUILD_DIR)/bench/glimtap_bench
+
+clean:
+	rm -rf build build-*

@@ -1,0 +1,7 @@
+# GLIMTAP_SANITIZE=address,undefined (or thread) instruments every target.
+if(GLIMTAP_SANITIZE)
+  string(REPLACE "," ";" _sanitizers "${GLIMTAP_SANITIZE}")
+  list(JOIN _sanitizers "," _joined)
+  add_compile_options(-fsanitize=${_joined} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=${_joined})
+endif()

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+
+#include "engine/atomic_int32.h"
+#include "platform/desktop.h"
+
+namespace glimtap {
+
+// The configuration of one document. Booleans are 0 or 1; strings are UTF-16.
+// The initialisers are the values before the first reset.
+struct SearchSettings {
+    AtomicInt32 areaLeft = 0;
+    AtomicInt32 areaTop = 0;
+    AtomicInt32 areaWidth = 0;
+    AtomicInt32 areaHeight = 0;
+    AtomicInt32 autoStopCount = 0;
+    AtomicInt32 autoStopEnabled = 0;
+    AtomicInt32 speechAlerts = 0;
+    AtomicInt32 overlayOnMatch = 0;
+    AtomicInt32 matchDelayMs = 500;
+    AtomicInt32 tolerance = 15;
+    AtomicInt32 moveCursorToMatch = 0;
+    AtomicInt32 touchAtMatch = 0;
+    AtomicInt32 beepForSearch = 0;
+    std::u16string targetFolder;
+    AtomicInt32 executeEnabled = 0;
+    std::u16string executeFile;
+    std::u16string executeVerb;
+    std::u16string suggestedFileName;  // offered by the Save dialog; never stored
+
+    // The area spans the virtual screen's size from the origin (0, 0).
+    void ResetToDefaults(const platform::Desktop& desktop);
+};
+
+}  // namespace glimtap

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <memory>
+#include <stdexcept>
+
+#include "platform/desktop.h"
+#include "platform/screen_capture.h"
+
+// The one place that knows which desktop backends exist and picks them.
+namespace glimtap::platform {
+
+// A desktop service that cannot be had (no display, say); what() says why.
+class Unavailable : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Never null; reports 0 x 0 when no display can be reached.
+std::unique_ptr<Desktop> OpenDesktop();
+
+// Throws Unavailable when the display cannot be opened.
+std::unique_ptr<ScreenCapture> OpenScreenCapture();
+
+}  // namespace glimtap::platform

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "platform/geometry.h"
+
+namespace glimtap::platform {
+
+// Facts about the desktop as a whole.
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+    // Extent of the whole virtual screen (all monitors); 0 x 0 when no display is reachable.
+    virtual Size VirtualScreenSize() const = 0;
+};
+
+}  // namespace glimtap::platform

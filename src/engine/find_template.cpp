@@ -1,0 +1,22 @@
+#include "engine/find_template.h"
+
+#include "engine/matcher.h"
+#include "engine/scan_plan.h"
+
+namespace glimtap {
+
+bool FindTemplateOnScreen(const TemplateImage& templ, std::vector<MatchPoint>& results,
+                          const SearchSettings& settings, platform::ScreenCapture& capture) {
+    results.clear();
+    if (!IsUsableTemplate(templ)) return false;
+    // Read once: the user may move the area while a search runs.
+    const platform::ScreenRect area{settings.areaLeft, settings.areaTop, settings.areaWidth,
+                                    settings.areaHeight};
+    if (area.width < templ.width || area.height < templ.height) return false;
+    const auto image = capture.Capture(area);
+    if (!image) return false;
+    ScanForTemplate(*image, area.left, area.top, templ, results);
+    return !results.empty();
+}
+
+}  // namespace glimtap

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <vector>
+
+#include "engine/match_point.h"
+#include "engine/search_settings.h"
+#include "engine/template_image.h"
+#include "platform/screen_capture.h"
+
+namespace glimtap {
+
+// Captures the settings' search area and scans it for the template. `results` is
+// emptied first; true when it holds at least one match. A template that is unusable or
+// larger than the area, or a failed capture, finds nothing.
+bool FindTemplateOnScreen(const TemplateImage& templ, std::vector<MatchPoint>& results,
+                          const SearchSettings& settings, platform::ScreenCapture& capture);
+
+}  // namespace glimtap

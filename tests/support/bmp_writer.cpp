@@ -1,0 +1,101 @@
+#include "support/bmp_writer.h"
+
+#include <stdexcept>
+
+#include "support/temp_dir.h"
+
+namespace glimtap::test {
+namespace {
+
+constexpr uint32_t kFileHeaderSize = 14;
+constexpr uint32_t kBiRgb = 0;
+constexpr uint32_t kBiBitfields = 3;
+constexpr uint32_t kSrgbColourSpace = 0x73524742;  // 'sRGB'
+constexpr uint32_t kPixelsPerMetre = 2835;         // 72 dpi
+// Never zero, so padding mistaken for pixel data shows up in the decoded colours.
+constexpr uint8_t kPaddingByte = 0xA5;
+
+void AppendLe16(std::vector<uint8_t>& bytes, uint16_t value) {
+    bytes.push_back(static_cast<uint8_t>(value));
+    bytes.push_back(static_cast<uint8_t>(value >> 8));
+}
+
+void AppendLe32(std::vector<uint8_t>& bytes, uint32_t value) {
+    for (int shift = 0; shift < 32; shift += 8) {
+        bytes.push_back(static_cast<uint8_t>(value >> shift));
+    }
+}
+
+void AppendMasks(std::vector<uint8_t>& bytes, const std::array<uint32_t, 3>& masks) {
+    for (uint32_t mask : masks) AppendLe32(bytes, mask);
+}
+
+void AppendPixel(std::vector<uint8_t>& bytes, uint32_t pixel, uint16_t bitsPerPixel) {
+    const int channels = bitsPerPixel / 8;
+    for (int i = 0; i < channels; ++i) bytes.push_back(static_cast<uint8_t>(pixel >> (8 * i)));
+}
+
+}  // namespace
+
+std::vector<uint8_t> EncodeBmp(const BmpPicture& picture, const BmpLayout& layout) {
+    const uint16_t bits = layout.bitsPerPixel;
+    if (bits != 8 && bits != 24 && bits != 32) throw std::invalid_argument("bit count");
+    if (layout.headerSize < 40) throw std::invalid_argument("header size");
+    if (picture.pixels.size() != static_cast<size_t>(picture.width) * picture.height) {
+        throw std::invalid_argument("pixel count");
+    }
+
+    const uint32_t width = static_cast<uint32_t>(picture.width);
+    const uint32_t height = static_cast<uint32_t>(picture.height);
+    const uint32_t dataBytes = width * bits / 8;
+    const uint32_t rowSize = layout.padRows ? (width * bits + 31) / 32 * 4 : dataBytes;
+    const bool masksAfterHeader = layout.bitfields && layout.headerSize == 40;
+    const uint32_t paletteEntries = bits == 8 ? 256 : 0;
+    const uint32_t pixelOffset =
+        kFileHeaderSize + layout.headerSize + (masksAfterHeader ? 12 : 0) + paletteEntries * 4;
+
+    std::vector<uint8_t> bytes{'B', 'M'};
+    AppendLe32(bytes, pixelOffset + rowSize * height);
+    AppendLe32(bytes, 0);
+    AppendLe32(bytes, pixelOffset);
+
+    AppendLe32(bytes, layout.headerSize);
+    AppendLe32(bytes, width);
+    AppendLe32(bytes, layout.topDown ? static_cast<uint32_t>(-picture.height) : height);
+    AppendLe16(bytes, 1);
+    AppendLe16(bytes, bits);
+    AppendLe32(bytes, layout.bitfields ? kBiBitfields : kBiRgb);
+    AppendLe32(bytes, rowSize * height);
+    AppendLe32(bytes, kPixelsPerMetre);
+    AppendLe32(bytes, kPixelsPerMetre);
+    AppendLe32(bytes, paletteEntries);
+    AppendLe32(bytes, 0);
+    if (layout.headerSize >= 52) AppendMasks(bytes, layout.masks);
+    if (layout.headerSize >= 56) AppendLe32(bytes, 0);  // alpha mask
+    if (layout.headerSize >= 108) AppendLe32(bytes, kSrgbColourSpace);
+    // The rest of a V4 or V5 header (end points, gamma, intent, profile) stays zero.
+    bytes.resize(kFileHeaderSize + layout.headerSize, 0);
+    if (masksAfterHeader) AppendMasks(bytes, layout.masks);
+
+    for (uint32_t i = 0; i < paletteEntries; ++i) AppendLe32(bytes, i * 0x010101);
+
+    for (uint32_t stored = 0; stored < height; ++stored) {
+        const uint32_t y = layout.topDown ? stored : height - 1 - stored;
+        for (uint32_t x = 0; x < width; ++x) {
+            AppendPixel(bytes, picture.pixels[static_cast<size_t>(y) * width + x], bits);
+        }
+        bytes.insert(bytes.end(), rowSize - dataBytes, kPaddingByte);
+    }
+    return bytes;
+}
+
+void WriteBmp(const std::filesystem::path& path, const BmpPicture& picture,
+              const BmpLayout& layout) {
+    WriteFile(path, EncodeBmp(picture, layout));
+}
+
+void PutLe32(std::vector<uint8_t>& bytes, size_t offset, uint32_t value) {
+    for (size_t i = 0; i < 4; ++i) bytes.at(offset + i) = static_cast<uint8_t>(value >> (8 * i));
+}
+
+}  // namespace glimtap::test

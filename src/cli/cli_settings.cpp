@@ -1,0 +1,113 @@
+#include <filesystem>
+#include <utility>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "cli/json_writer.h"
+#include "cli/options.h"
+#include "engine/data_file.h"
+#include "engine/data_file_fields.h"
+#include "engine/utf16.h"
+#include "platform/backends.h"
+
+namespace glimtap::cli {
+namespace {
+
+struct Printer {
+    std::ostream& out;
+    bool json;
+    bool first = true;
+    void Field(const char* name, const std::string& value) {
+        if (json) {
+            out << (first ? "{" : ",") << JsonString(name) << ':' << value;
+        } else {
+            out << name << '=' << value << '\n';
+        }
+        first = false;
+    }
+    void Int32(const char* name, int32_t value) { Field(name, std::to_string(value)); }
+    void String(const char* name, const std::u16string& value) {
+        Field(name, json ? JsonString(ToUtf8(value)) : ToUtf8(value));
+    }
+};
+
+// Applies one FIELD=VALUE to the field of that name.
+struct Assignment {
+    std::string_view name;
+    std::string_view value;
+    bool applied = false;
+    template <typename Int>
+    void Int32(const char* field, Int& target) {
+        if (name != field) return;
+        target = ParseInt32(value, field);
+        applied = true;
+    }
+    void String(const char* field, std::u16string& target) {
+        if (name != field) return;
+        target = FromUtf8(value);
+        applied = true;
+    }
+};
+
+}  // namespace
+
+int RunSettings(std::span<char* const> args, std::ostream& out) {
+    ArgumentList list(args);
+    std::string path;
+    bool json = false;
+    std::vector<std::string_view> assignments;
+    while (!list.Done()) {
+        const std::string_view arg = list.Next();
+        if (arg == "--json") {
+            json = true;
+        } else if (arg == "--set") {
+            assignments.push_back(list.ValueOf(arg));
+        } else if (arg.starts_with("--") || !path.empty()) {
+            throw CliError("settings: unknown argument '" + std::string(arg) + "'");
+        } else {
+            path = arg;
+        }
+    }
+    if (path.empty()) throw CliError("settings needs a data file");
+
+    DataFile data;
+    std::error_code error;
+    const bool exists = std::filesystem::exists(path, error);
+    if (exists || assignments.empty()) {
+        try {
+            LoadDataFile(path, data);
+        } catch (const DataFileError& e) {
+            throw CliError(e.what());
+        }
+    } else {
+        data.settings.ResetToDefaults(*platform::OpenDesktop());
+    }
+
+    if (!assignments.empty()) {
+        for (const std::string_view assignment : assignments) {
+            const size_t equals = assignment.find('=');
+            if (equals == assignment.npos) {
+                throw CliError("--set takes FIELD=VALUE, not '" + std::string(assignment) + "'");
+            }
+            Assignment apply{assignment.substr(0, equals), assignment.substr(equals + 1)};
+            VisitStoredFields(apply, data);
+            if (!apply.applied) {
+                throw CliError("unknown field '" + std::string(apply.name) + "'");
+            }
+        }
+        try {
+            SaveDataFile(path, data);
+        } catch (const DataFileError& e) {
+            throw CliError(e.what());
+        }
+        return 0;
+    }
+
+    Printer printer{out, json};
+    VisitStoredFields(printer, std::as_const(data));
+    if (json) out << "}\n";
+    return 0;
+}
+
+}  // namespace glimtap::cli

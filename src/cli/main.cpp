@@ -1,1 +1,54 @@
-int main() { return 0; }
+#include <iostream>
+#include <span>
+#include <string_view>
+
+#include "cli/commands.h"
+
+namespace {
+
+constexpr const char* kUsage = R"(Usage:
+  glimtap-cli find --template FILE.bmp [--screen | --image SCREEN.bmp]
+                   [--area LEFT,TOP,WIDTH,HEIGHT] [--tolerance N] [--max-matches N]
+                   [--by-columns] [--repeat N] [--json]
+  glimtap-cli settings FILE.GlimtapDataFile [--json]
+  glimtap-cli settings FILE.GlimtapDataFile --set FIELD=VALUE [--set FIELD=VALUE ...]
+  glimtap-cli --help | --version
+
+find      Searches the screen (or a bitmap standing in for it, its top-left pixel at
+          screen 0,0) for a template. Prints "X Y WIDTH HEIGHT" for each match.
+          --area      the rectangle to search (default: the whole screen or image)
+          --tolerance per-channel colour tolerance (default 15)
+          --max-matches  most matches to report, 0 for no bound (default 1)
+          --by-columns   scan columns outer instead of rows outer
+          --repeat    run the search N times; --json reports median times
+          --json      one JSON object: matches, capture_ms, scan_ms
+          Exit status: 0 matched, 1 nothing matched, 2 error.
+settings  Prints every stored field of a data file, or changes the named fields and
+          writes the file back (a missing file is first created with the defaults).
+)";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::span<char* const> args(argv + 1, argc > 0 ? argc - 1 : 0);
+    const std::string_view command = args.empty() ? "" : args[0];
+    try {
+        if (command == "find") return glimtap::cli::RunFind(args.subspan(1), std::cout);
+        if (command == "settings") return glimtap::cli::RunSettings(args.subspan(1), std::cout);
+        if (command == "--version") {
+            std::cout << "glimtap-cli " << GLIMTAP_VERSION << '\n';
+            return 0;
+        }
+        if (command == "--help" || command == "-h") {
+            std::cout << kUsage;
+            return 0;
+        }
+        std::cerr << (command.empty() ? "glimtap-cli: no command given\n"
+                                      : "glimtap-cli: unknown command '" + std::string(command) + "'\n")
+                  << kUsage;
+        return 2;
+    } catch (const std::exception& e) {
+        std::cerr << "glimtap-cli: " << e.what() << '\n';
+        return 2;
+    }
+}

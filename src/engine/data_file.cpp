@@ -6,33 +6,10 @@
 
 #include "engine/archive.h"
 #include "engine/atomic_file.h"
+#include "engine/data_file_fields.h"
 
 namespace glimtap {
 namespace {
-
-// The fields in the order the file stores them; the same order serves both directions.
-template <typename Archive, typename Data>
-void Transfer(Archive& ar, Data& data) {
-    auto& s = data.settings;
-    ar.Int32("fileVersion", data.fileVersion);
-    ar.Int32("areaLeft", s.areaLeft);
-    ar.Int32("areaTop", s.areaTop);
-    ar.Int32("areaWidth", s.areaWidth);
-    ar.Int32("areaHeight", s.areaHeight);
-    ar.Int32("autoStopCount", s.autoStopCount);
-    ar.Int32("autoStopEnabled", s.autoStopEnabled);
-    ar.Int32("speechAlerts", s.speechAlerts);
-    ar.Int32("overlayOnMatch", s.overlayOnMatch);
-    ar.Int32("matchDelayMs", s.matchDelayMs);
-    ar.Int32("tolerance", s.tolerance);
-    ar.String("targetFolder", s.targetFolder);
-    ar.Int32("moveCursorToMatch", s.moveCursorToMatch);
-    ar.Int32("touchAtMatch", s.touchAtMatch);
-    ar.Int32("executeEnabled", s.executeEnabled);
-    ar.String("executeFile", s.executeFile);
-    ar.String("executeVerb", s.executeVerb);
-    ar.Int32("beepForSearch", s.beepForSearch);
-}
 
 struct Loading {
     ArchiveReader reader;
@@ -53,7 +30,7 @@ std::string Quoted(const std::filesystem::path& path) { return "'" + path.string
 
 std::vector<uint8_t> EncodeDataFile(const DataFile& data) {
     Storing storing;
-    Transfer(storing, data);
+    VisitStoredFields(storing, data);
     return storing.writer.bytes();
 }
 
@@ -61,7 +38,7 @@ void DecodeDataFile(std::span<const uint8_t> bytes, DataFile& data) {
     if (bytes.empty()) return;
     Loading loading{ArchiveReader(bytes)};
     DataFile read = data;
-    Transfer(loading, read);
+    VisitStoredFields(loading, read);
     data = read;
 }
 

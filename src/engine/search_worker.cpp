@@ -1,0 +1,90 @@
+#include "engine/search_worker.h"
+
+#include <chrono>
+#include <vector>
+
+#include "engine/find_template.h"
+#include "engine/template_folder.h"
+#include "engine/utf16.h"
+
+namespace glimtap {
+namespace {
+
+std::vector<TemplateImage> LoadTemplates(const std::u16string& folder, const SearchSettings& settings) {
+    if (folder.empty()) return {};
+    std::error_code error;
+    // Any kind of entry counts as there; a failing test counts as absent.
+    if (!std::filesystem::exists(ToPath(folder), error) || error) return {};
+    return LoadTemplateFolder(ToPath(folder), settings.tolerance);
+}
+
+void Pause(const SearchSettings& settings, StopSignal& stop) {
+    using namespace std::chrono;
+    const int32_t delay = settings.matchDelayMs;
+    if (delay <= 0) return;
+    const auto now = steady_clock::now();
+    const auto deadline = now + milliseconds(delay);
+    stop.SleepUntil(deadline);
+}
+
+// True when the run is to end after this pass.
+bool RunPass(const std::vector<TemplateImage>& templates, const SearchSettings& settings,
+             platform::ScreenCapture* capture, SearchEventSink& sink, StopSignal& stop,
+             int32_t& total) {
+    std::vector<MatchPoint> results;
+    for (const TemplateImage& templ : templates) {
+        if (stop.Requested()) return true;
+        sink.OnSearchAttempt();
+        if (!capture || !FindTemplateOnScreen(templ, results, settings, *capture)) continue;
+        for (const MatchPoint& point : results) {
+            const MatchReport match{templ.width, templ.height, point};
+            sink.OnMatchFound(match);
+            if (settings.overlayOnMatch) sink.OnShowOverlay(match);
+        }
+        total += static_cast<int32_t>(results.size());
+        if (settings.autoStopEnabled && total >= settings.autoStopCount) {
+            stop.Request();
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+void RunSearch(const SearchSettings& settings, const SearchWorkerArgs& args,
+               const SearchServices& services, StopSignal& stop) {
+    const std::unique_ptr<Speaker> speaker = services.makeSpeaker ? services.makeSpeaker() : nullptr;
+    if (speaker && settings.speechAlerts) speaker->Speak(u"Started");
+
+    const std::vector<TemplateImage> templates = LoadTemplates(args.targetFolder, settings);
+    if (!templates.empty() && !stop.Requested()) {
+        const std::unique_ptr<platform::ScreenCapture> capture =
+            services.openCapture ? services.openCapture() : nullptr;
+        int32_t total = 0;
+        bool ending = false;
+        while (!ending) {
+            ending = RunPass(templates, settings, capture.get(), *args.sink, stop, total);
+            Pause(settings, stop);
+            ending = ending || stop.Requested();
+        }
+    }
+    args.sink->OnSearchFinished();
+}
+
+SearchWorker::SearchWorker(const SearchSettings& settings, SearchWorkerArgs args,
+                           SearchServices services)
+    : thread_([this, &settings, args = std::move(args), services = std::move(services)] {
+          RunSearch(settings, args, services, stop_);
+      }) {}
+
+SearchWorker::~SearchWorker() {
+    RequestStop();
+    Join();
+}
+
+void SearchWorker::Join() {
+    if (thread_.joinable()) thread_.join();
+}
+
+}  // namespace glimtap

@@ -1,0 +1,33 @@
+#include "engine/stop_signal.h"
+
+#include <algorithm>
+
+namespace glimtap {
+
+void StopSignal::Request() { RequestOnce(); }
+
+bool StopSignal::RequestOnce() {
+    bool made;
+    {
+        // Under the lock, so a sleeper between its check and its wait cannot miss the wake.
+        std::lock_guard lock(mutex_);
+        made = !requested_.exchange(true);
+    }
+    wake_.notify_all();
+    return made;
+}
+
+bool StopSignal::SleepUntil(std::chrono::steady_clock::time_point deadline) {
+    using namespace std::chrono;
+    constexpr milliseconds kLongestSleep = hours(24);
+    std::unique_lock lock(mutex_);
+    while (!requested_.load()) {
+        const auto now = steady_clock::now();
+        if (now >= deadline) return false;
+        const auto remaining = std::min(ceil<milliseconds>(deadline - now), kLongestSleep);
+        wake_.wait_for(lock, remaining);
+    }
+    return true;
+}
+
+}  // namespace glimtap

@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "engine/search_event_queue.h"
+#include "engine/search_worker.h"
+#include "engine/template_folder.h"
+#include "engine/utf16.h"
+#include "platform/fake/image_capture.h"
+#include "support/bmp_writer.h"
+#include "support/temp_dir.h"
+
+namespace glimtap {
+namespace {
+
+using Kind = SearchEvent::Kind;
+
+class RecordingSpeaker : public Speaker {
+public:
+    explicit RecordingSpeaker(std::vector<std::u16string>& spoken) : spoken_(spoken) {}
+    bool Speak(std::u16string_view text) override {
+        spoken_.emplace_back(text);
+        return true;
+    }
+
+private:
+    std::vector<std::u16string>& spoken_;
+};
+
+// Records reports and requests a stop once `attemptsBeforeStop` tries were reported.
+class RecordingSink : public SearchEventSink {
+public:
+    RecordingSink(StopSignal& stop, int attemptsBeforeStop) : stop_(stop), left_(attemptsBeforeStop) {}
+    void OnSearchAttempt() override {
+        events.push_back({Kind::Attempt, {}});
+        if (--left_ == 0) stop_.Request();
+    }
+    void OnMatchFound(const MatchReport& m) override { events.push_back({Kind::Match, m}); }
+    void OnShowOverlay(const MatchReport& m) override { events.push_back({Kind::Overlay, m}); }
+    void OnSearchFinished() override { events.push_back({Kind::Finished, {}}); }
+    std::vector<SearchEvent> events;
+
+private:
+    StopSignal& stop_;
+    int left_;
+};
+
+test::BmpPicture Random(int32_t w, int32_t h, uint32_t seed) {
+    std::mt19937 rng(seed);
+    test::BmpPicture p{w, h, {}};
+    for (int32_t i = 0; i < w * h; ++i) p.pixels.push_back(rng() & 0xFFFFFF);
+    return p;
+}
+
+class SearchWorkerTest : public ::testing::Test {
+protected:
+    SearchWorkerTest() {
+        settings.areaWidth = 300;
+        settings.areaHeight = 200;
+        settings.matchDelayMs = 0;
+        settings.speechAlerts = 1;
+        settings.overlayOnMatch = 1;
+        screen.assign(300 * 200, 0x00404040);
+    }
+
+    // Writes a template file and, when `at` is given, puts the picture on the screen there.
+    void AddTemplate(const std::string& name, int32_t w, int32_t h, uint32_t seed,
+                     std::optional<MatchPoint> at = std::nullopt) {
+        const auto picture = Random(w, h, seed);
+        test::WriteBmp(dir / name, picture);
+        if (!at) return;
+        for (int32_t r = 0; r < h; ++r)
+            for (int32_t k = 0; k < w; ++k) screen[size_t(at->y + r) * 300 + at->x + k] = picture.pixels[size_t(r) * w + k];
+    }
+
+    std::vector<SearchEvent> Run(int attemptsBeforeStop, std::u16string folder = {}) {
+        StopSignal stop;
+        auto sink = std::make_shared<RecordingSink>(stop, attemptsBeforeStop);
+        SearchServices services{
+            [this] { return std::make_unique<platform::ImageCapture>(screen, 300, 200); },
+            [this] { return std::make_unique<RecordingSpeaker>(spoken); }};
+        RunSearch(settings, {sink, folder.empty() ? FromPath(dir.path()) : folder}, services, stop);
+        return sink->events;
+    }
+
+    test::TempDir dir;
+    SearchSettings settings;
+    std::vector<uint32_t> screen;
+    std::vector<std::u16string> spoken;
+};
+
+std::vector<Kind> Kinds(const std::vector<SearchEvent>& events) {
+    std::vector<Kind> kinds;
+    for (const auto& e : events) kinds.push_back(e.kind);
+    return kinds;
+}
+
+TEST_F(SearchWorkerTest, ReportsEachTryAndMatchInOrderUntilStopped) {
+    AddTemplate("only.bmp", 20, 10, 1, MatchPoint{250, 150});
+    settings.areaLeft = 100;  // screen coordinates of the match: area origin + offset
+    settings.areaTop = 50;
+    settings.areaWidth = 200;
+    settings.areaHeight = 150;
+    settings.autoStopEnabled = 0;
+
+    const auto events = Run(3);
+    const MatchReport match{20, 10, {250, 150}};
+    const std::vector<SearchEvent> expected = {
+        {Kind::Attempt, {}}, {Kind::Match, match}, {Kind::Overlay, match},
+        {Kind::Attempt, {}}, {Kind::Match, match}, {Kind::Overlay, match},
+        {Kind::Attempt, {}}, {Kind::Match, match}, {Kind::Overlay, match},
+        {Kind::Finished, {}}};
+    EXPECT_EQ(events, expected);
+    EXPECT_EQ(spoken, std::vector<std::u16string>{u"Started"});
+
+    settings.overlayOnMatch = 0;
+    settings.speechAlerts = 0;
+    spoken.clear();
+    EXPECT_EQ(Kinds(Run(1)), (std::vector<Kind>{Kind::Attempt, Kind::Match, Kind::Finished}));
+    EXPECT_TRUE(spoken.empty());
+}
+
+TEST_F(SearchWorkerTest, AutoStopCountsMatchesAcrossPasses) {
+    AddTemplate("absent.bmp", 8, 8, 2);
+    AddTemplate("present.bmp", 8, 8, 3, MatchPoint{10, 10});
+    settings.overlayOnMatch = 0;
+    settings.autoStopEnabled = 1;
+    settings.autoStopCount = 2;
+    // Two templates a pass, one match a pass: the second pass's match ends the run.
+    auto kinds = Kinds(Run(100));
+    EXPECT_EQ(std::count(kinds.begin(), kinds.end(), Kind::Attempt), 4);
+    EXPECT_EQ(std::count(kinds.begin(), kinds.end(), Kind::Match), 2);
+    EXPECT_EQ(kinds.back(), Kind::Finished);
+
+    for (const int32_t count : {0, -5, 1}) {
+        settings.autoStopCount = count;
+        kinds = Kinds(Run(100));
+        EXPECT_EQ(std::count(kinds.begin(), kinds.end(), Kind::Match), 1) << count;
+        EXPECT_EQ(kinds.back(), Kind::Finished);
+    }
+}
+
+TEST_F(SearchWorkerTest, NothingToSearchEndsAtOnce) {
+    const std::vector<SearchEvent> finishedOnly = {{Kind::Finished, {}}};
+    EXPECT_EQ(Run(100), finishedOnly);  // empty folder
+    EXPECT_EQ(Run(100, u"/no/such/folder"), finishedOnly);
+    test::WriteFile(dir / "plain-file", {1, 2, 3});
+    EXPECT_EQ(Run(100, FromPath(dir / "plain-file")), finishedOnly);  // a file, not a folder
+    test::WriteBmp(dir / "eight.bmp", Random(4, 4, 1), {.bitsPerPixel = 8});
+    EXPECT_EQ(Run(100), finishedOnly);  // only bitmaps of unsupported depth
+    EXPECT_EQ(spoken.size(), 4u);  // "Started" every time all the same
+    settings.targetFolder = u"";
+    StopSignal stop;
+    auto sink = std::make_shared<RecordingSink>(stop, 1);
+    RunSearch(settings, {sink, u""}, {}, stop);  // no folder, no services
+    EXPECT_EQ(sink->events, finishedOnly);
+}
+
+TEST_F(SearchWorkerTest, LoadsOnlyRegularFilesWithTheBitmapExtension) {
+    for (const char* name : {"A.BMP", "b.Bmp", "c.bmp.txt", "d.bmpx", ".bmp", "f.bmp"}) {
+        test::WriteBmp(dir / name, Random(3, 3, 7));
+    }
+    std::filesystem::create_directory(dir / "e.bmp");
+    test::WriteFile(dir / "broken.bmp", {'B', 'M', 0});
+    const AtomicInt32 tolerance = 33;
+    const auto templates = LoadTemplateFolder(dir.path(), tolerance);
+    ASSERT_EQ(templates.size(), 3u);
+    for (const auto& t : templates) {
+        EXPECT_EQ(t.maxMatches, 1);
+        EXPECT_EQ(t.tolerance, 33);
+        EXPECT_EQ(t.scanByColumns, 0);
+    }
+    EXPECT_TRUE(HasBitmapExtension("x/Y.bMp"));
+    EXPECT_FALSE(HasBitmapExtension("x/.bmp"));
+    EXPECT_FALSE(HasBitmapExtension("x/bmp"));
+}
+
+TEST_F(SearchWorkerTest, StopEndsALongPauseAtOnce) {
+    AddTemplate("absent.bmp", 8, 8, 2);
+    settings.matchDelayMs = 3'600'000;
+    auto queue = std::make_shared<SearchEventQueue>();
+    {
+        SearchWorker worker(settings, {queue, FromPath(dir.path())},
+                            {[this] { return std::make_unique<platform::ImageCapture>(screen, 300, 200); }, {}});
+        ASSERT_EQ(queue->Next(std::chrono::seconds(30)), (SearchEvent{Kind::Attempt, {}}));
+        worker.RequestStop();
+        worker.Join();  // would hang for an hour if the pause ignored the stop
+    }
+    EXPECT_EQ(queue->Next(std::chrono::seconds(0)), (SearchEvent{Kind::Finished, {}}));
+
+    // Destroying a running worker stops and joins it.
+    settings.matchDelayMs = 0;
+    { SearchWorker worker(settings, {queue, FromPath(dir.path())}, {}); }
+    SearchEvent last;
+    while (auto e = queue->Next(std::chrono::seconds(0))) last = *e;
+    EXPECT_EQ(last.kind, Kind::Finished);
+}
+
+}  // namespace
+}  // namespace glimtap

@@ -73,8 +73,8 @@ void Scan(benchmark::State& state, const Scene& scene) {
 void RegisterAll() {
     benchmark::RegisterBenchmark("Scan/flat_1920x1080/40x20", Scan<false>, FlatScene())
         ->Unit(benchmark::kMillisecond);
-    for (const auto [w, h] : {std::pair{1920, 1080}, std::pair{3840, 1080}}) {
-        for (const auto [tw, th] : {std::pair{40, 20}, std::pair{100, 100}}) {
+    for (const auto& [w, h] : {std::pair{1920, 1080}, std::pair{3840, 1080}}) {
+        for (const auto& [tw, th] : {std::pair{40, 20}, std::pair{100, 100}}) {
             for (const bool present : {false, true}) {
                 const Scene scene = RandomScene(w, h, tw, th, present);
                 const std::string name = std::to_string(w) + "x" + std::to_string(h) + "/" +

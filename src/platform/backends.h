@@ -4,7 +4,10 @@
 #include <stdexcept>
 
 #include "platform/desktop.h"
+#include "platform/launcher.h"
+#include "platform/pointer.h"
 #include "platform/screen_capture.h"
+#include "platform/touch_injector.h"
 
 // The one place that knows which desktop backends exist and picks them.
 namespace glimtap::platform {
@@ -20,5 +23,15 @@ std::unique_ptr<Desktop> OpenDesktop();
 
 // Throws Unavailable when the display cannot be opened.
 std::unique_ptr<ScreenCapture> OpenScreenCapture();
+
+// Throws Unavailable when the display cannot be opened or lacks XTest.
+std::unique_ptr<Pointer> OpenPointer();
+
+// A virtual touch screen when /dev/uinput lets us make one, else XTest button taps.
+// Throws Unavailable when neither can be had.
+std::unique_ptr<TouchInjector> OpenTouchInjector();
+
+// Never null.
+std::unique_ptr<Launcher> OpenLauncher();
 
 }  // namespace glimtap::platform

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "platform/screen_capture.h"
+#include "platform/x11/x11_connection.h"
+#include "platform/x11/x11_shm_segment.h"
+
+namespace glimtap::platform {
+
+// Copies rectangles of the X root window, through shared memory when the server offers
+// it and with plain GetImage requests otherwise.
+class X11ScreenCapture : public ScreenCapture {
+public:
+    // Opens $DISPLAY. Throws Unavailable when it cannot, or when the root window's pixels
+    // are not 32-bit values with red in bits 16-23.
+    X11ScreenCapture();
+
+    std::optional<ScreenImage> Capture(const ScreenRect& area) override;
+
+private:
+    // Takes in pending root resizes; true when the root's size changed.
+    bool FollowRootSize();
+    std::optional<ScreenImage> CaptureOnce(const ScreenRect& area);
+    // Pixels of `part` (on the root), stride part.width; null when the server refused.
+    const uint32_t* FetchShared(const ScreenRect& part);
+    const uint32_t* FetchPlain(const ScreenRect& part);
+
+    X11Connection connection_;
+    Size root_size_;
+    bool use_shm_ = false;
+    // Grown, never shrunk: one segment serves every capture that fits in it.
+    std::unique_ptr<X11ShmSegment> segment_;
+    Reply<xcb_get_image_reply_t> plain_image_;
+    // Areas that reach past the root are put together here.
+    std::vector<uint32_t> area_pixels_;
+};
+
+}  // namespace glimtap::platform

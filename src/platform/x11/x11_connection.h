@@ -1,0 +1,43 @@
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+namespace glimtap::platform {
+
+struct FreeDeleter {
+    void operator()(void* memory) const noexcept { std::free(memory); }
+};
+
+// xcb hands out replies, errors and events as malloc'ed blocks the caller must free.
+template <typename T>
+using Reply = std::unique_ptr<T, FreeDeleter>;
+
+// A connection to the X display named by $DISPLAY, closed on destruction.
+class X11Connection {
+public:
+    // Throws Unavailable when the display cannot be opened.
+    X11Connection();
+
+    xcb_connection_t* get() const { return connection_.get(); }
+    const xcb_screen_t& Screen() const { return *screen_; }
+    xcb_window_t Root() const { return screen_->root; }
+    // For messages: the display as the user named it.
+    const std::string& DisplayName() const { return display_name_; }
+
+private:
+    struct Disconnect {
+        void operator()(xcb_connection_t* connection) const noexcept {
+            xcb_disconnect(connection);
+        }
+    };
+
+    std::string display_name_;
+    std::unique_ptr<xcb_connection_t, Disconnect> connection_;
+    const xcb_screen_t* screen_ = nullptr;
+};
+
+}  // namespace glimtap::platform

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace glimtap::test {
+
+// An extra Xvfb for tests that need a server unlike the one they run under (another
+// screen depth, an extension switched off, a server that dies). Stopped on destruction.
+class XvfbServer {
+public:
+    // `arguments` are added to Xvfb's command line. Throws std::runtime_error when the
+    // server does not come up.
+    explicit XvfbServer(const std::vector<std::string>& arguments);
+    ~XvfbServer();
+    XvfbServer(const XvfbServer&) = delete;
+    XvfbServer& operator=(const XvfbServer&) = delete;
+
+    // ":N", for $DISPLAY.
+    const std::string& display() const { return display_; }
+
+private:
+    pid_t pid_ = -1;
+    std::string display_;
+};
+
+// Sets $DISPLAY (unsets it when given "") until destruction, then puts it back.
+class DisplayOverride {
+public:
+    explicit DisplayOverride(const std::string& display);
+    ~DisplayOverride();
+    DisplayOverride(const DisplayOverride&) = delete;
+    DisplayOverride& operator=(const DisplayOverride&) = delete;
+
+private:
+    std::optional<std::string> saved_;
+};
+
+}  // namespace glimtap::test

@@ -1,14 +1,16 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "engine/match_point.h"
 
 namespace glimtap {
 
-// A match as the worker reports it: the template's size and its top-left screen corner.
-// The matched pixels run from (x, y) to (x + width - 1, y + height - 1).
+// A match as the worker reports it: the template's file name and size and its top-left
+// screen corner. The matched pixels run from (x, y) to (x + width - 1, y + height - 1).
 struct MatchReport {
+    std::string templateName;
     int32_t width = 0;
     int32_t height = 0;
     MatchPoint location;
@@ -20,7 +22,10 @@ struct MatchReport {
 class SearchEventSink {
 public:
     virtual ~SearchEventSink() = default;
-    virtual void OnSearchAttempt() = 0;
+    // Once, after the folder was read: how many templates the run searches for.
+    virtual void OnTemplatesLoaded(int32_t count) = 0;
+    // Before each template's capture.
+    virtual void OnSearchAttempt(const std::string& templateName) = 0;
     virtual void OnMatchFound(const MatchReport& match) = 0;
     virtual void OnShowOverlay(const MatchReport& match) = 0;
     // The last report of every run.

@@ -10,7 +10,7 @@
 namespace glimtap {
 namespace {
 
-std::vector<TemplateImage> LoadTemplates(const std::u16string& folder, const SearchSettings& settings) {
+std::vector<NamedTemplate> LoadTemplates(const std::u16string& folder, const SearchSettings& settings) {
     if (folder.empty()) return {};
     std::error_code error;
     // Any kind of entry counts as there; a failing test counts as absent.
@@ -28,16 +28,16 @@ void Pause(const SearchSettings& settings, StopSignal& stop) {
 }
 
 // True when the run is to end after this pass.
-bool RunPass(const std::vector<TemplateImage>& templates, const SearchSettings& settings,
+bool RunPass(const std::vector<NamedTemplate>& templates, const SearchSettings& settings,
              platform::ScreenCapture* capture, SearchEventSink& sink, StopSignal& stop,
              int32_t& total) {
     std::vector<MatchPoint> results;
-    for (const TemplateImage& templ : templates) {
+    for (const auto& [name, templ] : templates) {
         if (stop.Requested()) return true;
-        sink.OnSearchAttempt();
+        sink.OnSearchAttempt(name);
         if (!capture || !FindTemplateOnScreen(templ, results, settings, *capture)) continue;
         for (const MatchPoint& point : results) {
-            const MatchReport match{templ.width, templ.height, point};
+            const MatchReport match{name, templ.width, templ.height, point};
             sink.OnMatchFound(match);
             if (settings.overlayOnMatch) sink.OnShowOverlay(match);
         }
@@ -57,16 +57,18 @@ void RunSearch(const SearchSettings& settings, const SearchWorkerArgs& args,
     const std::unique_ptr<Speaker> speaker = services.makeSpeaker ? services.makeSpeaker() : nullptr;
     if (speaker && settings.speechAlerts) speaker->Speak(u"Started");
 
-    const std::vector<TemplateImage> templates = LoadTemplates(args.targetFolder, settings);
+    const std::vector<NamedTemplate> templates = LoadTemplates(args.targetFolder, settings);
+    args.sink->OnTemplatesLoaded(static_cast<int32_t>(templates.size()));
     if (!templates.empty() && !stop.Requested()) {
         const std::unique_ptr<platform::ScreenCapture> capture =
             services.openCapture ? services.openCapture() : nullptr;
         int32_t total = 0;
-        bool ending = false;
-        while (!ending) {
-            ending = RunPass(templates, settings, capture.get(), *args.sink, stop, total);
+        // A stop request also cuts the pause short, so nothing waits for it.
+        for (int32_t pass = 1;; ++pass) {
+            if (RunPass(templates, settings, capture.get(), *args.sink, stop, total)) break;
+            if (pass == args.passLimit) break;
             Pause(settings, stop);
-            ending = ending || stop.Requested();
+            if (stop.Requested()) break;
         }
     }
     args.sink->OnSearchFinished();

@@ -17,6 +17,7 @@ namespace glimtap {
 struct SearchWorkerArgs {
     std::shared_ptr<SearchEventSink> sink;
     std::u16string targetFolder;
+    int32_t passLimit = 0;  // 0: until stopped
 };
 
 // The desktop services a run opens for itself, on its own thread.
@@ -28,7 +29,7 @@ struct SearchServices {
 
 // One whole search run on the calling thread: speaks "Started" when speech alerts are on,
 // loads the folder's templates, runs passes until `stop` is requested (auto-stop requests
-// it too), and reports OnSearchFinished last. Settings are read live at fixed moments.
+// it too) or the pass limit is reached, and reports OnSearchFinished last. Settings are read live at fixed moments.
 void RunSearch(const SearchSettings& settings, const SearchWorkerArgs& args,
                const SearchServices& services, StopSignal& stop);
 

@@ -12,9 +12,9 @@ bool HasBitmapExtension(const std::filesystem::path& path) {
     return extension == u".bmp";
 }
 
-std::vector<TemplateImage> LoadTemplateFolder(const std::filesystem::path& folder,
+std::vector<NamedTemplate> LoadTemplateFolder(const std::filesystem::path& folder,
                                               const AtomicInt32& tolerance) {
-    std::vector<TemplateImage> templates;
+    std::vector<NamedTemplate> templates;
     std::error_code error;
     std::filesystem::directory_iterator entry(folder, error);
     for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
@@ -25,7 +25,7 @@ std::vector<TemplateImage> LoadTemplateFolder(const std::filesystem::path& folde
         if (!LoadTemplateImage(image, entry->path())) continue;
         image.maxMatches = 1;
         image.tolerance = tolerance;
-        templates.push_back(std::move(image));
+        templates.push_back({entry->path().filename().string(), std::move(image)});
     }
     return templates;
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "engine/atomic_int32.h"
@@ -12,10 +13,15 @@ namespace glimtap {
 // True for names whose extension, lower-cased, is exactly ".bmp".
 bool HasBitmapExtension(const std::filesystem::path& path);
 
+struct NamedTemplate {
+    std::string name;  // the file's name, UTF-8
+    TemplateImage image;
+};
+
 // Loads every regular .bmp file directly in `folder` that decodes, in listing order, with
 // one match per scan and the tolerance as it stands at each load. Files that do not load are skipped; a
 // listing error ends the loading with what was loaded so far.
-std::vector<TemplateImage> LoadTemplateFolder(const std::filesystem::path& folder,
+std::vector<NamedTemplate> LoadTemplateFolder(const std::filesystem::path& folder,
                                               const AtomicInt32& tolerance);
 
 }  // namespace glimtap

@@ -31,8 +31,9 @@ private:
 class RecordingSink : public SearchEventSink {
 public:
     RecordingSink(StopSignal& stop, int attemptsBeforeStop) : stop_(stop), left_(attemptsBeforeStop) {}
-    void OnSearchAttempt() override {
-        events.push_back({Kind::Attempt, {}});
+    void OnTemplatesLoaded(int32_t count) override { events.push_back({Kind::Loaded, {}, count}); }
+    void OnSearchAttempt(const std::string& name) override {
+        events.push_back({Kind::Attempt, {name, 0, 0, {}}});
         if (--left_ == 0) stop_.Request();
     }
     void OnMatchFound(const MatchReport& m) override { events.push_back({Kind::Match, m}); }
@@ -104,11 +105,13 @@ TEST_F(SearchWorkerTest, ReportsEachTryAndMatchInOrderUntilStopped) {
     settings.autoStopEnabled = 0;
 
     const auto events = Run(3);
-    const MatchReport match{20, 10, {250, 150}};
+    const MatchReport match{"only.bmp", 20, 10, {250, 150}};
+    const SearchEvent attempt{Kind::Attempt, {"only.bmp", 0, 0, {}}};
     const std::vector<SearchEvent> expected = {
-        {Kind::Attempt, {}}, {Kind::Match, match}, {Kind::Overlay, match},
-        {Kind::Attempt, {}}, {Kind::Match, match}, {Kind::Overlay, match},
-        {Kind::Attempt, {}}, {Kind::Match, match}, {Kind::Overlay, match},
+        {Kind::Loaded, {}, 1},
+        attempt, {Kind::Match, match}, {Kind::Overlay, match},
+        attempt, {Kind::Match, match}, {Kind::Overlay, match},
+        attempt, {Kind::Match, match}, {Kind::Overlay, match},
         {Kind::Finished, {}}};
     EXPECT_EQ(events, expected);
     EXPECT_EQ(spoken, std::vector<std::u16string>{u"Started"});
@@ -116,7 +119,7 @@ TEST_F(SearchWorkerTest, ReportsEachTryAndMatchInOrderUntilStopped) {
     settings.overlayOnMatch = 0;
     settings.speechAlerts = 0;
     spoken.clear();
-    EXPECT_EQ(Kinds(Run(1)), (std::vector<Kind>{Kind::Attempt, Kind::Match, Kind::Finished}));
+    EXPECT_EQ(Kinds(Run(1)), (std::vector<Kind>{Kind::Loaded, Kind::Attempt, Kind::Match, Kind::Finished}));
     EXPECT_TRUE(spoken.empty());
 }
 
@@ -141,7 +144,7 @@ TEST_F(SearchWorkerTest, AutoStopCountsMatchesAcrossPasses) {
 }
 
 TEST_F(SearchWorkerTest, NothingToSearchEndsAtOnce) {
-    const std::vector<SearchEvent> finishedOnly = {{Kind::Finished, {}}};
+    const std::vector<SearchEvent> finishedOnly = {{Kind::Loaded, {}, 0}, {Kind::Finished, {}}};
     EXPECT_EQ(Run(100), finishedOnly);  // empty folder
     EXPECT_EQ(Run(100, u"/no/such/folder"), finishedOnly);
     test::WriteFile(dir / "plain-file", {1, 2, 3});
@@ -165,14 +168,28 @@ TEST_F(SearchWorkerTest, LoadsOnlyRegularFilesWithTheBitmapExtension) {
     const AtomicInt32 tolerance = 33;
     const auto templates = LoadTemplateFolder(dir.path(), tolerance);
     ASSERT_EQ(templates.size(), 3u);
-    for (const auto& t : templates) {
+    std::vector<std::string> names;
+    for (const auto& [name, t] : templates) {
+        names.push_back(name);
         EXPECT_EQ(t.maxMatches, 1);
         EXPECT_EQ(t.tolerance, 33);
         EXPECT_EQ(t.scanByColumns, 0);
     }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"A.BMP", "b.Bmp", "f.bmp"}));
     EXPECT_TRUE(HasBitmapExtension("x/Y.bMp"));
     EXPECT_FALSE(HasBitmapExtension("x/.bmp"));
     EXPECT_FALSE(HasBitmapExtension("x/bmp"));
+}
+
+TEST_F(SearchWorkerTest, PassLimitEndsTheRunWithoutAFinalPause) {
+    AddTemplate("absent.bmp", 8, 8, 2);
+    AddTemplate("absent2.bmp", 8, 8, 4);
+    settings.matchDelayMs = 3'600'000;
+    StopSignal stop;
+    auto sink = std::make_shared<RecordingSink>(stop, 100);
+    RunSearch(settings, {sink, FromPath(dir.path()), 1}, {}, stop);
+    EXPECT_EQ(Kinds(sink->events), (std::vector<Kind>{Kind::Loaded, Kind::Attempt, Kind::Attempt, Kind::Finished}));
 }
 
 TEST_F(SearchWorkerTest, StopEndsALongPauseAtOnce) {
@@ -182,7 +199,8 @@ TEST_F(SearchWorkerTest, StopEndsALongPauseAtOnce) {
     {
         SearchWorker worker(settings, {queue, FromPath(dir.path())},
                             {[this] { return std::make_unique<platform::ImageCapture>(screen, 300, 200); }, {}});
-        ASSERT_EQ(queue->Next(std::chrono::seconds(30)), (SearchEvent{Kind::Attempt, {}}));
+        ASSERT_EQ(queue->Next(std::chrono::seconds(30))->kind, Kind::Loaded);
+        ASSERT_EQ(queue->Next(std::chrono::seconds(30))->kind, Kind::Attempt);
         worker.RequestStop();
         worker.Join();  // would hang for an hour if the pause ignored the stop
     }

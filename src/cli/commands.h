@@ -9,5 +9,6 @@ namespace glimtap::cli {
 // faults in its input are thrown as CliError.
 int RunFind(std::span<char* const> args, std::ostream& out);
 int RunSettings(std::span<char* const> args, std::ostream& out);
+int RunRun(std::span<char* const> args, std::ostream& out);
 
 }  // namespace glimtap::cli

@@ -12,6 +12,7 @@ constexpr const char* kUsage = R"(Usage:
                    [--by-columns] [--repeat N] [--json]
   glimtap-cli settings FILE.GlimtapDataFile [--json]
   glimtap-cli settings FILE.GlimtapDataFile --set FIELD=VALUE [--set FIELD=VALUE ...]
+  glimtap-cli run FILE.GlimtapDataFile [--folder DIR] [--passes N] [--json] [--quiet]
   glimtap-cli --help | --version
 
 find      Searches the screen (or a bitmap standing in for it, its top-left pixel at
@@ -23,6 +24,12 @@ find      Searches the screen (or a bitmap standing in for it, its top-left pixe
           --repeat    run the search N times; --json reports median times
           --json      one JSON object: matches, capture_ms, scan_ms
           Exit status: 0 matched, 1 nothing matched, 2 error.
+run       Runs a search as the window does, with the data file's settings: templates
+          from --folder, else the file's stored folder, else the document's default
+          folder. Ends on auto-stop, when no template loads, after --passes N passes,
+          or on Ctrl+C. Shows "Tried : N, Matched : M"; --json prints one object per
+          event (started, attempt, match, finished); --quiet prints nothing.
+          Exit status: 0 after a normal end, 2 on an error.
 settings  Prints every stored field of a data file, or changes the named fields and
           writes the file back (a missing file is first created with the defaults).
 )";
@@ -34,6 +41,7 @@ int main(int argc, char** argv) {
     const std::string_view command = args.empty() ? "" : args[0];
     try {
         if (command == "find") return glimtap::cli::RunFind(args.subspan(1), std::cout);
+        if (command == "run") return glimtap::cli::RunRun(args.subspan(1), std::cout);
         if (command == "settings") return glimtap::cli::RunSettings(args.subspan(1), std::cout);
         if (command == "--version") {
             std::cout << "glimtap-cli " << GLIMTAP_VERSION << '\n';

@@ -10,6 +10,13 @@ struct Size {
     friend bool operator==(const Size&, const Size&) = default;
 };
 
+// A pixel of the virtual screen.
+struct Point {
+    int32_t x = 0;
+    int32_t y = 0;
+    friend bool operator==(const Point&, const Point&) = default;
+};
+
 // A rectangle of the virtual screen in physical pixels; left/top may be negative.
 struct ScreenRect {
     int32_t left = 0;

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QObject>
+#include <QSocketNotifier>
+
+#include <functional>
+#include <memory>
+
+namespace glimtap::cli {
+
+// Calls `onSignal` on the application thread when SIGINT or SIGTERM arrives, so the
+// run can be stopped between two events rather than in the middle of one.
+class SignalStop : public QObject {
+public:
+    explicit SignalStop(std::function<void()> onSignal);
+    ~SignalStop() override;
+
+private:
+    std::function<void()> onSignal_;
+    int pipe_[2] = {-1, -1};
+    std::unique_ptr<QSocketNotifier> notifier_;
+};
+
+}  // namespace glimtap::cli

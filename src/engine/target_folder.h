@@ -1,0 +1,18 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace glimtap {
+
+// Creates every missing folder of `path`; true when it now names a directory.
+bool EnsureFolderExists(const std::filesystem::path& path);
+
+// <dataFolder>/Glimtap/<document title without its extension> ("Untitled" for an empty
+// title), created on disk; empty when there is no data folder or it cannot be created.
+std::u16string DefaultTargetFolder(const std::optional<std::filesystem::path>& dataFolder,
+                                   std::u16string_view documentTitle);
+
+}  // namespace glimtap

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+
+namespace glimtap::platform {
+
+// The user's folder for application data ($XDG_DATA_HOME, else ~/.local/share);
+// nullopt when neither variable gives an absolute path.
+std::optional<std::filesystem::path> LocalDataFolder();
+
+}  // namespace glimtap::platform

@@ -1,0 +1,51 @@
+#include <benchmark/benchmark.h>
+
+#include <random>
+
+#include "engine/find_template.h"
+#include "platform/backends.h"
+#include "support/x_drawing.h"
+
+namespace glimtap {
+namespace {
+
+// One search pass as the worker runs it: ten templates of 40 x 20, none on a screen of
+// random noise, each with a capture of its own of the whole screen.
+void BM_SearchPassTenTemplates(benchmark::State& state) {
+    std::unique_ptr<platform::ScreenCapture> capture;
+    std::unique_ptr<platform::Desktop> desktop = platform::OpenDesktop();
+    try {
+        capture = platform::OpenScreenCapture();
+    } catch (const platform::Unavailable& error) {
+        state.SkipWithError(error.what());
+        return;
+    }
+    SearchSettings settings;
+    const platform::Size screen = desktop->VirtualScreenSize();
+    settings.areaWidth = screen.width;
+    settings.areaHeight = screen.height;
+
+    std::mt19937 rng(7);
+    std::vector<uint32_t> noise(size_t(screen.width) * screen.height);
+    for (uint32_t& pixel : noise) pixel = rng() & 0xFFFFFF;
+    test::ScreenPainter().DrawOnRoot(0, 0, screen.width, screen.height, noise);
+
+    std::vector<TemplateImage> templates(10);
+    for (TemplateImage& t : templates) {
+        t.width = 40;
+        t.height = 20;
+        t.tolerance = 15;
+        t.maxMatches = 1;
+        for (int i = 0; i < 40 * 20; ++i) t.pixels.push_back(rng() & 0xFFFFFF);
+    }
+    std::vector<MatchPoint> results;
+    for (auto _ : state) {
+        for (const TemplateImage& t : templates) {
+            benchmark::DoNotOptimize(FindTemplateOnScreen(t, results, settings, *capture));
+        }
+    }
+}
+BENCHMARK(BM_SearchPassTenTemplates)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+}  // namespace glimtap

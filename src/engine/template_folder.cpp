@@ -18,9 +18,9 @@ std::vector<NamedTemplate> LoadTemplateFolder(const std::filesystem::path& folde
     std::error_code error;
     std::filesystem::directory_iterator entry(folder, error);
     for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
-        const bool regular = entry->is_regular_file(error);
-        if (error) break;
-        if (!regular || !HasBitmapExtension(entry->path())) continue;
+        // An entry whose type cannot be told (a dangling link, say) is simply not a template.
+        std::error_code typeError;
+        if (!entry->is_regular_file(typeError) || !HasBitmapExtension(entry->path())) continue;
         TemplateImage image;
         if (!LoadTemplateImage(image, entry->path())) continue;
         image.maxMatches = 1;

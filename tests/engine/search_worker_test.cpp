@@ -165,6 +165,10 @@ TEST_F(SearchWorkerTest, LoadsOnlyRegularFilesWithTheBitmapExtension) {
     }
     std::filesystem::create_directory(dir / "e.bmp");
     test::WriteFile(dir / "broken.bmp", {'B', 'M', 0});
+    // Dangling links among the files must not end the loading, wherever the listing puts them.
+    for (const char* name : {"dangling1.bmp", "dangling2.bmp", "dangling3.bmp", "dangling4.bmp"}) {
+        std::filesystem::create_symlink(dir / "nowhere.bmp", dir / name);
+    }
     const AtomicInt32 tolerance = 33;
     const auto templates = LoadTemplateFolder(dir.path(), tolerance);
     ASSERT_EQ(templates.size(), 3u);

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <xcb/xcb.h>
+#include <xcb/xcb_keysyms.h>
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/x11/x11_connection.h"
+
+namespace glimtap::test {
+
+// Another program on the display named by $DISPLAY, on a connection of its own: it holds
+// key grabs and types on the keyboard through XTest. Every call returns once the server
+// has carried it out.
+class OtherClient {
+public:
+    // Throws platform::Unavailable when the display cannot be opened or lacks XTest.
+    OtherClient();
+    // Lets go of every key grabbed, waiting for the server, so that the next test finds
+    // them free.
+    ~OtherClient();
+    OtherClient(const OtherClient&) = delete;
+    OtherClient& operator=(const OtherClient&) = delete;
+
+    // True when the server granted the grab of the key with exactly these modifiers.
+    bool GrabKey(xcb_keysym_t keysym, uint16_t modifiers);
+    void UngrabKey(xcb_keysym_t keysym, uint16_t modifiers);
+
+    // A press and a release, each a few milliseconds after what came before, so that the
+    // server cannot take them for auto-repeat.
+    void Tap(xcb_keysym_t keysym);
+    // Keeps the key down for `milliseconds`, long enough for the server to repeat it.
+    void Hold(xcb_keysym_t keysym, uint32_t milliseconds);
+
+    // The modifiers in effect now (Lock while Caps Lock is on, and so on).
+    uint16_t ModifierState();
+
+private:
+    struct FreeKeySymbols {
+        void operator()(xcb_key_symbols_t* symbols) const noexcept {
+            xcb_key_symbols_free(symbols);
+        }
+    };
+
+    xcb_keycode_t Keycode(xcb_keysym_t keysym);
+    void FakeKey(uint8_t type, xcb_keysym_t keysym, uint32_t delayMs);
+    void Sync();
+
+    platform::X11Connection connection_;
+    std::unique_ptr<xcb_key_symbols_t, FreeKeySymbols> symbols_;
+};
+
+}  // namespace glimtap::test

@@ -1,0 +1,110 @@
+#include "engine/screenshot_bmp.h"
+
+#include <time.h>
+
+#include <cinttypes>
+#include <cstdio>
+#include <limits>
+#include <system_error>
+
+#include "engine/atomic_file.h"
+
+namespace glimtap {
+namespace {
+
+constexpr uint32_t kFileHeaderSize = 14;
+constexpr uint32_t kInfoHeaderSize = 40;
+constexpr uint32_t kHeadersSize = kFileHeaderSize + kInfoHeaderSize;
+
+uint64_t PixelBytes(int32_t width, int32_t height) {
+    return static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4;
+}
+
+void Put16(std::vector<uint8_t>& out, uint16_t value) {
+    out.push_back(static_cast<uint8_t>(value));
+    out.push_back(static_cast<uint8_t>(value >> 8));
+}
+
+void Put32(std::vector<uint8_t>& out, uint32_t value) {
+    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(value >> shift));
+}
+
+}  // namespace
+
+SnipClockReading ReadSnipClock() {
+    SnipClockReading reading;
+    reading.utc = std::chrono::floor<SnipClockReading::Ticks>(std::chrono::system_clock::now());
+    timespec boot{};
+    ::clock_gettime(CLOCK_BOOTTIME, &boot);
+    reading.msSinceBoot =
+        static_cast<uint64_t>(boot.tv_sec) * 1000 + static_cast<uint64_t>(boot.tv_nsec) / 1'000'000;
+    return reading;
+}
+
+std::string ScreenshotFileName(const SnipClockReading& clock) {
+    using namespace std::chrono;
+    const sys_days day = floor<days>(clock.utc);
+    const year_month_day date{day};
+    const hh_mm_ss time{clock.utc - day};
+    char name[128];
+    std::snprintf(
+        name, sizeof name, "Screenshot_%04d%02u%02u_%02d%02d%02d.%07" PRId64 "_%" PRIu64 ".bmp",
+        static_cast<int>(date.year()), static_cast<unsigned>(date.month()),
+        static_cast<unsigned>(date.day()), static_cast<int>(time.hours().count()),
+        static_cast<int>(time.minutes().count()), static_cast<int>(time.seconds().count()),
+        static_cast<int64_t>(time.subseconds().count()), clock.msSinceBoot);
+    return name;
+}
+
+std::vector<uint8_t> EncodeScreenshotBmp(const platform::ScreenImage& image) {
+    const auto pixelBytes = static_cast<uint32_t>(PixelBytes(image.width, image.height));
+    std::vector<uint8_t> file;
+    file.reserve(kHeadersSize + pixelBytes);
+    // File header.
+    Put16(file, 0x4D42);
+    Put32(file, kHeadersSize + pixelBytes);
+    Put16(file, 0);
+    Put16(file, 0);
+    Put32(file, kHeadersSize);
+    // Info header: positive height, so the rows go bottom row first.
+    Put32(file, kInfoHeaderSize);
+    Put32(file, static_cast<uint32_t>(image.width));
+    Put32(file, static_cast<uint32_t>(image.height));
+    Put16(file, 1);
+    Put16(file, 32);
+    Put32(file, 0);
+    Put32(file, pixelBytes);
+    Put32(file, 0);
+    Put32(file, 0);
+    Put32(file, 0);
+    Put32(file, 0);
+    const auto width = static_cast<size_t>(image.width);
+    for (int32_t row = image.height - 1; row >= 0; --row) {
+        const uint32_t* pixel = image.pixels + static_cast<size_t>(row) * width;
+        for (size_t x = 0; x < width; ++x) Put32(file, pixel[x]);
+    }
+    return file;
+}
+
+std::optional<std::filesystem::path> CaptureScreenToBmp(platform::ScreenCapture& capture,
+                                                        const platform::ScreenRect& area,
+                                                        const std::filesystem::path& folder) {
+    if (area.width < 1 || area.height < 1 || folder.empty()) return std::nullopt;
+    // The header's size fields are 32 bits wide.
+    if (kHeadersSize + PixelBytes(area.width, area.height) > std::numeric_limits<uint32_t>::max()) {
+        return std::nullopt;
+    }
+    std::error_code error;
+    if (!std::filesystem::is_directory(folder, error)) return std::nullopt;
+    const std::filesystem::path path = folder / ScreenshotFileName(ReadSnipClock());
+    const std::optional<platform::ScreenImage> image = capture.Capture(area);
+    if (!image || image->width != area.width || image->height != area.height) return std::nullopt;
+    try {
+        WriteFileAtomically(path, EncodeScreenshotBmp(*image));
+    } catch (const std::system_error&) {
+        return std::nullopt;
+    }
+    return path;
+}
+
+}  // namespace glimtap

@@ -1,4 +1,5 @@
 # make run   : install what is missing, build, start Glimtap
+# make screenshot : build, start Glimtap under Xvfb and write its window to glimtap.png
 # make test  : install what is missing, build, run every test
 # make bench : build and run the benchmarks (capture on an Xvfb of its own)
 # SANITIZE=address,undefined (or thread) builds and tests an instrumented copy.
@@ -9,7 +10,7 @@ BUILD_DIR ?= build$(if $(SANITIZE),-$(subst $(comma),-,$(SANITIZE)))
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build run test bench clean
+.PHONY: deps configure build run screenshot test bench clean
 
 deps:
 	scripts/install-deps
@@ -21,7 +22,11 @@ build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 run: build
-	$(BUILD_DIR)/src/cli/glimtap-cli --help
+	$(BUILD_DIR)/src/app/glimtap
+
+SCREENSHOT ?= glimtap.png
+screenshot: build
+	scripts/screenshot $(BUILD_DIR)/src/app/glimtap $(SCREENSHOT)
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)

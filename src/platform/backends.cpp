@@ -4,6 +4,8 @@
 #include "platform/uinput/uinput_touch.h"
 #include "platform/x11/x11_capture.h"
 #include "platform/x11/x11_desktop.h"
+#include "platform/x11/x11_global_hot_key.h"
+#include "platform/x11/x11_keyboard_locks.h"
 #include "platform/x11/x11_pointer.h"
 #include "platform/x11/xtest_tap.h"
 
@@ -27,5 +29,9 @@ std::unique_ptr<TouchInjector> OpenTouchInjector() {
 }
 
 std::unique_ptr<Launcher> OpenLauncher() { return std::make_unique<DesktopLauncher>(); }
+
+std::unique_ptr<GlobalHotKey> OpenGlobalHotKey() { return std::make_unique<X11GlobalHotKey>(); }
+
+std::unique_ptr<KeyboardLocks> OpenKeyboardLocks() { return std::make_unique<X11KeyboardLocks>(); }
 
 }  // namespace glimtap::platform

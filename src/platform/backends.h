@@ -4,6 +4,8 @@
 #include <stdexcept>
 
 #include "platform/desktop.h"
+#include "platform/global_hot_key.h"
+#include "platform/keyboard_locks.h"
 #include "platform/launcher.h"
 #include "platform/pointer.h"
 #include "platform/screen_capture.h"
@@ -33,5 +35,11 @@ std::unique_ptr<TouchInjector> OpenTouchInjector();
 
 // Never null.
 std::unique_ptr<Launcher> OpenLauncher();
+
+// Throws Unavailable when the display cannot be opened.
+std::unique_ptr<GlobalHotKey> OpenGlobalHotKey();
+
+// Throws Unavailable when the display cannot be opened.
+std::unique_ptr<KeyboardLocks> OpenKeyboardLocks();
 
 }  // namespace glimtap::platform

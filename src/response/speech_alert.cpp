@@ -1,86 +1,56 @@
 #include "response/speech_alert.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <QTextToSpeech>
 
-#include <atomic>
 #include <string>
-#include <utility>
 
 #include "response/application_thread.h"
 
 namespace glimtap {
 
-// The application-thread side of a speaker. Every member function but Broken runs on the
-// application thread, in the order the speaker queued them. The engine is a child of the
-// application, so it never outlives the event loop that drives it.
-class SpeechVoice : public std::enable_shared_from_this<SpeechVoice> {
-public:
-    bool Broken() const { return broken_.load(); }
+namespace {
 
-    void Open() {
-        engine_ = new QTextToSpeech(QCoreApplication::instance());
-        // No plug-in, or an engine that already knows nobody will hear it (no audio output):
-        // the speaker is one that could not be built, silent for good. The text tells, not
-        // errorReason, which a healthy engine of Qt 6.4 leaves at Initialization.
-        if (engine_->state() == QTextToSpeech::Error || !engine_->errorString().isEmpty()) {
-            delete engine_;
-            engine_ = nullptr;
-            broken_.store(true);
-            return;
-        }
-        // The connections keep this voice alive as long as the engine.
-        const auto reacted = [self = shared_from_this()] { self->OnEngineReacted(); };
-        QObject::connect(engine_, &QTextToSpeech::stateChanged, engine_, reacted);
-        QObject::connect(engine_, &QTextToSpeech::errorOccurred, engine_, reacted);
+constexpr QLatin1String kEngineName("glimtap-speech-engine");
+
+// The application's one speech engine, a child of the application made on first use; null
+// when no engine can be heard. Application thread only. Every speaker shares it: Qt 6.4's
+// flite plug-in shares one synthesiser between engines and crashes once one of two engines
+// is destroyed, and a second engine would not talk over the first anyway.
+QTextToSpeech* ApplicationEngine() {
+    QCoreApplication* application = QCoreApplication::instance();
+    auto* engine =
+        application->findChild<QTextToSpeech*>(kEngineName, Qt::FindDirectChildrenOnly);
+    if (engine != nullptr) return engine;
+    engine = new QTextToSpeech(application);
+    // No plug-in, or an engine that already knows nobody will hear it (no audio output). The
+    // text tells, not errorReason, which a healthy engine of Qt 6.4 leaves at Initialization.
+    // Dropped at once, so the next speaker tries afresh and no two engines ever coexist.
+    if (engine->state() == QTextToSpeech::Error || !engine->errorString().isEmpty()) {
+        delete engine;
+        return nullptr;
     }
-
-    void Say(const QString& text) {
-        if (engine_ == nullptr) return;
-        // Set first: the engine may report a failure before say returns.
-        awaiting_engine_ = true;
-        engine_->say(text);
-    }
-
-    // The speaker is gone: end the engine once it has said what it was asked to.
-    void Retire() {
-        retired_ = true;
-        if (engine_ != nullptr && Quiet()) {
-            delete engine_;
-            engine_ = nullptr;
-        }
-    }
-
-private:
-    bool Quiet() const { return !awaiting_engine_ && engine_->state() != QTextToSpeech::Speaking; }
-
-    // Runs inside the engine's own signals, so the engine may only be deleted later.
-    void OnEngineReacted() {
-        awaiting_engine_ = false;
-        if (retired_ && engine_ != nullptr && Quiet()) {
-            engine_->deleteLater();
-            engine_ = nullptr;
-        }
-    }
-
-    std::atomic<bool> broken_{false};
-    QTextToSpeech* engine_ = nullptr;
-    bool awaiting_engine_ = false;  // said something the engine has not reacted to yet
-    bool retired_ = false;
-};
-
-CSpeechAlert::CSpeechAlert() : voice_(std::make_shared<SpeechVoice>()) {
-    if (!PostToApplication([voice = voice_] { voice->Open(); })) voice_.reset();
+    engine->setObjectName(kEngineName);
+    return engine;
 }
 
-CSpeechAlert::~CSpeechAlert() {
-    if (voice_ != nullptr) PostToApplication([voice = std::move(voice_)] { voice->Retire(); });
+}  // namespace
+
+CSpeechAlert::CSpeechAlert() : unheard_(std::make_shared<std::atomic<bool>>(false)) {
+    // Made now, as the speaker is, so the answer is known before the first text.
+    const bool posted = PostToApplication([unheard = unheard_] {
+        if (ApplicationEngine() == nullptr) unheard->store(true);
+    });
+    if (!posted) unheard_->store(true);
 }
 
 bool CSpeechAlert::Speak(std::u16string_view text) {
-    if (text.empty() || voice_ == nullptr || voice_->Broken()) return false;
-    return PostToApplication([voice = voice_, copy = std::u16string(text)] {
-        voice->Say(QString::fromStdU16String(copy));
+    if (text.empty() || unheard_->load()) return false;
+    return PostToApplication([copy = std::u16string(text)] {
+        if (QTextToSpeech* engine = ApplicationEngine()) {
+            engine->say(QString::fromStdU16String(copy));
+        }
     });
 }
 

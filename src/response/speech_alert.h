@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string_view>
 
@@ -7,26 +8,22 @@
 
 namespace glimtap {
 
-class SpeechVoice;
-
-// Speaks through a QTextToSpeech engine of its own, so two speakers may talk over each other.
-// The engine lives on the application thread; Speak and the destructor may run on any thread,
-// one without an event loop included, and only queue work for it. A speaker destroyed while
-// its engine talks lets the engine finish first.
+// Speaks through the application's speech engine (QTextToSpeech), which lives on the
+// application thread. Speak may be called from any thread, one without an event loop
+// included; it only queues the text, so the speaker may be destroyed at once and the text is
+// still spoken. A newer text cuts off one still being spoken.
 class CSpeechAlert : public Speaker {
 public:
     CSpeechAlert();
-    ~CSpeechAlert() override;
-    CSpeechAlert(const CSpeechAlert&) = delete;
-    CSpeechAlert& operator=(const CSpeechAlert&) = delete;
 
     // True when the text was handed to the engine. False for empty text, without a
-    // QCoreApplication, and once the engine has shown it cannot be heard (no speech plug-in,
+    // QCoreApplication, and once it is known that no engine can be heard (no speech plug-in,
     // no audio output): such a speaker stays silent.
     bool Speak(std::u16string_view text) override;
 
 private:
-    std::shared_ptr<SpeechVoice> voice_;
+    // Set on the application thread; shared because the speaker may be gone by then.
+    std::shared_ptr<std::atomic<bool>> unheard_;
 };
 
 }  // namespace glimtap

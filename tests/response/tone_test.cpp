@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <ostream>
+#include <string>
 #include <vector>
 
 #include "response/tone.h"
@@ -11,13 +15,36 @@ namespace {
 
 using std::chrono::milliseconds;
 
-QAudioFormat Format(QAudioFormat::SampleFormat sample_format, int rate, int channels) {
-    QAudioFormat format;
-    format.setSampleFormat(sample_format);
-    format.setSampleRate(rate);
-    format.setChannelCount(channels);
-    return format;
+// A format an output device may ask for.
+struct DeviceFormat {
+    QAudioFormat::SampleFormat type;
+    int rate;
+    int channels;
+
+    QAudioFormat ToQt() const {
+        QAudioFormat format;
+        format.setSampleFormat(type);
+        format.setSampleRate(rate);
+        format.setChannelCount(channels);
+        return format;
+    }
+};
+
+// "Int16_48000Hz_2ch", for test names and messages.
+std::string Name(const DeviceFormat& format) {
+    std::string type;
+    switch (format.type) {
+    case QAudioFormat::UInt8: type = "UInt8"; break;
+    case QAudioFormat::Int16: type = "Int16"; break;
+    case QAudioFormat::Int32: type = "Int32"; break;
+    case QAudioFormat::Float: type = "Float"; break;
+    default: type = "Unknown"; break;
+    }
+    return type + "_" + std::to_string(format.rate) + "Hz_" + std::to_string(format.channels) +
+           "ch";
 }
+
+void PrintTo(const DeviceFormat& format, std::ostream* out) { *out << Name(format); }
 
 template <typename T>
 T Load(const char* at) {
@@ -58,10 +85,10 @@ int RisingZeroCrossings(const std::vector<double>& samples) {
     return crossings;
 }
 
-class ToneFormats : public testing::TestWithParam<QAudioFormat> {};
+class ToneFormats : public testing::TestWithParam<DeviceFormat> {};
 
 TEST_P(ToneFormats, IsTheBeepInEveryChannel) {
-    const QAudioFormat format = GetParam();
+    const QAudioFormat format = GetParam().ToQt();
     const QByteArray pcm = MakeTone(format, 2500, milliseconds{50});
 
     // 50 ms worth of frames, nothing more.
@@ -81,17 +108,22 @@ TEST_P(ToneFormats, IsTheBeepInEveryChannel) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    DeviceFormats, ToneFormats,
-    testing::Values(Format(QAudioFormat::Int16, 44100, 1), Format(QAudioFormat::Int16, 48000, 2),
-                    Format(QAudioFormat::Int32, 48000, 2), Format(QAudioFormat::Float, 48000, 2),
-                    Format(QAudioFormat::Float, 22050, 1), Format(QAudioFormat::UInt8, 8000, 1),
-                    Format(QAudioFormat::Int16, 96000, 6)));
+INSTANTIATE_TEST_SUITE_P(DeviceFormats, ToneFormats,
+                         testing::Values(DeviceFormat{QAudioFormat::Int16, 44100, 1},
+                                         DeviceFormat{QAudioFormat::Int16, 48000, 2},
+                                         DeviceFormat{QAudioFormat::Int32, 48000, 2},
+                                         DeviceFormat{QAudioFormat::Float, 48000, 2},
+                                         DeviceFormat{QAudioFormat::Float, 22050, 1},
+                                         DeviceFormat{QAudioFormat::UInt8, 8000, 1},
+                                         DeviceFormat{QAudioFormat::Int16, 96000, 6}),
+                         [](const auto& tested) { return Name(tested.param); });
 
 TEST(Tone, UnusableFormatGivesNoSamples) {
-    EXPECT_TRUE(MakeTone(Format(QAudioFormat::Unknown, 48000, 2), 2500, milliseconds{50}).isEmpty());
-    EXPECT_TRUE(MakeTone(Format(QAudioFormat::Int16, 0, 2), 2500, milliseconds{50}).isEmpty());
-    EXPECT_TRUE(MakeTone(Format(QAudioFormat::Int16, 48000, 0), 2500, milliseconds{50}).isEmpty());
+    for (const DeviceFormat& format : {DeviceFormat{QAudioFormat::Unknown, 48000, 2},
+                                       DeviceFormat{QAudioFormat::Int16, 0, 2},
+                                       DeviceFormat{QAudioFormat::Int16, 48000, 0}}) {
+        EXPECT_TRUE(MakeTone(format.ToQt(), 2500, milliseconds{50}).isEmpty()) << Name(format);
+    }
 }
 
 }  // namespace

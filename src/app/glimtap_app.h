@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+#include "app/custom_doc_manager.h"
+#include "app/glimtap_doc.h"
+#include "app/recent_file_list.h"
+#include "engine/search_settings.h"
+#include "platform/desktop.h"
+#include "platform/launcher.h"
+#include "ui/profile.h"
+
+namespace glimtap {
+
+class CMainFrame;
+
+// What the application is given from outside; all must outlive it.
+struct AppServices {
+    Profile& profile;
+    const platform::Desktop& desktop;
+    platform::Launcher& launcher;
+};
+
+// The application: owns the settings block, the document and the main window, and carries
+// out the document commands.
+class CGlimtapApp : public QObject {
+    Q_OBJECT
+
+public:
+    explicit CGlimtapApp(AppServices services);
+    ~CGlimtapApp() override;
+
+    // Creates the main window with a new document, or with `file` opened, and shows it.
+    // False, after telling the user, when `file` cannot be opened.
+    bool InitInstance(const std::optional<QString>& file);
+
+    void OnFileNew();
+    void OnFileOpen();
+    void OnOpenRecentFile(int index);
+    void OnAppAbout();
+    // Reads `path` as the document; a file that cannot be read is reported and changes
+    // nothing. True when it was opened.
+    bool OpenDocumentFile(const QString& path);
+    // Writes the document to its own file, or to one the user picks when it has none
+    // (or saveAs). A failure is reported. True when written.
+    bool SaveDocument(bool saveAs);
+
+    SearchSettings& Settings() { return m_oSettings; }
+    const CGlimtapDoc& Document() const { return m_oDocument; }
+    const RecentFileList& RecentFiles() const { return m_oRecentFiles; }
+    CMainFrame& MainFrame() { return *m_pMainFrame; }
+
+private:
+    void DocumentChanged();
+
+    AppServices m_oServices;
+    SearchSettings m_oSettings;
+    CGlimtapDoc m_oDocument;
+    CCustomDocManager m_oDocManager;
+    RecentFileList m_oRecentFiles;
+    std::unique_ptr<CMainFrame> m_pMainFrame;
+};
+
+}  // namespace glimtap

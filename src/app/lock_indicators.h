@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+#include <memory>
+
+#include "platform/keyboard_locks.h"
+
+class QLabel;
+class QStatusBar;
+
+namespace glimtap {
+
+// The CAP, NUM and SCRL panes of the status bar: each shows its name while its lock is on.
+class LockIndicators : public QObject {
+    Q_OBJECT
+
+public:
+    // Adds the panes to `bar`, which owns them and this object. Without a display they stay blank.
+    explicit LockIndicators(QStatusBar& bar);
+    ~LockIndicators() override;
+
+    void Refresh();
+
+private:
+    std::unique_ptr<platform::KeyboardLocks> m_pLocks;
+    QLabel* m_pCaps;
+    QLabel* m_pNum;
+    QLabel* m_pScroll;
+    QTimer m_oPoll;
+};
+
+}  // namespace glimtap

@@ -1,0 +1,85 @@
+#include <QApplication>
+#include <QByteArray>
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+#include "app/glimtap_app.h"
+#include "app/shell_registration.h"
+#include "platform/backends.h"
+#include "platform/user_folders.h"
+#include "ui/profile.h"
+
+namespace {
+
+constexpr const char* kUsage = R"(Usage: glimtap [FILE.GlimtapDataFile]
+       glimtap --help | --version
+
+Watches a rectangle of the screen for small pictures and reacts when one shows up.
+FILE opens that data file at start.
+)";
+
+struct Arguments {
+    std::optional<QString> file;
+    bool help = false;
+    bool version = false;
+    std::optional<std::string> error;
+};
+
+// Read before the application object exists, so --help and --version need no display.
+Arguments ParseArguments(int argc, char** argv) {
+    Arguments arguments;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            arguments.help = true;
+        } else if (arg == "--version") {
+            arguments.version = true;
+        } else if (arg.starts_with("-") || arguments.file) {
+            arguments.error = "unexpected argument '" + std::string(arg) + "'";
+        } else {
+            arguments.file = QString::fromLocal8Bit(argv[i]);
+        }
+    }
+    return arguments;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const Arguments arguments = ParseArguments(argc, argv);
+    if (arguments.error) {
+        std::fprintf(stderr, "glimtap: %s\n%s", arguments.error->c_str(), kUsage);
+        return 2;
+    }
+    if (arguments.help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (arguments.version) {
+        std::printf("glimtap %s\n", GLIMTAP_VERSION);
+        return 0;
+    }
+    // Capture, input and the hot key speak X11, so the windows must live there too.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
+    // Everything works in physical pixels of the screen: scaled windows could not reach
+    // every pixel of a match or of the search area.
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    QApplication application(argc, argv);
+    QApplication::setApplicationName("Glimtap");
+    QApplication::setApplicationVersion(GLIMTAP_VERSION);
+
+    if (const std::optional<std::filesystem::path> dataHome = glimtap::platform::LocalDataFolder()) {
+        const std::string program = QApplication::applicationFilePath().toStdString();
+        glimtap::RefreshDesktopDatabases(*dataHome, glimtap::RegisterShellFileTypes(*dataHome, program));
+    }
+
+    glimtap::Profile profile;
+    const std::unique_ptr<glimtap::platform::Desktop> desktop = glimtap::platform::OpenDesktop();
+    const std::unique_ptr<glimtap::platform::Launcher> launcher = glimtap::platform::OpenLauncher();
+    glimtap::CGlimtapApp app({profile, *desktop, *launcher});
+    if (!app.InitInstance(arguments.file)) return 1;
+    return QApplication::exec();
+}

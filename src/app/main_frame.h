@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QStringList>
+
+#include <string>
+
+#include "engine/search_settings.h"
+#include "platform/launcher.h"
+#include "ui/glimtap_view.h"
+#include "ui/profile.h"
+#include "ui/view_host.h"
+
+class QAction;
+class QMenu;
+class QScrollArea;
+
+namespace glimtap {
+
+class CGlimtapApp;
+class LockIndicators;
+
+// The main window: menus, status bar and, scrolling when the window is smaller, the form.
+class CMainFrame : public QMainWindow, public ViewHost {
+    Q_OBJECT
+
+public:
+    CMainFrame(CGlimtapApp& app, SearchSettings& settings, Profile& profile,
+               platform::Launcher& launcher);
+    ~CMainFrame() override;
+
+    CGlimtapView& View() { return *m_pView; }
+    // "<document title> - Glimtap".
+    void UpdateTitle();
+    // Shows the recent files between the File menu's separators, "Recent File" when none.
+    void UpdateRecentFileMenu(const QStringList& paths);
+    QMenu& FileMenu() { return *m_pFileMenu; }
+
+    std::u16string DocumentTitle() const override;
+    void SaveDocument(bool saveAs) override;
+    void ResizeParentToFit() override;
+    void ShowStatusMessage(const QString& text) override;
+
+protected:
+    bool event(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void CreateMenus();
+    void CreateStatusBar();
+
+    CGlimtapApp& m_rApp;
+    QScrollArea* m_pScroll;
+    CGlimtapView* m_pView;
+    QMenu* m_pFileMenu = nullptr;
+    QAction* m_pRecentEnd = nullptr;  // the separator after the recent files
+    QList<QAction*> m_oRecentActions;
+    LockIndicators* m_pLockIndicators = nullptr;
+};
+
+}  // namespace glimtap

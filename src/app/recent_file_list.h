@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QSettings>
+#include <QString>
+#include <QStringList>
+
+namespace glimtap {
+
+// The most recently opened or saved data files, newest first, kept in the profile.
+class RecentFileList {
+public:
+    static constexpr int kSize = 4;
+
+    // Reads the list from `store`, which must outlive it.
+    explicit RecentFileList(QSettings& store);
+
+    const QStringList& Entries() const { return m_oEntries; }
+    // Puts `path` first, once; the oldest entry falls off a full list.
+    void Add(const QString& path);
+    void Remove(int index);
+
+private:
+    void Write();
+
+    QSettings& m_rStore;
+    QStringList m_oEntries;
+};
+
+}  // namespace glimtap

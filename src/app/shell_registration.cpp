@@ -1,0 +1,121 @@
+#include "app/shell_registration.h"
+
+#include <QFile>
+#include <QStandardPaths>
+
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+#include "engine/atomic_file.h"
+#include "platform/detached_process.h"
+
+namespace glimtap {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path DesktopEntryPath(const fs::path& dataHome) {
+    return dataHome / "applications" / "glimtap.desktop";
+}
+
+fs::path MimePackagePath(const fs::path& dataHome) {
+    return dataHome / "mime" / "packages" / "glimtap.xml";
+}
+
+// The program as one argument of an Exec key: quoted, with the characters that are special
+// inside the quotes escaped, then with the escapes of a desktop entry's string values.
+std::string ExecArgument(const std::string& program) {
+    std::string quoted = "\"";
+    for (const char c : program) {
+        if (c == '"' || c == '`' || c == '$' || c == '\\') quoted += '\\';
+        quoted += c;
+        if (c == '%') quoted += '%';
+    }
+    quoted += '"';
+    std::string value;
+    for (const char c : quoted) {
+        if (c == '\\') value += '\\';
+        value += c;
+    }
+    return value;
+}
+
+std::string DesktopEntry(const std::string& program) {
+    return "[Desktop Entry]\n"
+           "Type=Application\n"
+           "Name=Glimtap\n"
+           "Comment=Watches the screen for pictures and reacts when one shows up\n"
+           "Exec=" + ExecArgument(program) + " %f\n"
+           "Icon=glimtap\n"
+           "Terminal=false\n"
+           "Categories=Utility;\n"
+           "MimeType=" + std::string(kDataFileMimeType) + ";\n";
+}
+
+std::string MimePackage() {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+           "  <mime-type type=\"" + std::string(kDataFileMimeType) + "\">\n"
+           "    <comment>Glimtap data file</comment>\n"
+           "    <glob pattern=\"*.GlimtapDataFile\"/>\n"
+           "  </mime-type>\n"
+           "</mime-info>\n";
+}
+
+std::string Icon() {
+    QFile icon(QStringLiteral(":/glimtap.svg"));
+    if (!icon.open(QIODevice::ReadOnly)) return {};
+    return icon.readAll().toStdString();
+}
+
+bool HoldsAlready(const fs::path& path, const std::string& content) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    const std::string current{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return current == content;
+}
+
+bool WriteIfChanged(const fs::path& path, const std::string& content) {
+    if (content.empty() || HoldsAlready(path, content)) return false;
+    std::error_code error;
+    fs::create_directories(path.parent_path(), error);
+    try {
+        WriteFileAtomically(path, {reinterpret_cast<const uint8_t*>(content.data()), content.size()});
+    } catch (const std::system_error&) {
+        return false;
+    }
+    return true;
+}
+
+void RunTool(const char* tool, const fs::path& folder) {
+    const QString program = QStandardPaths::findExecutable(QString::fromLatin1(tool));
+    if (program.isEmpty()) return;
+    platform::StartDetached(program.toStdString(), {tool, folder.string()}, nullptr);
+}
+
+}  // namespace
+
+std::vector<fs::path> RegisterShellFileTypes(const fs::path& dataHome, const std::string& program) {
+    const std::pair<fs::path, std::string> files[] = {
+        {DesktopEntryPath(dataHome), DesktopEntry(program)},
+        {MimePackagePath(dataHome), MimePackage()},
+        {dataHome / "icons" / "hicolor" / "scalable" / "apps" / "glimtap.svg", Icon()},
+    };
+    std::vector<fs::path> written;
+    for (const auto& [path, content] : files) {
+        if (WriteIfChanged(path, content)) written.push_back(path);
+    }
+    return written;
+}
+
+void RefreshDesktopDatabases(const fs::path& dataHome, const std::vector<fs::path>& written) {
+    for (const fs::path& path : written) {
+        if (path == MimePackagePath(dataHome)) RunTool("update-mime-database", dataHome / "mime");
+        if (path == DesktopEntryPath(dataHome)) {
+            RunTool("update-desktop-database", dataHome / "applications");
+        }
+    }
+}
+
+}  // namespace glimtap

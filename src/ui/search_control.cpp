@@ -1,0 +1,96 @@
+#include "ui/search_control.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include <system_error>
+#include <utility>
+
+#include "response/search_event_relay.h"
+
+namespace glimtap {
+namespace {
+
+const QString kStartText = QStringLiteral("Start Image Search");
+
+}  // namespace
+
+SearchControl::SearchControl(SearchSettings& settings, SearchDisplay display, Speaker& speech,
+                             SearchServices services, SearchReactions reactions)
+    : settings_(settings), display_(display), speech_(speech), services_(std::move(services)),
+      reactions_(std::move(reactions)) {}
+
+SearchControl::~SearchControl() {
+    if (relay_) relay_->Detach();
+    worker_.reset();
+}
+
+bool SearchControl::Start() {
+    display_.progress.setRange(0, 0);
+    tried_ = 0;
+    matched_ = 0;
+    display_.counter.setText(QStringLiteral("Starting"));
+    // Reports still on their way from an earlier run must not count in this one.
+    if (relay_) relay_->Detach();
+    relay_ = std::make_shared<SearchEventRelay>(static_cast<SearchEventSink&>(*this));
+    try {
+        worker_ = std::make_unique<SearchWorker>(settings_, SearchWorkerArgs{relay_, settings_.targetFolder},
+                                                 services_);
+    } catch (const std::system_error&) {
+        StopMarquee();
+        return false;
+    }
+    display_.button.setText(QStringLiteral("Stop Image Search"));
+    return true;
+}
+
+void SearchControl::Stop() {
+    display_.button.setText(QStringLiteral("Stopping..."));
+    display_.button.setEnabled(false);
+    display_.button.repaint();
+    worker_->RequestStop();
+    worker_->Join();
+    worker_.reset();
+    display_.button.setText(kStartText);
+    display_.button.setEnabled(true);
+    StopMarquee();
+}
+
+void SearchControl::OnTemplatesLoaded(int32_t) {}
+
+void SearchControl::OnSearchAttempt(const std::string&) {
+    ++tried_;
+    ShowCounters();
+    if (settings_.beepForSearch != 0) reactions_.beep();
+}
+
+void SearchControl::OnMatchFound(const MatchReport& match) {
+    reactions_.matchFound(match);
+    ++matched_;
+    ShowCounters();
+}
+
+void SearchControl::OnShowOverlay(const MatchReport& match) { reactions_.showOverlay(match); }
+
+void SearchControl::OnSearchFinished() {
+    if (worker_) {
+        // The report is the worker's last act, so this wait is short.
+        worker_->Join();
+        worker_.reset();
+    }
+    display_.button.setText(kStartText);
+    if (settings_.speechAlerts != 0) speech_.Speak(u"Stopped");
+    StopMarquee();
+}
+
+void SearchControl::ShowCounters() {
+    display_.counter.setText(QStringLiteral("Tried : %1, Matched : %2").arg(tried_).arg(matched_));
+}
+
+void SearchControl::StopMarquee() {
+    display_.progress.setRange(0, 100);
+    display_.progress.setValue(0);
+}
+
+}  // namespace glimtap

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "engine/search_events.h"
+#include "engine/search_settings.h"
+#include "engine/search_worker.h"
+#include "engine/speaker.h"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace glimtap {
+
+class SearchEventRelay;
+
+// The controls a search run shows itself in.
+struct SearchDisplay {
+    QPushButton& button;    // "Start Image Search" / "Stop Image Search"
+    QLabel& counter;        // "Starting", then "Tried : %d, Matched : %d"
+    QProgressBar& progress; // busy while a run is on
+};
+
+// What a run's reports set off besides the counters.
+struct SearchReactions {
+    std::function<void(const MatchReport&)> matchFound;
+    std::function<void(const MatchReport&)> showOverlay;
+    std::function<void()> beep;
+};
+
+// Starts and stops the search worker and follows its run in the display: owns the worker,
+// counts tries and matches, and returns to idle when the worker reports its end. Reports
+// reach it on the application thread, in order; those of a run replaced by a newer one, or
+// arriving after the control is gone, are dropped.
+class SearchControl : private SearchEventSink {
+public:
+    SearchControl(SearchSettings& settings, SearchDisplay display, Speaker& speech,
+                  SearchServices services, SearchReactions reactions);
+    // Stops a running worker and waits for it: at most the rest of one template's try.
+    ~SearchControl() override;
+    SearchControl(const SearchControl&) = delete;
+    SearchControl& operator=(const SearchControl&) = delete;
+
+    // True from a start until the worker has been waited for.
+    bool IsRunning() const { return worker_ != nullptr; }
+
+    // Starts a run on the settings' target folder. False when the worker's thread could
+    // not be started; the display is idle again then.
+    bool Start();
+    // Asks the worker to stop and waits for it; its last reports still arrive afterwards.
+    void Stop();
+
+    int32_t Tried() const { return tried_; }
+    int32_t Matched() const { return matched_; }
+
+private:
+    void OnTemplatesLoaded(int32_t count) override;
+    void OnSearchAttempt(const std::string& templateName) override;
+    void OnMatchFound(const MatchReport& match) override;
+    void OnShowOverlay(const MatchReport& match) override;
+    void OnSearchFinished() override;
+
+    void ShowCounters();
+    void StopMarquee();
+
+    SearchSettings& settings_;
+    SearchDisplay display_;
+    Speaker& speech_;
+    SearchServices services_;
+    SearchReactions reactions_;
+    int32_t tried_ = 0;
+    int32_t matched_ = 0;
+    std::shared_ptr<SearchEventRelay> relay_;
+    std::unique_ptr<SearchWorker> worker_;
+};
+
+}  // namespace glimtap

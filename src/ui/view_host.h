@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+#include <string>
+
+namespace glimtap {
+
+// What the form view asks of the window and document that hold it.
+class ViewHost {
+public:
+    virtual ~ViewHost() = default;
+    // "Untitled" for a new document, else the file name of its path.
+    virtual std::u16string DocumentTitle() const = 0;
+    // The document's save path; saveAs always asks for a file name.
+    virtual void SaveDocument(bool saveAs) = 0;
+    // Lays the window out again and sizes it so that the whole form shows.
+    virtual void ResizeParentToFit() = 0;
+    // A passing note in the status bar.
+    virtual void ShowStatusMessage(const QString& text) = 0;
+};
+
+}  // namespace glimtap

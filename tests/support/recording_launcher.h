@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/utf16.h"
+#include "platform/launcher.h"
+
+namespace glimtap::test {
+
+// Notes what it is asked to open instead of opening it: no desktop here has a browser or
+// file manager to start.
+class RecordingLauncher : public platform::Launcher {
+public:
+    struct Call {
+        std::string verb;
+        std::string file;
+        friend bool operator==(const Call&, const Call&) = default;
+    };
+
+    bool Launch(std::u16string_view verb, std::u16string_view file, std::string*) override {
+        calls.push_back({ToUtf8(verb), ToUtf8(file)});
+        return true;
+    }
+
+    std::vector<Call> calls;
+};
+
+}  // namespace glimtap::test

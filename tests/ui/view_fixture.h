@@ -1,0 +1,67 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/search_settings.h"
+#include "platform/backends.h"
+#include "support/recording_launcher.h"
+#include "support/temp_dir.h"
+#include "ui/glimtap_view.h"
+#include "ui/profile.h"
+#include "ui/view_host.h"
+
+namespace glimtap::test {
+
+// Stands in for the main window around the form and notes what the form asks of it.
+class FakeHost : public ViewHost {
+public:
+    std::u16string DocumentTitle() const override { return title; }
+    void SaveDocument(bool saveAs) override { saves.push_back(saveAs); }
+    void ResizeParentToFit() override { ++resizes; }
+    void ShowStatusMessage(const QString& text) override { statusMessages.append(text); }
+
+    std::u16string title = u"Untitled";
+    std::vector<bool> saves;
+    int resizes = 0;
+    QStringList statusMessages;
+};
+
+// A form over fresh settings, with the user's data folder and profile in a temporary folder.
+class ViewTest : public testing::Test {
+protected:
+    ViewTest() {
+        setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
+        settings.ResetToDefaults(*platform::OpenDesktop());
+        settings.speechAlerts = 0;
+    }
+
+    CGlimtapView& View() {
+        if (!view) view = std::make_unique<CGlimtapView>(settings, profile, host, launcher);
+        return *view;
+    }
+
+    // The new document's folder, made ahead of the form.
+    std::filesystem::path DefaultFolder() const {
+        const std::filesystem::path folder = home / "data" / "Glimtap" / "Untitled";
+        std::filesystem::create_directories(folder);
+        return folder;
+    }
+
+    TempDir home;
+    Profile profile{QString::fromStdString((home / "profile.ini").string())};
+    SearchSettings settings;
+    FakeHost host;
+    RecordingLauncher launcher;
+    std::unique_ptr<CGlimtapView> view;
+};
+
+}  // namespace glimtap::test

@@ -73,6 +73,9 @@ void Scan(benchmark::State& state, const Scene& scene) {
 void RegisterAll() {
     benchmark::RegisterBenchmark("Scan/flat_1920x1080/40x20", Scan<false>, FlatScene())
         ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("ScanReference/flat_1920x1080/40x20", Scan<true>, FlatScene())
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1);
     for (const auto& [w, h] : {std::pair{1920, 1080}, std::pair{3840, 1080}}) {
         for (const auto& [tw, th] : {std::pair{40, 20}, std::pair{100, 100}}) {
             for (const bool present : {false, true}) {

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <limits>
 
+#include "engine/little_endian.h"
+
 namespace glimtap {
 namespace {
 
@@ -14,16 +16,6 @@ constexpr uint32_t kBiBitfields = 3;
 constexpr uint32_t kRedMask = 0x00FF0000;
 constexpr uint32_t kGreenMask = 0x0000FF00;
 constexpr uint32_t kBlueMask = 0x000000FF;
-
-// Callers check the bounds first; these only assemble little-endian values.
-uint16_t Le16(std::span<const uint8_t> bytes, size_t at) {
-    return static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8);
-}
-
-uint32_t Le32(std::span<const uint8_t> bytes, size_t at) {
-    return static_cast<uint32_t>(bytes[at]) | static_cast<uint32_t>(bytes[at + 1]) << 8 |
-           static_cast<uint32_t>(bytes[at + 2]) << 16 | static_cast<uint32_t>(bytes[at + 3]) << 24;
-}
 
 bool IsKnownHeaderSize(uint32_t size) {
     return size == 40 || size == 52 || size == 56 || size == 108 || size == 124;
@@ -42,8 +34,8 @@ struct Header {
 bool HasStandardMasks(std::span<const uint8_t> file) {
     const size_t at = kFileHeaderSize + kInfoHeaderSize;
     if (file.size() < at + kMaskBytes) return false;
-    return Le32(file, at) == kRedMask && Le32(file, at + 4) == kGreenMask &&
-           Le32(file, at + 8) == kBlueMask;
+    return LoadLe32(file, at) == kRedMask && LoadLe32(file, at + 4) == kGreenMask &&
+           LoadLe32(file, at + 8) == kBlueMask;
 }
 
 bool IsSupportedEncoding(std::span<const uint8_t> file, const Header& header) {
@@ -73,16 +65,16 @@ BmpDecodeResult DecodeBmp(std::span<const uint8_t> file) {
     if (file.size() < kFileHeaderSize + 4) return InvalidBitmap{"file too short"};
     if (file[0] != 'B' || file[1] != 'M') return InvalidBitmap{"not a bitmap file"};
 
-    const uint32_t headerSize = Le32(file, kFileHeaderSize);
+    const uint32_t headerSize = LoadLe32(file, kFileHeaderSize);
     if (!IsKnownHeaderSize(headerSize)) return InvalidBitmap{"unknown header size"};
     if (file.size() < kFileHeaderSize + headerSize) return InvalidBitmap{"header cut off"};
 
     Header header;
-    header.pixelOffset = Le32(file, 10);
-    header.width = static_cast<int32_t>(Le32(file, 18));
-    header.height = static_cast<int32_t>(Le32(file, 22));
-    header.bitsPerPixel = Le16(file, 28);
-    header.compression = Le32(file, 30);
+    header.pixelOffset = LoadLe32(file, 10);
+    header.width = static_cast<int32_t>(LoadLe32(file, 18));
+    header.height = static_cast<int32_t>(LoadLe32(file, 22));
+    header.bitsPerPixel = LoadLe16(file, 28);
+    header.compression = LoadLe32(file, 30);
 
     if (header.width <= 0) return InvalidBitmap{"width not positive"};
     if (header.height == 0 || header.height == std::numeric_limits<int32_t>::min()) {

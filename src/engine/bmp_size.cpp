@@ -5,6 +5,8 @@
 #include <fstream>
 #include <limits>
 
+#include "engine/little_endian.h"
+
 namespace glimtap {
 namespace {
 
@@ -13,29 +15,21 @@ constexpr size_t kInfoHeaderSize = 40;
 constexpr size_t kWidthOffset = 18;
 constexpr size_t kHeightOffset = 22;
 
-int32_t Le32(const std::array<unsigned char, kFileHeaderSize + kInfoHeaderSize>& bytes,
-             size_t at) {
-    return static_cast<int32_t>(static_cast<uint32_t>(bytes[at]) |
-                                static_cast<uint32_t>(bytes[at + 1]) << 8 |
-                                static_cast<uint32_t>(bytes[at + 2]) << 16 |
-                                static_cast<uint32_t>(bytes[at + 3]) << 24);
-}
-
 }  // namespace
 
 BmpSize ReadBmpSize(const std::filesystem::path& path) {
     std::ifstream file(path, std::ios::binary);
-    std::array<unsigned char, kFileHeaderSize + kInfoHeaderSize> headers{};
+    std::array<uint8_t, kFileHeaderSize + kInfoHeaderSize> headers{};
     file.read(reinterpret_cast<char*>(headers.data()), headers.size());
     if (file.gcount() != static_cast<std::streamsize>(headers.size())) return {};
     if (headers[0] != 'B' || headers[1] != 'M') return {};
 
-    const int32_t height = Le32(headers, kHeightOffset);
+    const int32_t height = static_cast<int32_t>(LoadLe32(headers, kHeightOffset));
     // The magnitude of INT32_MIN does not fit; the nearest height that does stands in.
     const int32_t magnitude = height == std::numeric_limits<int32_t>::min()
                                   ? std::numeric_limits<int32_t>::max()
                                   : (height < 0 ? -height : height);
-    return {Le32(headers, kWidthOffset), magnitude};
+    return {static_cast<int32_t>(LoadLe32(headers, kWidthOffset)), magnitude};
 }
 
 }  // namespace glimtap

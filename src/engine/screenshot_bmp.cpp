@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "engine/atomic_file.h"
+#include "engine/little_endian.h"
 
 namespace glimtap {
 namespace {
@@ -18,15 +19,6 @@ constexpr uint32_t kHeadersSize = kFileHeaderSize + kInfoHeaderSize;
 
 uint64_t PixelBytes(int32_t width, int32_t height) {
     return static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4;
-}
-
-void Put16(std::vector<uint8_t>& out, uint16_t value) {
-    out.push_back(static_cast<uint8_t>(value));
-    out.push_back(static_cast<uint8_t>(value >> 8));
-}
-
-void Put32(std::vector<uint8_t>& out, uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(value >> shift));
 }
 
 }  // namespace
@@ -61,27 +53,27 @@ std::vector<uint8_t> EncodeScreenshotBmp(const platform::ScreenImage& image) {
     std::vector<uint8_t> file;
     file.reserve(kHeadersSize + pixelBytes);
     // File header.
-    Put16(file, 0x4D42);
-    Put32(file, kHeadersSize + pixelBytes);
-    Put16(file, 0);
-    Put16(file, 0);
-    Put32(file, kHeadersSize);
+    AppendLe16(file, 0x4D42);
+    AppendLe32(file, kHeadersSize + pixelBytes);
+    AppendLe16(file, 0);
+    AppendLe16(file, 0);
+    AppendLe32(file, kHeadersSize);
     // Info header: positive height, so the rows go bottom row first.
-    Put32(file, kInfoHeaderSize);
-    Put32(file, static_cast<uint32_t>(image.width));
-    Put32(file, static_cast<uint32_t>(image.height));
-    Put16(file, 1);
-    Put16(file, 32);
-    Put32(file, 0);
-    Put32(file, pixelBytes);
-    Put32(file, 0);
-    Put32(file, 0);
-    Put32(file, 0);
-    Put32(file, 0);
+    AppendLe32(file, kInfoHeaderSize);
+    AppendLe32(file, static_cast<uint32_t>(image.width));
+    AppendLe32(file, static_cast<uint32_t>(image.height));
+    AppendLe16(file, 1);
+    AppendLe16(file, 32);
+    AppendLe32(file, 0);
+    AppendLe32(file, pixelBytes);
+    AppendLe32(file, 0);
+    AppendLe32(file, 0);
+    AppendLe32(file, 0);
+    AppendLe32(file, 0);
     const auto width = static_cast<size_t>(image.width);
     for (int32_t row = image.height - 1; row >= 0; --row) {
         const uint32_t* pixel = image.pixels + static_cast<size_t>(row) * width;
-        for (size_t x = 0; x < width; ++x) Put32(file, pixel[x]);
+        for (size_t x = 0; x < width; ++x) AppendLe32(file, pixel[x]);
     }
     return file;
 }

@@ -60,14 +60,14 @@ protected:
         ASSERT_TRUE(RunUntil([&reached] { return reached; }));
     }
 
-    QList<QTextToSpeech*> Engines() const { return findChildren<QTextToSpeech>(); }
+    QList<QTextToSpeech*> Engines() const { return Children<QTextToSpeech>(); }
 
     template <typename T>
-    QList<T*> findChildren() const {
+    QList<T*> Children() const {
         return application_.findChildren<T*>();
     }
 
-    bool BeepsEnded() const { return findChildren<QAudioSink>().isEmpty(); }
+    bool BeepsEnded() const { return Children<QAudioSink>().isEmpty(); }
 
 private:
     int argc_ = 1;
@@ -148,7 +148,7 @@ TEST_F(Alerts, OneEngineServesSpeakersOnEveryThread) {
 TEST_F(Alerts, BeepPlaysItsWholeToneThenEnds) {
     PlaySearchBeep();
     RunPosted();
-    const QList<QAudioSink*> sinks = findChildren<QAudioSink>();
+    const QList<QAudioSink*> sinks = Children<QAudioSink>();
     if (sinks.isEmpty()) GTEST_SKIP() << "no audio output here";
     ASSERT_EQ(sinks.size(), 1);
     const QPointer<QAudioSink> sink = sinks.front();

@@ -14,13 +14,6 @@ namespace {
 using test::BmpPicture;
 using test::RunProcess;
 
-BmpPicture RandomPicture(int32_t width, int32_t height, uint32_t seed) {
-    std::mt19937 rng(seed);
-    BmpPicture p{width, height, {}};
-    for (int32_t i = 0; i < width * height; ++i) p.pixels.push_back(rng() & 0xFFFFFF);
-    return p;
-}
-
 BmpPicture Cut(const BmpPicture& from, int32_t x, int32_t y, int32_t width, int32_t height) {
     BmpPicture p{width, height, {}};
     for (int32_t r = 0; r < height; ++r)
@@ -48,7 +41,7 @@ protected:
 };
 
 TEST_F(CliFind, SearchesABitmapStandingInForTheScreen) {
-    BmpPicture screen = RandomPicture(200, 150, 1);
+    BmpPicture screen = test::RandomPicture(200, 150, 1);
     const BmpPicture templ = Cut(screen, 120, 90, 30, 20);
     Paste(screen, templ, 10, 100);
     test::WriteBmp(screenPath, screen, {.bitsPerPixel = 32});
@@ -75,7 +68,7 @@ TEST_F(CliFind, SearchesABitmapStandingInForTheScreen) {
 }
 
 TEST_F(CliFind, BadArgumentsAndFilesAreErrorsNamingThem) {
-    test::WriteBmp(templatePath, RandomPicture(4, 4, 2), {.bitsPerPixel = 8});
+    test::WriteBmp(templatePath, test::RandomPicture(4, 4, 2), {.bitsPerPixel = 8});
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {Find({}), "--template"},
         {Find({"--template", templatePath}), "tmpl é.bmp"},
@@ -95,7 +88,7 @@ TEST_F(CliFind, BadArgumentsAndFilesAreErrorsNamingThem) {
 }
 
 TEST_F(CliFind, SearchesTheLiveScreen) {
-    const BmpPicture picture = RandomPicture(60, 40, 3);
+    const BmpPicture picture = test::RandomPicture(60, 40, 3);
     test::ScreenPainter painter;
     painter.FillRoot(0x00203040);
     painter.DrawOnRoot(1500, 700, picture.width, picture.height, picture.pixels);

@@ -13,13 +13,6 @@ namespace {
 
 using test::RunProcess;
 
-test::BmpPicture Random(int32_t w, int32_t h, uint32_t seed) {
-    std::mt19937 rng(seed);
-    test::BmpPicture p{w, h, {}};
-    for (int32_t i = 0; i < w * h; ++i) p.pixels.push_back(rng() & 0xFFFFFF);
-    return p;
-}
-
 class CliRun : public ::testing::Test {
 protected:
     CliRun() {
@@ -42,12 +35,12 @@ protected:
 };
 
 TEST_F(CliRun, FindsTheTemplateOnScreenMovesThePointerAndReportsAsJson) {
-    const auto picture = Random(40, 20, 5);
+    const auto picture = test::RandomPicture(40, 20, 5);
     test::ScreenPainter painter;
     painter.FillRoot(0);
     painter.DrawOnRoot(700, 400, 40, 20, picture.pixels);
     test::WriteBmp(folder / "here.bmp", picture);
-    test::WriteBmp(folder / "elsewhere.bmp", Random(10, 10, 6));
+    test::WriteBmp(folder / "elsewhere.bmp", test::RandomPicture(10, 10, 6));
 
     const auto r = RunProcess({GLIMTAP_CLI, "run", dataFile, "--folder", folder.string(), "--json"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -64,8 +57,8 @@ TEST_F(CliRun, FindsTheTemplateOnScreenMovesThePointerAndReportsAsJson) {
 }
 
 TEST_F(CliRun, PassesStatusLineAndErrors) {
-    test::WriteBmp(folder / "absent.bmp", Random(10, 10, 6));
-    test::WriteBmp(folder / "absent2.bmp", Random(10, 10, 7));
+    test::WriteBmp(folder / "absent.bmp", test::RandomPicture(10, 10, 6));
+    test::WriteBmp(folder / "absent2.bmp", test::RandomPicture(10, 10, 7));
     Settings({"targetFolder=" + folder.string(), "beepForSearch=1", "touchAtMatch=1"});
     auto r = RunProcess({GLIMTAP_CLI, "run", dataFile, "--passes", "3"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
@@ -94,7 +87,7 @@ TEST_F(CliRun, DefaultFolderAndAnEmptyRun) {
 }
 
 TEST_F(CliRun, TerminationStopsTheRunCleanly) {
-    test::WriteBmp(folder / "absent.bmp", Random(10, 10, 6));
+    test::WriteBmp(folder / "absent.bmp", test::RandomPicture(10, 10, 6));
     Settings({"matchDelayMs=3600000", "speechAlerts=1"});
     const auto r = RunProcess({"/usr/bin/timeout", "--preserve-status", "-s", "TERM", "2", GLIMTAP_CLI,
                                "run", dataFile, "--folder", folder.string(), "--json"});

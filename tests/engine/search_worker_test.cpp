@@ -46,13 +46,6 @@ private:
     int left_;
 };
 
-test::BmpPicture Random(int32_t w, int32_t h, uint32_t seed) {
-    std::mt19937 rng(seed);
-    test::BmpPicture p{w, h, {}};
-    for (int32_t i = 0; i < w * h; ++i) p.pixels.push_back(rng() & 0xFFFFFF);
-    return p;
-}
-
 class SearchWorkerTest : public ::testing::Test {
 protected:
     SearchWorkerTest() {
@@ -67,7 +60,7 @@ protected:
     // Writes a template file and, when `at` is given, puts the picture on the screen there.
     void AddTemplate(const std::string& name, int32_t w, int32_t h, uint32_t seed,
                      std::optional<MatchPoint> at = std::nullopt) {
-        const auto picture = Random(w, h, seed);
+        const auto picture = test::RandomPicture(w, h, seed);
         test::WriteBmp(dir / name, picture);
         if (!at) return;
         for (int32_t r = 0; r < h; ++r)
@@ -149,7 +142,7 @@ TEST_F(SearchWorkerTest, NothingToSearchEndsAtOnce) {
     EXPECT_EQ(Run(100, u"/no/such/folder"), finishedOnly);
     test::WriteFile(dir / "plain-file", {1, 2, 3});
     EXPECT_EQ(Run(100, FromPath(dir / "plain-file")), finishedOnly);  // a file, not a folder
-    test::WriteBmp(dir / "eight.bmp", Random(4, 4, 1), {.bitsPerPixel = 8});
+    test::WriteBmp(dir / "eight.bmp", test::RandomPicture(4, 4, 1), {.bitsPerPixel = 8});
     EXPECT_EQ(Run(100), finishedOnly);  // only bitmaps of unsupported depth
     EXPECT_EQ(spoken.size(), 4u);  // "Started" every time all the same
     settings.targetFolder = u"";
@@ -161,7 +154,7 @@ TEST_F(SearchWorkerTest, NothingToSearchEndsAtOnce) {
 
 TEST_F(SearchWorkerTest, LoadsOnlyRegularFilesWithTheBitmapExtension) {
     for (const char* name : {"A.BMP", "b.Bmp", "c.bmp.txt", "d.bmpx", ".bmp", "f.bmp"}) {
-        test::WriteBmp(dir / name, Random(3, 3, 7));
+        test::WriteBmp(dir / name, test::RandomPicture(3, 3, 7));
     }
     std::filesystem::create_directory(dir / "e.bmp");
     test::WriteFile(dir / "broken.bmp", {'B', 'M', 0});

@@ -1,5 +1,6 @@
 #include "support/bmp_writer.h"
 
+#include <random>
 #include <stdexcept>
 
 #include "support/temp_dir.h"
@@ -96,6 +97,13 @@ void WriteBmp(const std::filesystem::path& path, const BmpPicture& picture,
 
 void PutLe32(std::vector<uint8_t>& bytes, size_t offset, uint32_t value) {
     for (size_t i = 0; i < 4; ++i) bytes.at(offset + i) = static_cast<uint8_t>(value >> (8 * i));
+}
+
+BmpPicture RandomPicture(int32_t width, int32_t height, uint32_t seed) {
+    std::mt19937 rng(seed);
+    BmpPicture picture{width, height, {}};
+    for (int32_t i = 0; i < width * height; ++i) picture.pixels.push_back(rng() & 0xFFFFFF);
+    return picture;
 }
 
 }  // namespace glimtap::test

@@ -40,6 +40,9 @@ constexpr size_t kCompression = 30;
 constexpr size_t kMasks = 54;
 }  // namespace bmp_field
 
+// Random opaque colours, the same for the same seed.
+BmpPicture RandomPicture(int32_t width, int32_t height, uint32_t seed);
+
 std::vector<uint8_t> EncodeBmp(const BmpPicture& picture, const BmpLayout& layout = {});
 void WriteBmp(const std::filesystem::path& path, const BmpPicture& picture,
               const BmpLayout& layout = {});

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <random>
 
 #include "support/bmp_writer.h"
 #include "support/run_process.h"

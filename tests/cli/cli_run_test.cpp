@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <random>
 #include <regex>
 
 #include "support/bmp_writer.h"

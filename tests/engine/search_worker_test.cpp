@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <random>
 
 #include "engine/search_event_queue.h"
 #include "engine/search_worker.h"

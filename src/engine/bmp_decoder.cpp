@@ -3,13 +3,14 @@
 #include <cstddef>
 #include <limits>
 
+#include "engine/bmp_layout.h"
 #include "engine/little_endian.h"
 
 namespace glimtap {
 namespace {
 
-constexpr size_t kFileHeaderSize = 14;
-constexpr size_t kInfoHeaderSize = 40;
+using namespace bmp_layout;
+
 constexpr size_t kMaskBytes = 12;
 constexpr uint32_t kBiRgb = 0;
 constexpr uint32_t kBiBitfields = 3;
@@ -70,11 +71,11 @@ BmpDecodeResult DecodeBmp(std::span<const uint8_t> file) {
     if (file.size() < kFileHeaderSize + headerSize) return InvalidBitmap{"header cut off"};
 
     Header header;
-    header.pixelOffset = LoadLe32(file, 10);
-    header.width = static_cast<int32_t>(LoadLe32(file, 18));
-    header.height = static_cast<int32_t>(LoadLe32(file, 22));
-    header.bitsPerPixel = LoadLe16(file, 28);
-    header.compression = LoadLe32(file, 30);
+    header.pixelOffset = LoadLe32(file, kPixelOffset);
+    header.width = static_cast<int32_t>(LoadLe32(file, kWidth));
+    header.height = static_cast<int32_t>(LoadLe32(file, kHeight));
+    header.bitsPerPixel = LoadLe16(file, kBitCount);
+    header.compression = LoadLe32(file, kCompression);
 
     if (header.width <= 0) return InvalidBitmap{"width not positive"};
     if (header.height == 0 || header.height == std::numeric_limits<int32_t>::min()) {

@@ -5,31 +5,26 @@
 #include <fstream>
 #include <limits>
 
+#include "engine/bmp_layout.h"
 #include "engine/little_endian.h"
 
 namespace glimtap {
-namespace {
 
-constexpr size_t kFileHeaderSize = 14;
-constexpr size_t kInfoHeaderSize = 40;
-constexpr size_t kWidthOffset = 18;
-constexpr size_t kHeightOffset = 22;
-
-}  // namespace
+using namespace bmp_layout;
 
 BmpSize ReadBmpSize(const std::filesystem::path& path) {
     std::ifstream file(path, std::ios::binary);
-    std::array<uint8_t, kFileHeaderSize + kInfoHeaderSize> headers{};
+    std::array<uint8_t, kHeadersSize> headers{};
     file.read(reinterpret_cast<char*>(headers.data()), headers.size());
     if (file.gcount() != static_cast<std::streamsize>(headers.size())) return {};
     if (headers[0] != 'B' || headers[1] != 'M') return {};
 
-    const int32_t height = static_cast<int32_t>(LoadLe32(headers, kHeightOffset));
+    const int32_t height = static_cast<int32_t>(LoadLe32(headers, kHeight));
     // The magnitude of INT32_MIN does not fit; the nearest height that does stands in.
     const int32_t magnitude = height == std::numeric_limits<int32_t>::min()
                                   ? std::numeric_limits<int32_t>::max()
                                   : (height < 0 ? -height : height);
-    return {static_cast<int32_t>(LoadLe32(headers, kWidthOffset)), magnitude};
+    return {static_cast<int32_t>(LoadLe32(headers, kWidth)), magnitude};
 }
 
 }  // namespace glimtap

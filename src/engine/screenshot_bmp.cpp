@@ -8,14 +8,14 @@
 #include <system_error>
 
 #include "engine/atomic_file.h"
+#include "engine/bmp_layout.h"
 #include "engine/little_endian.h"
 
 namespace glimtap {
 namespace {
 
-constexpr uint32_t kFileHeaderSize = 14;
-constexpr uint32_t kInfoHeaderSize = 40;
-constexpr uint32_t kHeadersSize = kFileHeaderSize + kInfoHeaderSize;
+using bmp_layout::kHeadersSize;
+using bmp_layout::kInfoHeaderSize;
 
 uint64_t PixelBytes(int32_t width, int32_t height) {
     return static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4;
@@ -54,12 +54,12 @@ std::vector<uint8_t> EncodeScreenshotBmp(const platform::ScreenImage& image) {
     file.reserve(kHeadersSize + pixelBytes);
     // File header.
     AppendLe16(file, 0x4D42);
-    AppendLe32(file, kHeadersSize + pixelBytes);
+    AppendLe32(file, static_cast<uint32_t>(kHeadersSize + pixelBytes));
     AppendLe16(file, 0);
     AppendLe16(file, 0);
-    AppendLe32(file, kHeadersSize);
+    AppendLe32(file, static_cast<uint32_t>(kHeadersSize));
     // Info header: positive height, so the rows go bottom row first.
-    AppendLe32(file, kInfoHeaderSize);
+    AppendLe32(file, static_cast<uint32_t>(kInfoHeaderSize));
     AppendLe32(file, static_cast<uint32_t>(image.width));
     AppendLe32(file, static_cast<uint32_t>(image.height));
     AppendLe16(file, 1);

@@ -2,6 +2,7 @@
 # make screenshot : build, start Glimtap under Xvfb and write its window to glimtap.png
 # make test  : install what is missing, build, run every test
 # make bench : build and run the benchmarks (capture on an Xvfb of its own)
+# make fuzz  : build the libFuzzer targets with clang, run each for FUZZ_SECONDS (default 60)
 # SANITIZE=address,undefined (or thread) builds and tests an instrumented copy.
 
 SANITIZE ?=
@@ -10,7 +11,7 @@ BUILD_DIR ?= build$(if $(SANITIZE),-$(subst $(comma),-,$(SANITIZE)))
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build run screenshot test bench clean
+.PHONY: deps configure build run screenshot test bench fuzz clean
 
 deps:
 	scripts/install-deps
@@ -35,6 +36,22 @@ test: build
 
 bench: build
 	tests/with-xvfb $(BUILD_DIR)/bench/glimtap_bench
+
+# Each target runs on its own copy of the seed corpus; libFuzzer's non-zero exit on a crash,
+# leak or timeout fails the make. The malloc limit rejects allocations the input cannot justify.
+FUZZ_SECONDS ?= 60
+FUZZ_DIR := build-fuzz
+FUZZ_RUNS := fuzz_data_file:data_file fuzz_bmp_decoder:bmp fuzz_bmp_size:bmp
+fuzz: deps
+	cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DGLIMTAP_FUZZ=ON
+	cmake --build $(FUZZ_DIR) -j $(JOBS)
+	for run in $(FUZZ_RUNS); do \
+	  target=$${run%%:*}; corpus=$(FUZZ_DIR)/corpus-$$target; \
+	  mkdir -p $$corpus && cp fuzz/corpus/$${run#*:}/* $$corpus/ && \
+	  $(FUZZ_DIR)/fuzz/$$target $$corpus -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
+	    -rss_limit_mb=2048 -malloc_limit_mb=256 -print_final_stats=1 \
+	    -artifact_prefix=$(FUZZ_DIR)/$$target- || exit 1; \
+	done
 
 clean:
 	rm -rf build build-*

@@ -3,6 +3,10 @@
 # make test  : install what is missing, build, run every test
 # make bench : build and run the benchmarks (capture on an Xvfb of its own)
 # make fuzz  : build the libFuzzer targets with clang, run each for FUZZ_SECONDS (default 60)
+# make package : build, then make the Debian package in the build folder
+# make check-package : make the package, then check its contents and that its dependencies resolve
+# make test-threads : the tests of the code that hands work between threads, under ThreadSanitizer
+# make ci    : what CI runs: the tests, the package check, the tests under the sanitizers
 # SANITIZE=address,undefined (or thread) builds and tests an instrumented copy.
 
 SANITIZE ?=
@@ -11,7 +15,7 @@ BUILD_DIR ?= build$(if $(SANITIZE),-$(subst $(comma),-,$(SANITIZE)))
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build run screenshot test bench fuzz clean
+.PHONY: deps configure build run screenshot test test-threads ci bench fuzz package check-package clean
 
 deps:
 	scripts/install-deps
@@ -52,6 +56,30 @@ fuzz: deps
 	    -rss_limit_mb=2048 -malloc_limit_mb=256 -print_final_stats=1 \
 	    -artifact_prefix=$(FUZZ_DIR)/$$target- || exit 1; \
 	done
+
+# Only the programs and the desktop files have install rules; CPack strips the programs.
+package: build
+	rm -f $(BUILD_DIR)/glimtap_*.deb
+	cd $(BUILD_DIR) && cpack -G DEB
+
+check-package: package
+	scripts/check-package $(BUILD_DIR)/glimtap_*.deb
+
+# Qt is not built for ThreadSanitizer, so only these suites run under it: the worker, the
+# search control and the form, the overlay markers and the alerts. Any report fails them.
+TSAN_TARGETS := engine_tests view_tests on_screen_tools_tests alerts_tests
+TSAN_TESTS := SearchWorker|view_tests|on_screen_tools_tests|Alerts
+test-threads: export TSAN_OPTIONS = suppressions=$(CURDIR)/tests/tsan.supp
+test-threads:
+	$(MAKE) configure SANITIZE=thread
+	cmake --build build-thread -j $(JOBS) --target $(TSAN_TARGETS)
+	ctest --test-dir build-thread --output-on-failure -j $(JOBS) -R '$(TSAN_TESTS)'
+
+ci:
+	$(MAKE) test
+	$(MAKE) check-package
+	$(MAKE) test SANITIZE=address,undefined
+	$(MAKE) test-threads
 
 clean:
 	rm -rf build build-*

@@ -41,32 +41,19 @@ std::string ExecArgument(const std::string& program) {
     return value;
 }
 
+std::string Resource(const QString& name) {
+    QFile file(QStringLiteral(":/") + name);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return file.readAll().toStdString();
+}
+
+// The packaged desktop entry, with this copy of the program on its Exec line.
 std::string DesktopEntry(const std::string& program) {
-    return "[Desktop Entry]\n"
-           "Type=Application\n"
-           "Name=Glimtap\n"
-           "Comment=Watches the screen for pictures and reacts when one shows up\n"
-           "Exec=" + ExecArgument(program) + " %f\n"
-           "Icon=glimtap\n"
-           "Terminal=false\n"
-           "Categories=Utility;\n"
-           "MimeType=" + std::string(kDataFileMimeType) + ";\n";
-}
-
-std::string MimePackage() {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-           "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-           "  <mime-type type=\"" + std::string(kDataFileMimeType) + "\">\n"
-           "    <comment>Glimtap data file</comment>\n"
-           "    <glob pattern=\"*.GlimtapDataFile\"/>\n"
-           "  </mime-type>\n"
-           "</mime-info>\n";
-}
-
-std::string Icon() {
-    QFile icon(QStringLiteral(":/glimtap.svg"));
-    if (!icon.open(QIODevice::ReadOnly)) return {};
-    return icon.readAll().toStdString();
+    std::string entry = Resource(QStringLiteral("glimtap.desktop"));
+    const std::string exec = "\nExec=glimtap %f\n";
+    const size_t at = entry.find(exec);
+    if (at == std::string::npos) return {};
+    return entry.replace(at, exec.size(), "\nExec=" + ExecArgument(program) + " %f\n");
 }
 
 bool HoldsAlready(const fs::path& path, const std::string& content) {
@@ -99,8 +86,9 @@ void RunTool(const char* tool, const fs::path& folder) {
 std::vector<fs::path> RegisterShellFileTypes(const fs::path& dataHome, const std::string& program) {
     const std::pair<fs::path, std::string> files[] = {
         {DesktopEntryPath(dataHome), DesktopEntry(program)},
-        {MimePackagePath(dataHome), MimePackage()},
-        {dataHome / "icons" / "hicolor" / "scalable" / "apps" / "glimtap.svg", Icon()},
+        {MimePackagePath(dataHome), Resource(QStringLiteral("glimtap.xml"))},
+        {dataHome / "icons" / "hicolor" / "scalable" / "apps" / "glimtap.svg",
+         Resource(QStringLiteral("glimtap.svg"))},
     };
     std::vector<fs::path> written;
     for (const auto& [path, content] : files) {

@@ -6,9 +6,6 @@
 
 namespace glimtap {
 
-// The data files' MIME type, which the desktop entry names the program a handler of.
-inline constexpr char kDataFileMimeType[] = "application/x-glimtap-document";
-
 // Registers the program with the desktop for the user whose data folder is `dataHome`: a
 // desktop entry starting `program` with a data file, the MIME type of *.GlimtapDataFile
 // files, and the icon. Each file is written only when it is missing or differs, so a start

@@ -1,7 +1,6 @@
 #include "response/search_event_relay.h"
 
-#include <QCoreApplication>
-#include <QMetaObject>
+#include "response/application_thread.h"
 
 namespace glimtap {
 
@@ -12,14 +11,10 @@ void SearchEventRelay::Detach() { target_->receiver = nullptr; }
 
 template <typename Deliver>
 void SearchEventRelay::Post(Deliver deliver) {
-    // The application object outlives every window, so it is a safe context to queue on;
-    // the receiver is looked up only when the call runs on its own thread.
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [target = target_, deliver = std::move(deliver)] {
-            if (target->receiver != nullptr) deliver(*target->receiver);
-        },
-        Qt::QueuedConnection);
+    // The receiver is looked up only when the call runs on its own thread.
+    PostToApplication([target = target_, deliver = std::move(deliver)] {
+        if (target->receiver != nullptr) deliver(*target->receiver);
+    });
 }
 
 void SearchEventRelay::OnTemplatesLoaded(int32_t count) {

@@ -90,12 +90,14 @@ int RunFind(std::span<char* const> args, std::ostream& out) {
     std::unique_ptr<platform::ScreenCapture> capture;
     platform::Size screen;
     if (options.imagePath.empty()) {
+        // Asked before the capture opens: a display gone by then makes the capture fail,
+        // so a size of 0 x 0 is never taken for an empty screen.
+        screen = platform::OpenDesktop()->VirtualScreenSize();
         try {
             capture = platform::OpenScreenCapture();
         } catch (const platform::Unavailable& e) {
             throw CliError(e.what());
         }
-        screen = platform::OpenDesktop()->VirtualScreenSize();
     } else {
         TemplateImage image = LoadBitmap(options.imagePath, "screen image");
         screen = {image.width, image.height};

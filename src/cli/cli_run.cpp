@@ -147,14 +147,6 @@ private:
     int32_t matched_ = 0;
 };
 
-std::unique_ptr<platform::ScreenCapture> OpenCaptureQuietly() {
-    try {
-        return platform::OpenScreenCapture();
-    } catch (const platform::Unavailable&) {
-        return nullptr;
-    }
-}
-
 }  // namespace
 
 int RunRun(std::span<char* const> args, std::ostream& out) {
@@ -167,10 +159,13 @@ int RunRun(std::span<char* const> args, std::ostream& out) {
     }
     const std::u16string folder = ChooseFolder(options, data);
 
+    // Opened here, where it can say clearly why there is no screen to search, and handed
+    // to the run: a screen lost later is then reported as lost.
+    std::unique_ptr<platform::ScreenCapture> capture;
     std::unique_ptr<platform::Pointer> pointer;
     std::unique_ptr<platform::TouchInjector> touch;
     try {
-        platform::OpenScreenCapture();  // says clearly why there is no screen to search
+        capture = platform::OpenScreenCapture();
         pointer = platform::OpenPointer();
         touch = platform::OpenTouchInjector();
     } catch (const platform::Unavailable& e) {
@@ -186,7 +181,8 @@ int RunRun(std::span<char* const> args, std::ostream& out) {
     CSpeechAlert speech;
     RunReporter reporter(options, data.settings, actions, out);
     const auto relay = std::make_shared<SearchEventRelay>(reporter);
-    SearchServices services{OpenCaptureQuietly, [] { return std::make_unique<CSpeechAlert>(); }};
+    SearchServices services{[&capture] { return std::move(capture); },
+                            [] { return std::make_unique<CSpeechAlert>(); }};
     SearchWorker worker(data.settings, {relay, folder, options.passes}, std::move(services));
     SignalStop stopOnSignal([&worker] { worker.RequestStop(); });
     reporter.onFinished = [&] {
@@ -197,6 +193,7 @@ int RunRun(std::span<char* const> args, std::ostream& out) {
     };
     application.exec();
     relay->Detach();
+    if (worker.Failure()) throw CliError(*worker.Failure());
     return 0;
 }
 

@@ -11,7 +11,8 @@ namespace glimtap {
 
 // Captures the settings' search area and scans it for the template. `results` is
 // emptied first; true when it holds at least one match. A template that is unusable or
-// larger than the area, or a failed capture, finds nothing.
+// larger than the area, or a failed capture, finds nothing; a lost screen throws
+// platform::ScreenLost.
 bool FindTemplateOnScreen(const TemplateImage& templ, std::vector<MatchPoint>& results,
                           const SearchSettings& settings, platform::ScreenCapture& capture);
 

@@ -89,7 +89,12 @@ std::optional<std::filesystem::path> CaptureScreenToBmp(platform::ScreenCapture&
     std::error_code error;
     if (!std::filesystem::is_directory(folder, error)) return std::nullopt;
     const std::filesystem::path path = folder / ScreenshotFileName(ReadSnipClock());
-    const std::optional<platform::ScreenImage> image = capture.Capture(area);
+    std::optional<platform::ScreenImage> image;
+    try {
+        image = capture.Capture(area);
+    } catch (const platform::ScreenLost&) {
+        return std::nullopt;
+    }
     if (!image || image->width != area.width || image->height != area.height) return std::nullopt;
     try {
         WriteFileAtomically(path, EncodeScreenshotBmp(*image));

@@ -1,6 +1,7 @@
 #include "engine/search_worker.h"
 
 #include <chrono>
+#include <exception>
 #include <vector>
 
 #include "engine/find_template.h"
@@ -59,25 +60,36 @@ void RunSearch(const SearchSettings& settings, const SearchWorkerArgs& args,
 
     const std::vector<NamedTemplate> templates = LoadTemplates(args.targetFolder, settings);
     args.sink->OnTemplatesLoaded(static_cast<int32_t>(templates.size()));
+    std::exception_ptr lost;
     if (!templates.empty() && !stop.Requested()) {
-        const std::unique_ptr<platform::ScreenCapture> capture =
-            services.openCapture ? services.openCapture() : nullptr;
-        int32_t total = 0;
-        // A stop request also cuts the pause short, so nothing waits for it.
-        for (int32_t pass = 1;; ++pass) {
-            if (RunPass(templates, settings, capture.get(), *args.sink, stop, total)) break;
-            if (pass == args.passLimit) break;
-            Pause(settings, stop);
-            if (stop.Requested()) break;
+        try {
+            const std::unique_ptr<platform::ScreenCapture> capture =
+                services.openCapture ? services.openCapture() : nullptr;
+            int32_t total = 0;
+            // A stop request also cuts the pause short, so nothing waits for it.
+            for (int32_t pass = 1;; ++pass) {
+                if (RunPass(templates, settings, capture.get(), *args.sink, stop, total)) break;
+                if (pass == args.passLimit) break;
+                Pause(settings, stop);
+                if (stop.Requested()) break;
+            }
+        } catch (const platform::ScreenLost&) {
+            // Searching on would find nothing for ever.
+            lost = std::current_exception();
         }
     }
     args.sink->OnSearchFinished();
+    if (lost) std::rethrow_exception(lost);
 }
 
 SearchWorker::SearchWorker(const SearchSettings& settings, SearchWorkerArgs args,
                            SearchServices services)
     : thread_([this, &settings, args = std::move(args), services = std::move(services)] {
-          RunSearch(settings, args, services, stop_);
+          try {
+              RunSearch(settings, args, services, stop_);
+          } catch (const platform::ScreenLost& e) {
+              failure_ = e.what();
+          }
       }) {}
 
 SearchWorker::~SearchWorker() {

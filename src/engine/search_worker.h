@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -29,7 +30,9 @@ struct SearchServices {
 
 // One whole search run on the calling thread: speaks "Started" when speech alerts are on,
 // loads the folder's templates, runs passes until `stop` is requested (auto-stop requests
-// it too) or the pass limit is reached, and reports OnSearchFinished last. Settings are read live at fixed moments.
+// it too) or the pass limit is reached, and reports OnSearchFinished last. Settings are read
+// live at fixed moments. A lost screen ends the run too: after OnSearchFinished, the
+// platform::ScreenLost is thrown on.
 void RunSearch(const SearchSettings& settings, const SearchWorkerArgs& args,
                const SearchServices& services, StopSignal& stop);
 
@@ -46,9 +49,12 @@ public:
     void RequestStop() { stop_.Request(); }
     // Waits for the run to end.
     void Join();
+    // After Join: why the run ended when a lost screen ended it, else nullopt.
+    const std::optional<std::string>& Failure() const { return failure_; }
 
 private:
     StopSignal stop_;
+    std::optional<std::string> failure_;  // set by the run's thread before it ends
     std::thread thread_;
 };
 

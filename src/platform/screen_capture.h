@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <stdexcept>
 
 #include "platform/geometry.h"
 
@@ -15,12 +16,20 @@ struct ScreenImage {
     int32_t height = 0;
 };
 
+// The screen can never be captured again (the connection to the display broke); what()
+// says which screen was lost.
+class ScreenLost : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // Copies rectangles of the screen. One instance serves one thread.
 class ScreenCapture {
 public:
     virtual ~ScreenCapture() = default;
     // The returned pixels stay valid until the next Capture call on this object.
-    // Parts of the area outside the screen read as zero. nullopt when the capture failed.
+    // Parts of the area outside the screen read as zero. nullopt when this capture failed;
+    // throws ScreenLost when no capture can succeed any more.
     virtual std::optional<ScreenImage> Capture(const ScreenRect& area) = 0;
 };
 

@@ -14,9 +14,12 @@
 #include <QTest>
 #include <QUrl>
 
+#include <cstring>
+
 #include "app/about_dlg.h"
 #include "engine/data_file.h"
 #include "support/bmp_writer.h"
+#include "support/fillable_folder.h"
 #include "support/modal_driver.h"
 #include "tests/app/app_fixture.h"
 
@@ -147,6 +150,50 @@ TEST_F(AppTest, SaveAsOverAnExistingFileAsksFirst) {
     EXPECT_EQ(ReadBack(existing).settings.tolerance, 15);
     EXPECT_EQ(Caption(), "old.GlimtapDataFile - Glimtap");
 }
+
+class SaveOnAFullDisk : public AppTest, public testing::WithParamInterface<FullDisk> {};
+
+TEST_P(SaveOnAFullDisk, KeepsTheOldFileAndSaysWhy) {
+    const std::unique_ptr<FillableFolder> folder = FillableFolder::Make(GetParam());
+    if (!folder) GTEST_SKIP() << "no right to mount a tmpfs here; the file size limit stands in";
+    const fs::path existing = *folder / "job.GlimtapDataFile";
+    WriteDataFile(existing, 1);
+    const std::vector<uint8_t> old = ReadFile(existing);
+    StartApp();
+    ASSERT_TRUE(app->OpenDocumentFile(Q(existing)));
+    Form().tolerance->setText("33");
+    // The file size limit fails the write part way; the tmpfs has no page left for it.
+    folder->Fill(16);
+    auto report = [&](const fs::path& path) {
+        return QString::fromStdString("Cannot save: cannot write '" + path.string() +
+                                      "': " + std::strerror(folder->NoRoomError()) + ".");
+    };
+
+    // In place.
+    QString shown;
+    AnswerNextQuestion(QMessageBox::Ok, &shown);
+    Frame().FileMenu().actions()[2]->trigger();
+    EXPECT_EQ(shown, report(existing));
+
+    // Under a new name beside it.
+    const fs::path other = *folder / "other.GlimtapDataFile";
+    shown.clear();
+    AnswerNextQuestion(QMessageBox::Ok, &shown);
+    ChooseInNextFileDialog(Q(other));
+    Frame().FileMenu().actions()[3]->trigger();
+    EXPECT_EQ(shown, report(other));
+
+    std::vector<fs::path> listing;
+    for (const auto& entry : fs::directory_iterator(folder->path())) listing.push_back(entry.path());
+    EXPECT_EQ(listing, std::vector{existing}) << "a partial or temporary file stayed";
+    EXPECT_EQ(ReadFile(existing), old);
+    EXPECT_EQ(Caption(), "job.GlimtapDataFile - Glimtap");
+    EXPECT_EQ(app->RecentFiles().Entries(), QStringList{Q(existing)});
+}
+
+INSTANTIATE_TEST_SUITE_P(, SaveOnAFullDisk,
+                         testing::Values(FullDisk::kSmallTmpfs, FullDisk::kFileSizeLimit),
+                         FullDiskName);
 
 TEST_F(AppTest, OpenKeepsTheFilesValuesAndAFailedOpenChangesNothing) {
     StartApp();

@@ -170,17 +170,26 @@ TEST(CaptureScreenToBmpTest, LeavesNoFileWhenItCannotWrite) {
     }
 }
 
-// A capture backend that cannot deliver.
+// A capture backend that cannot deliver, or whose screen is gone for good.
 class FailingCapture : public platform::ScreenCapture {
 public:
-    std::optional<ScreenImage> Capture(const ScreenRect&) override { return std::nullopt; }
+    explicit FailingCapture(bool lost) : lost_(lost) {}
+    std::optional<ScreenImage> Capture(const ScreenRect&) override {
+        if (lost_) throw platform::ScreenLost("lost the test screen");
+        return std::nullopt;
+    }
+
+private:
+    bool lost_;
 };
 
 TEST(CaptureScreenToBmpTest, WritesNothingWhenTheCaptureFails) {
     TempDir folder;
-    FailingCapture capture;
-    EXPECT_FALSE(CaptureScreenToBmp(capture, ScreenRect{0, 0, 4, 4}, folder.path()).has_value());
-    EXPECT_TRUE(FilesIn(folder.path()).empty());
+    for (const bool lost : {false, true}) {
+        FailingCapture capture(lost);
+        EXPECT_FALSE(CaptureScreenToBmp(capture, ScreenRect{0, 0, 4, 4}, folder.path()).has_value());
+        EXPECT_TRUE(FilesIn(folder.path()).empty());
+    }
 }
 
 }  // namespace

@@ -154,7 +154,9 @@ TEST_F(LauncherTest, RunsAProgramDetachedWithStrangeCharactersInItsName) {
     EXPECT_NE(parent, getpid());
     // Inside some containers the session leader lies outside our process namespace and
     // every session reads as 0: nothing to compare there.
-    if (getsid(0) > 0) EXPECT_NE(session, getsid(0));
+    if (getsid(0) > 0) {
+        EXPECT_NE(session, getsid(0));
+    }
 }
 
 TEST_F(LauncherTest, RunsAProgramFoundOnPath) {

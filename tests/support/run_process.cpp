@@ -1,24 +1,32 @@
 #include "support/run_process.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
-
-#include "support/temp_dir.h"
+#include <thread>
 
 extern char** environ;
 
 namespace glimtap::test {
+namespace {
 
-ProcessResult RunProcess(const std::vector<std::string>& argv) {
-    TempDir dir;
-    const std::string outPath = (dir / "out").string();
-    const std::string errPath = (dir / "err").string();
+std::string Slurp(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+ChildProcess::ChildProcess(const std::vector<std::string>& argv) {
+    const std::string outPath = (dir_ / "out").string();
+    const std::string errPath = (dir_ / "err").string();
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
@@ -28,19 +36,46 @@ ProcessResult RunProcess(const std::vector<std::string>& argv) {
     std::vector<char*> args;
     for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
     args.push_back(nullptr);
-    pid_t pid = 0;
-    const int error = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
+    const int error = posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (error != 0) throw std::runtime_error("cannot start " + argv[0]);
-
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0) {
-    }
-    auto slurp = [](const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    };
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(outPath), slurp(errPath)};
 }
+
+ChildProcess::~ChildProcess() {
+    if (ended_) return;
+    kill(pid_, SIGKILL);
+    while (waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
+    }
+}
+
+std::string ChildProcess::OutputSoFar() const { return Slurp(dir_ / "out"); }
+
+std::optional<ProcessResult> ChildProcess::WaitFor(std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    int status = 0;
+    for (;;) {
+        const pid_t ended = waitpid(pid_, &status, WNOHANG);
+        if (ended == pid_) break;
+        if (ended < 0 && errno != EINTR) throw std::runtime_error("waitpid failed");
+        if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ended_ = true;
+    return Collect(status);
+}
+
+ProcessResult ChildProcess::Wait() {
+    int status = 0;
+    while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+    }
+    ended_ = true;
+    return Collect(status);
+}
+
+ProcessResult ChildProcess::Collect(int status) const {
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(dir_ / "out"), Slurp(dir_ / "err")};
+}
+
+ProcessResult RunProcess(const std::vector<std::string>& argv) { return ChildProcess(argv).Wait(); }
 
 }  // namespace glimtap::test

@@ -54,9 +54,13 @@ XvfbServer::XvfbServer(const std::vector<std::string>& arguments) {
     display_ = ":" + number;
 }
 
-XvfbServer::~XvfbServer() {
+XvfbServer::~XvfbServer() { Stop(); }
+
+void XvfbServer::Stop() {
+    if (pid_ < 0) return;
     kill(pid_, SIGTERM);
     waitpid(pid_, nullptr, 0);
+    pid_ = -1;
 }
 
 DisplayOverride::DisplayOverride(const std::string& display) {

@@ -21,6 +21,8 @@ public:
 
     // ":N", for $DISPLAY.
     const std::string& display() const { return display_; }
+    // Ends the server now, as when it dies under its clients.
+    void Stop();
 
 private:
     pid_t pid_ = -1;

@@ -301,17 +301,30 @@ TEST(X11ScreenCapture, FollowsTheRootWhenItShrinksAndGrows) {
     EXPECT_TRUE(Shows(capture.Capture(across), across, screen));
 }
 
-TEST(X11ScreenCapture, FailsOnceTheServerIsGone) {
-    std::optional<XvfbServer> server(std::in_place,
-                                     std::vector<std::string>{"-screen", "0", "320x240x24"});
-    const DisplayOverride display(server->display());
-    X11ScreenCapture capture;
-    ASSERT_NE(capture.Capture({0, 0, 32, 32}), std::nullopt);
+TEST(X11ScreenCapture, SaysTheScreenIsLostOnceTheServerIsGone) {
+    // Through shared memory and through plain images.
+    for (const char* shm : {"+extension", "-extension"}) {
+        SCOPED_TRACE(shm);
+        XvfbServer server({"-screen", "0", "320x240x24", shm, "MIT-SHM"});
+        const DisplayOverride display(server.display());
+        X11ScreenCapture capture;
+        ASSERT_NE(capture.Capture({0, 0, 32, 32}), std::nullopt);
 
-    server.reset();
-    EXPECT_EQ(capture.Capture({0, 0, 32, 32}), std::nullopt);
-    EXPECT_EQ(capture.Capture({0, 0, 320, 240}), std::nullopt);
-    EXPECT_EQ(capture.Capture({-50, -50, 10, 10}), std::nullopt);
+        server.Stop();
+        // Off the screen too, where no request is needed.
+        for (const ScreenRect& area : {ScreenRect{0, 0, 32, 32}, ScreenRect{0, 0, 320, 240},
+                                       ScreenRect{-50, -50, 10, 10}}) {
+            try {
+                capture.Capture(area);
+                ADD_FAILURE() << Describe(area) << " captured without a server";
+            } catch (const platform::ScreenLost& error) {
+                EXPECT_EQ(error.what(),
+                          "the connection to the X server of display '" + server.display() +
+                              "' was lost");
+            }
+        }
+        EXPECT_EQ(capture.Capture({0, 0, 0, 5}), std::nullopt);  // empty: nothing to capture
+    }
 }
 
 TEST(X11ScreenCapture, RefusesRootsThatAreNot32BitPixels) {

@@ -10,11 +10,13 @@
 
 #include "engine/utf16.h"
 #include "platform/x11/x11_desktop.h"
+#include "support/fillable_folder.h"
 #include "support/geometry_printing.h"
 #include "support/selector_driver.h"
 #include "support/temp_dir.h"
 #include "support/x_mouse.h"
 #include "support/x_observer.h"
+#include "ui/view_fixture.h"
 
 namespace glimtap::test {
 namespace {
@@ -97,6 +99,28 @@ TEST_F(ScreenSnipTest, WritesNothingWithoutAFolderOrARectangle) {
     EXPECT_FALSE(Snip(300, 300, 300, 300, templates_).has_value());
     EXPECT_TRUE(FilesIn(templates_).empty());
 }
+
+class SnipOnAFullDisk : public ViewTest, public testing::WithParamInterface<FullDisk> {};
+
+TEST_P(SnipOnAFullDisk, LeavesNoFileAndSaysSo) {
+    const std::unique_ptr<FillableFolder> folder = FillableFolder::Make(GetParam());
+    if (!folder) GTEST_SKIP() << "no right to mount a tmpfs here; the file size limit stands in";
+    settings.targetFolder = FromPath(folder->path());
+    View().OnInitialUpdate();
+    ASSERT_EQ(settings.targetFolder, FromPath(folder->path()));
+    // 100 x 60 pixels make a file of 24054 bytes: it fails part way.
+    folder->Fill(4096);
+
+    FakeMouse mouse;
+    WhileSelecting([&](CDlgScreenAreaSelector&) { mouse.Drag(100, 100, 200, 160); },
+                   [&] { View().OnSelectImage(); });
+    EXPECT_EQ(FilesIn(folder->path()), std::set<std::filesystem::path>{});
+    EXPECT_EQ(host.statusMessages, QStringList{"The new image could not be saved."});
+}
+
+INSTANTIATE_TEST_SUITE_P(, SnipOnAFullDisk,
+                         testing::Values(FullDisk::kSmallTmpfs, FullDisk::kFileSizeLimit),
+                         FullDiskName);
 
 }  // namespace
 }  // namespace glimtap::test

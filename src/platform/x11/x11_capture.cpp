@@ -75,6 +75,11 @@ std::optional<ScreenImage> X11ScreenCapture::Capture(const ScreenRect& area) {
     // A root that shrank just before the request makes the server refuse it; the resize
     // notice arrives ahead of that error.
     if (!image && FollowRootSize()) image = CaptureOnce(area);
+    // A broken connection stays broken: every later request would fail as well.
+    if (!image && xcb_connection_has_error(connection_.get()) != 0) {
+        throw ScreenLost("the connection to the X server of display '" +
+                         connection_.DisplayName() + "' was lost");
+    }
     return image;
 }
 

@@ -21,6 +21,7 @@ public:
     // are not 32-bit values with red in bits 16-23.
     X11ScreenCapture();
 
+    // Throws ScreenLost once the connection to the display has broken.
     std::optional<ScreenImage> Capture(const ScreenRect& area) override;
 
 private:

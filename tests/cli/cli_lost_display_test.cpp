@@ -1,0 +1,123 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <functional>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/bmp_writer.h"
+#include "support/run_process.h"
+#include "support/temp_dir.h"
+#include "support/xvfb_server.h"
+
+namespace glimtap {
+namespace {
+
+using namespace std::chrono_literals;
+using test::ChildProcess;
+using test::ProcessResult;
+using test::RunProcess;
+using test::XvfbServer;
+
+bool PollUntil(const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(10ms);
+    }
+    return true;
+}
+
+// Whether the process made a shared memory segment, which the capture does at its first
+// capture.
+bool SharesMemory(pid_t pid) {
+    std::ifstream table("/proc/sysvipc/shm");
+    std::string line;
+    std::getline(table, line);  // column titles
+    while (std::getline(table, line)) {
+        std::istringstream fields(line);
+        std::string key, id, mode, size;
+        pid_t creator = 0;
+        fields >> key >> id >> mode >> size >> creator;
+        if (creator == pid) return true;
+    }
+    return false;
+}
+
+// The cli on an X server of the test's own, which the test then stops under it.
+class CliLostDisplay : public testing::Test {
+protected:
+    CliLostDisplay() { std::filesystem::create_directory(folder); }
+
+    // Stops the server once `busy` holds, then waits for the program to end by itself.
+    ProcessResult EndWithTheServer(ChildProcess& cli, const std::function<bool()>& busy) {
+        if (!PollUntil(busy)) {
+            ADD_FAILURE() << "never got going: " << cli.OutputSoFar();
+            return {};
+        }
+        server.Stop();
+        if (std::optional<ProcessResult> ended = cli.WaitFor(20s)) return *ended;
+        ADD_FAILURE() << "still running 20 s after its X server went";
+        return {};
+    }
+
+    std::string LostMessage() const {
+        return "glimtap-cli: the connection to the X server of display '" + server.display() +
+               "' was lost\n";
+    }
+
+    XvfbServer server{{"-screen", "0", "640x480x24"}};
+    test::DisplayOverride display{server.display()};
+    test::TempDir dir;
+    std::filesystem::path folder = dir / "templates";
+    std::string dataFile = (dir / "job.GlimtapDataFile").string();
+};
+
+TEST_F(CliLostDisplay, FindEndsWithAnError) {
+    const std::string templ = (dir / "absent.bmp").string();
+    test::WriteBmp(templ, test::RandomPicture(30, 20, 1));
+    ChildProcess cli({GLIMTAP_CLI, "find", "--template", templ, "--screen", "--repeat", "2000000000"});
+    const ProcessResult r = EndWithTheServer(cli, [&] { return SharesMemory(cli.pid()); });
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, LostMessage());
+    EXPECT_EQ(r.out, "");
+}
+
+TEST_F(CliLostDisplay, RunWithAPassLimitEndsWithAnError) {
+    test::WriteBmp(folder / "absent.bmp", test::RandomPicture(10, 10, 2));
+    ASSERT_EQ(RunProcess({GLIMTAP_CLI, "settings", dataFile, "--set", "speechAlerts=0", "--set",
+                          "matchDelayMs=0"})
+                  .exitCode,
+              0);
+    ChildProcess cli({GLIMTAP_CLI, "run", dataFile, "--folder", folder.string(), "--passes",
+                      "2000000000", "--json"});
+    const ProcessResult r = EndWithTheServer(
+        cli, [&] { return cli.OutputSoFar().find("\"event\":\"attempt\"") != std::string::npos; });
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_THAT(r.err, testing::EndsWith(LostMessage()));
+    // The run's end is still reported, with what it tried.
+    EXPECT_TRUE(std::regex_search(r.out, std::regex(R"(\{"event":"finished","tried":\d+,"matched":0\}\n$)")))
+        << r.out;
+}
+
+TEST_F(CliLostDisplay, RunWithoutALimitEndsWithAnError) {
+    test::WriteBmp(folder / "absent.bmp", test::RandomPicture(10, 10, 2));
+    ASSERT_EQ(RunProcess({GLIMTAP_CLI, "settings", dataFile, "--set", "speechAlerts=0", "--set",
+                          "matchDelayMs=20"})
+                  .exitCode,
+              0);
+    ChildProcess cli({GLIMTAP_CLI, "run", dataFile, "--folder", folder.string()});
+    // Nothing shows while it runs: the shared memory of its first capture tells.
+    const ProcessResult r = EndWithTheServer(cli, [&] { return SharesMemory(cli.pid()); });
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_THAT(r.err, testing::EndsWith(LostMessage()));
+    EXPECT_TRUE(std::regex_match(r.out, std::regex(R"(Tried : \d+, Matched : 0\n)"))) << r.out;
+}
+
+}  // namespace
+}  // namespace glimtap

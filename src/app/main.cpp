@@ -15,10 +15,13 @@
 namespace {
 
 constexpr const char* kUsage = R"(Usage: glimtap [FILE.GlimtapDataFile]
-       glimtap --help | --version
+       glimtap --help | -h | --version
 
 Watches a rectangle of the screen for small pictures and reacts when one shows up.
-FILE opens that data file at start.
+FILE          open this data file at start
+--help, -h    this text
+--version     the program's version
+The window needs an X11 display ($DISPLAY).
 )";
 
 struct Arguments {

@@ -11,7 +11,7 @@
 namespace glimtap {
 
 CGlimtapApp::CGlimtapApp(AppServices services)
-    : m_oServices(services), m_oRecentFiles(services.profile.settings()) {}
+    : m_oServices(services), m_oRecentFiles(services.profile) {}
 
 CGlimtapApp::~CGlimtapApp() = default;
 

@@ -9,9 +9,9 @@ QString EntryName(int index) { return kSection + QStringLiteral("/File%1").arg(i
 
 }  // namespace
 
-RecentFileList::RecentFileList(QSettings& store) : m_rStore(store) {
+RecentFileList::RecentFileList(Profile& profile) : m_rProfile(profile) {
     for (int i = 0; i < kSize; ++i) {
-        const QString path = m_rStore.value(EntryName(i)).toString();
+        const QString path = m_rProfile.settings().value(EntryName(i)).toString();
         if (!path.isEmpty() && !m_oEntries.contains(path)) m_oEntries.append(path);
     }
 }
@@ -30,9 +30,11 @@ void RecentFileList::Remove(int index) {
 }
 
 void RecentFileList::Write() {
-    m_rStore.remove(kSection);
-    for (int i = 0; i < m_oEntries.size(); ++i) m_rStore.setValue(EntryName(i), m_oEntries[i]);
-    m_rStore.sync();
+    m_rProfile.Change([this](QSettings& store) {
+        store.remove(kSection);
+        for (int i = 0; i < m_oEntries.size(); ++i) store.setValue(EntryName(i), m_oEntries[i]);
+        store.sync();
+    });
 }
 
 }  // namespace glimtap

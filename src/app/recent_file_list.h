@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QSettings>
 #include <QString>
 #include <QStringList>
+
+#include "ui/profile.h"
 
 namespace glimtap {
 
@@ -11,8 +12,8 @@ class RecentFileList {
 public:
     static constexpr int kSize = 4;
 
-    // Reads the list from `store`, which must outlive it.
-    explicit RecentFileList(QSettings& store);
+    // Reads the list from `profile`, which must outlive it.
+    explicit RecentFileList(Profile& profile);
 
     const QStringList& Entries() const { return m_oEntries; }
     // Puts `path` first, once; the oldest entry falls off a full list.
@@ -22,7 +23,7 @@ public:
 private:
     void Write();
 
-    QSettings& m_rStore;
+    Profile& m_rProfile;
     QStringList m_oEntries;
 };
 

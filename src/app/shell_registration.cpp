@@ -24,7 +24,8 @@ fs::path MimePackagePath(const fs::path& dataHome) {
 }
 
 // The program as one argument of an Exec key: quoted, with the characters that are special
-// inside the quotes escaped, then with the escapes of a desktop entry's string values.
+// inside the quotes escaped, then with the escapes of a desktop entry's string values (a raw
+// line break would end the line and start a key of its own).
 std::string ExecArgument(const std::string& program) {
     std::string quoted = "\"";
     for (const char c : program) {
@@ -35,8 +36,13 @@ std::string ExecArgument(const std::string& program) {
     quoted += '"';
     std::string value;
     for (const char c : quoted) {
-        if (c == '\\') value += '\\';
-        value += c;
+        switch (c) {
+            case '\\': value += "\\\\"; break;
+            case '\n': value += "\\n"; break;
+            case '\r': value += "\\r"; break;
+            case '\t': value += "\\t"; break;
+            default: value += c;
+        }
     }
     return value;
 }
@@ -57,6 +63,9 @@ std::string DesktopEntry(const std::string& program) {
 }
 
 bool HoldsAlready(const fs::path& path, const std::string& content) {
+    // Opening a pipe found there would wait for a writer; it is replaced like any stranger.
+    std::error_code error;
+    if (!fs::is_regular_file(path, error)) return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
     const std::string current{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};

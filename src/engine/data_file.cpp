@@ -43,11 +43,14 @@ void DecodeDataFile(std::span<const uint8_t> bytes, DataFile& data) {
 }
 
 void LoadDataFile(const std::filesystem::path& path, DataFile& data) {
-    std::ifstream in(path, std::ios::binary);
+    // Regular files only, asked before opening: a pipe would wait for a writer, a device
+    // might never end.
     std::error_code error;
-    if (!in || std::filesystem::is_directory(path, error)) {
+    if (!std::filesystem::is_regular_file(path, error)) {
         throw DataFileError("Cannot open " + Quoted(path) + ".");
     }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw DataFileError("Cannot open " + Quoted(path) + ".");
     const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     if (in.bad()) throw DataFileError("Cannot read " + Quoted(path) + ".");
     try {

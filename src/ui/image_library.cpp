@@ -111,8 +111,9 @@ void ViewSelectedImage(QWidget* owner, const QTableWidget& list, const std::u16s
     const QTableWidgetItem* nameItem = list.item(row, 1);
     const QString name = nameItem != nullptr ? nameItem->text() : QString();
     // Whether the image opened is not reported: the program that opens it shows its own
-    // errors.
-    launcher.Launch(u"open", folder + u'/' + name.toStdU16String(), nullptr);
+    // errors. "edit" hands it to the desktop's program for it: a file of the folder with
+    // the execute bit set is shown, never run.
+    launcher.Launch(u"edit", folder + u'/' + name.toStdU16String(), nullptr);
 }
 
 }  // namespace glimtap

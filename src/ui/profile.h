@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 
 namespace glimtap {
 
@@ -20,7 +21,10 @@ public:
     void WriteProfileInt(const QString& section, const QString& entry, int32_t value);
 
     // The underlying store, for lists such as the recent files.
-    QSettings& settings() { return settings_; }
+    const QSettings& settings() const { return settings_; }
+    // Every change goes through here: the store is never written through a symbolic link
+    // found at the profile's file.
+    void Change(const std::function<void(QSettings&)>& change);
 
 private:
     QSettings settings_;

@@ -21,7 +21,9 @@
 #include "support/bmp_writer.h"
 #include "support/fillable_folder.h"
 #include "support/modal_driver.h"
+#include "support/x_drawing.h"
 #include "tests/app/app_fixture.h"
+#include "ui/screen_area_selector.h"
 
 namespace glimtap::test {
 namespace {
@@ -37,12 +39,15 @@ struct DialogSeen {
     bool shown = false;
 };
 
-// Answers the next file dialog with `path`, as a user typing it and pressing the button would.
-std::shared_ptr<DialogSeen> ChooseInNextFileDialog(const QString& path) {
+// Answers the next file dialog with `path`, as a user typing it and pressing the button would;
+// in `folder`, when given, as if the user had gone there first.
+std::shared_ptr<DialogSeen> ChooseInNextFileDialog(const QString& path,
+                                                   const QString& folder = {}) {
     auto seen = std::make_shared<DialogSeen>();
-    WhenModal<QFileDialog>([seen, path](QFileDialog& dialog) {
+    WhenModal<QFileDialog>([seen, path, folder](QFileDialog& dialog) {
         *seen = {dialog.windowTitle(), dialog.directory().absolutePath(), dialog.nameFilters(),
                  dialog.selectedFiles().value(0), true};
+        if (!folder.isEmpty()) dialog.setDirectory(folder);
         // Typed into the name box, as a user would.
         auto* name = dialog.findChild<QLineEdit*>("fileNameEdit");
         ASSERT_NE(name, nullptr);
@@ -74,6 +79,9 @@ void WriteDataFile(const fs::path& path, int32_t tolerance, const std::u16string
     data.settings.targetFolder = folder;
     SaveDataFile(path, data);
 }
+
+// Quotes, a newline, shell and command syntax, and letters from beyond ASCII.
+const std::string kStrange = "my 'files' \"x\"\n$HOME `id` ü ✓ 漢";
 
 TEST_F(AppTest, StartsWithAnUntitledDocumentInAFullFrame) {
     StartApp();
@@ -259,6 +267,145 @@ TEST_F(AppTest, RecentFilesKeepTheFourNewestAcrossRuns) {
     AnswerNextQuestion(QMessageBox::Ok);
     app->OnOpenRecentFile(1);
     EXPECT_FALSE(app->RecentFiles().Entries().contains(paths[4]));
+}
+
+TEST_F(AppTest, StrangeNamesSaveOpenAndStayInTheRecentFiles) {
+    StartApp();
+    const fs::path folder = home / kStrange;
+    fs::create_directories(folder);
+
+    // Save As, the name typed into the dialog. Qt's dialog takes a typed double quote for
+    // the start of one of several names, so the folder with one in it is gone to first.
+    Form().tolerance->setText("21");
+    ChooseInNextFileDialog("job 'a' $x `y` ü✓漢", Q(folder));
+    Frame().FileMenu().actions()[3]->trigger();
+    const fs::path saved = folder / "job 'a' $x `y` ü✓漢.GlimtapDataFile";
+    EXPECT_EQ(ReadBack(saved).settings.tolerance, 21);
+    EXPECT_EQ(Caption(), Q(saved.filename()) + " - Glimtap");
+
+    // Open through the dialog, with its templates in a folder of a strange name too.
+    const fs::path images = folder / ("images " + kStrange);
+    fs::create_directories(images);
+    WriteBmp(images / ("t " + kStrange + ".bmp"),
+             BmpPicture{2, 2, std::vector<uint32_t>(4, 0xFF00FF00u)});
+    const fs::path other = folder / "other ü✓漢.GlimtapDataFile";
+    WriteDataFile(other, 22, FromPath(images));
+    ChooseInNextFileDialog(Q(other.filename()), Q(folder));
+    Frame().FileMenu().actions()[1]->trigger();
+    EXPECT_EQ(Caption(), Q(other.filename()) + " - Glimtap");
+    EXPECT_EQ(app->Settings().targetFolder, FromPath(images));
+    EXPECT_EQ(Form().fileList->rowCount(), 1);
+
+    // Named as the command line or a drop names it, and saved in place; a document without
+    // a folder of its own gets one named after it.
+    const fs::path named = folder / (kStrange + ".GlimtapDataFile");
+    WriteDataFile(named, 23);
+    ASSERT_TRUE(app->OpenDocumentFile(Q(named)));
+    EXPECT_EQ(Form().tolerance->text(), "23");
+    EXPECT_EQ(app->Settings().targetFolder, FromPath(home / "data" / "Glimtap" / kStrange));
+    EXPECT_TRUE(fs::is_directory(home / "data" / "Glimtap" / kStrange));
+    Form().tolerance->setText("24");
+    Frame().FileMenu().actions()[2]->trigger();
+    EXPECT_EQ(ReadBack(named).settings.tolerance, 24);
+
+    // The profile gives the names back as they were at the next start.
+    const QStringList recent{Q(named), Q(other), Q(saved)};
+    EXPECT_EQ(app->RecentFiles().Entries(), recent);
+    app.reset();
+    profile = std::make_unique<Profile>(Q(home / "profile.ini"));
+    StartApp();
+    EXPECT_EQ(app->RecentFiles().Entries(), recent);
+    app->OnOpenRecentFile(2);
+    EXPECT_EQ(Caption(), Q(saved.filename()) + " - Glimtap");
+    EXPECT_EQ(Form().tolerance->text(), "21");
+}
+
+TEST_F(AppTest, TheProfileNeverWritesThroughALinkPlantedInItsPlace) {
+    const TempDir outside;
+    const fs::path victim = outside / "victim";
+    WriteFile(victim, Bytes("precious\n"));
+    const fs::path ini = home / "profile.ini";
+    auto plant = [&] {
+        fs::remove(ini);
+        fs::create_symlink(victim, ini);
+    };
+    profile.reset();
+    plant();
+    profile = std::make_unique<Profile>(Q(ini));
+    StartApp();
+
+    // The recent files are written at once.
+    const fs::path doc = home / "doc.GlimtapDataFile";
+    WriteDataFile(doc, 3);
+    ASSERT_TRUE(app->OpenDocumentFile(Q(doc)));
+    EXPECT_EQ(ReadFile(victim), Bytes("precious\n"));
+    ASSERT_TRUE(fs::is_regular_file(fs::symlink_status(ini)));
+    EXPECT_EQ(Profile(Q(ini)).settings().value("Recent File List/File1").toString(), Q(doc));
+
+    // The selector's corners, when the profile goes.
+    plant();
+    {
+        CDlgScreenAreaSelector selector(nullptr, {0, 0, 1920, 1080}, *profile);
+        selector.done(QDialog::Rejected);
+    }
+    app.reset();
+    profile.reset();
+    EXPECT_EQ(ReadFile(victim), Bytes("precious\n"));
+    ASSERT_TRUE(fs::is_regular_file(fs::symlink_status(ini)));
+    EXPECT_EQ(Profile(Q(ini)).GetProfileInt("Settings", "m_oClosingPoint.x", -1), 0);
+}
+
+TEST_F(AppTest, OpeningADataFileNeverRunsItsCommandOnlyAMatchOfAStartedSearchDoes) {
+    // Something to find in a corner of the screen, away from the window.
+    const BmpPicture picture = RandomPicture(16, 12, 31);
+    ScreenPainter painter;
+    painter.DrawOnRoot(1800, 1000, picture.width, picture.height, picture.pixels);
+    const fs::path images = home / "images";
+    fs::create_directories(images);
+    WriteBmp(images / "target.bmp", picture);
+    DataFile data;
+    data.settings.ResetToDefaults(*desktop);
+    data.settings.targetFolder = FromPath(images);
+    data.settings.areaLeft = 1700;
+    data.settings.areaTop = 950;
+    data.settings.areaWidth = 220;
+    data.settings.areaHeight = 130;
+    data.settings.speechAlerts = 0;
+    data.settings.overlayOnMatch = 0;
+    data.settings.matchDelayMs = 0;
+    data.settings.autoStopEnabled = 1;
+    data.settings.autoStopCount = 1;
+    data.settings.executeEnabled = 1;
+    data.settings.executeVerb = u"open";
+    data.settings.executeFile = FromPath(home / "ran");
+    const fs::path file = home / "armed.GlimtapDataFile";
+    SaveDataFile(file, data);
+
+    // Started with the file named on the command line.
+    app = std::make_unique<CGlimtapApp>(AppServices{*profile, *desktop, launcher});
+    ASSERT_TRUE(app->InitInstance(Q(file)));
+    EXPECT_TRUE(Form().execute->isChecked());
+    // File > Open, the recent file list and a drop.
+    ChooseInNextFileDialog(Q(file));
+    Frame().FileMenu().actions()[1]->trigger();
+    app->OnOpenRecentFile(0);
+    const fs::path copy = home / "armed copy.GlimtapDataFile";
+    fs::copy_file(file, copy);
+    QMimeData dropped;
+    dropped.setUrls({QUrl::fromLocalFile(Q(copy))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&Frame(), &enter);
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&Frame(), &drop);
+    ASSERT_TRUE(ProcessEventsUntil([&] { return Caption().startsWith("armed copy"); }));
+    EXPECT_EQ(app->RecentFiles().Entries(), QStringList({Q(copy), Q(file)}));
+    EXPECT_TRUE(launcher.calls.empty());
+
+    QTest::mouseClick(Form().startStop, Qt::LeftButton);
+    ASSERT_TRUE(ProcessEventsUntil([&] { return !Frame().View().Search().IsRunning(); }));
+    EXPECT_EQ(Form().counterText->text(), "Tried : 1, Matched : 1");
+    EXPECT_EQ(launcher.calls,
+              (std::vector<RecordingLauncher::Call>{{"open", (home / "ran").string()}}));
 }
 
 TEST_F(AppTest, DroppedFilesOpenOneAfterAnother) {

@@ -1,4 +1,11 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <future>
+#include <string>
 
 #include "engine/archive.h"
 #include "engine/data_file.h"
@@ -165,6 +172,33 @@ TEST(DataFileOnDisk, SaveLoadAndErrorsNameTheFile) {
     EXPECT_THROW(LoadDataFile(dir / "missing.GlimtapDataFile", kept), DataFileError);
     EXPECT_THROW(LoadDataFile(dir.path(), kept), DataFileError);
     EXPECT_THROW(SaveDataFile(dir / "no-such-folder" / "x.GlimtapDataFile", data), DataFileError);
+}
+
+TEST(DataFileOnDisk, APipeOrADeviceIsRefusedWithoutWaiting) {
+    test::TempDir dir;
+    const std::filesystem::path pipe = dir / "pipe.GlimtapDataFile";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    auto load = std::async(std::launch::async, [&pipe] {
+        DataFile data = Defaults();
+        try {
+            LoadDataFile(pipe, data);
+            return std::string("loaded");
+        } catch (const DataFileError& e) {
+            return std::string(e.what());
+        }
+    });
+    if (load.wait_for(std::chrono::seconds(10)) == std::future_status::timeout) {
+        ADD_FAILURE() << "the load waited for a writer";
+        // A writer that comes and goes at once lets it go on.
+        while (load.wait_for(std::chrono::milliseconds(10)) == std::future_status::timeout) {
+            const int fd = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) ::close(fd);
+        }
+    }
+    EXPECT_EQ(load.get(), "Cannot open '" + pipe.string() + "'.");
+
+    DataFile kept = Defaults();
+    EXPECT_THROW(LoadDataFile("/dev/null", kept), DataFileError);
 }
 
 }  // namespace

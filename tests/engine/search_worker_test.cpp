@@ -178,6 +178,31 @@ TEST_F(SearchWorkerTest, LoadsOnlyRegularFilesWithTheBitmapExtension) {
     EXPECT_FALSE(HasBitmapExtension("x/bmp"));
 }
 
+TEST_F(SearchWorkerTest, FindsTemplatesWithStrangeNamesInAFolderWithAStrangeName) {
+    // Quotes, a newline, shell and command syntax, and letters from beyond ASCII, in both.
+    const std::string strange = "my 'shots' \"x\"\n$HOME `id` ü ✓ 漢";
+    std::filesystem::create_directory(dir / strange);
+    const std::string found = "t 'a' \"b\"\n$(id) `x` ü✓漢.bmp";
+    const std::string absent = "$PATH ü.BMP";
+    AddTemplate(strange + "/" + found, 12, 9, 21, MatchPoint{40, 60});
+    AddTemplate(strange + "/" + absent, 8, 8, 22);
+    settings.autoStopEnabled = 0;
+    settings.overlayOnMatch = 0;
+
+    const auto events = Run(2, FromPath(dir / strange));
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.front(), (SearchEvent{Kind::Loaded, {}, 2}));
+    std::vector<std::string> tried;
+    std::vector<MatchReport> matches;
+    for (const SearchEvent& e : events) {
+        if (e.kind == Kind::Attempt) tried.push_back(e.match.templateName);
+        if (e.kind == Kind::Match) matches.push_back(e.match);
+    }
+    std::sort(tried.begin(), tried.end());
+    EXPECT_EQ(tried, (std::vector<std::string>{absent, found}));
+    EXPECT_EQ(matches, (std::vector<MatchReport>{{found, 12, 9, {40, 60}}}));
+}
+
 TEST_F(SearchWorkerTest, PassLimitEndsTheRunWithoutAFinalPause) {
     AddTemplate("absent.bmp", 8, 8, 2);
     AddTemplate("absent2.bmp", 8, 8, 4);

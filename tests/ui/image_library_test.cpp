@@ -242,7 +242,7 @@ TEST(ViewSelectedImageTest, OpensTheFirstSelectedImageOrSaysWhatIsMissing) {
     ViewSelectedImage(&owner, *list, folder, launcher);
     const std::string name = list->item(1, 1)->text().toStdString();
     EXPECT_EQ(launcher.calls,
-              (std::vector<RecordingLauncher::Call>{{"open", dir.path().string() + "/" + name}}));
+              (std::vector<RecordingLauncher::Call>{{"edit", dir.path().string() + "/" + name}}));
 }
 
 }  // namespace

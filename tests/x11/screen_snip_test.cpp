@@ -48,7 +48,8 @@ protected:
     }
 
     TempDir base_;
-    std::filesystem::path templates_ = base_ / "templates";
+    // Quotes, a newline, shell syntax and letters from beyond ASCII must all reach the disk.
+    std::filesystem::path templates_ = base_ / "my 'shots' \"x\"\n$HOME `id` ü ✓ 漢";
     Profile profile_{QString::fromStdString((base_ / "profile.ini").string())};
     FakeMouse mouse_;
 };

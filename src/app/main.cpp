@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QByteArray>
 
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -52,6 +53,9 @@ Arguments ParseArguments(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A display that went away must show as a failed request, not kill the program in the
+    // middle of a write to its socket.
+    std::signal(SIGPIPE, SIG_IGN);
     const Arguments arguments = ParseArguments(argc, argv);
     if (arguments.error) {
         std::fprintf(stderr, "glimtap: %s\n%s", arguments.error->c_str(), kUsage);

@@ -1,3 +1,4 @@
+#include <csignal>
 #include <iostream>
 #include <span>
 #include <string_view>
@@ -50,6 +51,9 @@ settings  Prints every stored field of a data file, or changes the named fields 
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A display that went away must show as a failed request, which the capture reports,
+    // not kill the program in the middle of a write to its socket.
+    std::signal(SIGPIPE, SIG_IGN);
     const std::span<char* const> args(argv + 1, argc > 0 ? argc - 1 : 0);
     const std::string_view command = args.empty() ? "" : args[0];
     try {

@@ -4,12 +4,15 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <iterator>
 
 namespace glimtap::cli {
 namespace {
 
 // Signal handlers can only reach the write end of the pipe, through this one variable.
 volatile std::sig_atomic_t writeEnd = -1;
+
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGPIPE};
 
 void OnSignal(int) {
     const char byte = 1;
@@ -32,13 +35,13 @@ SignalStop::SignalStop(std::function<void()> onSignal) : onSignal_(std::move(onS
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    for (size_t i = 0; i < std::size(kSignals); ++i) sigaction(kSignals[i], &action, &previous_[i]);
 }
 
 SignalStop::~SignalStop() {
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
+    if (notifier_) {
+        for (size_t i = 0; i < std::size(kSignals); ++i) sigaction(kSignals[i], &previous_[i], nullptr);
+    }
     writeEnd = -1;
     notifier_.reset();
     for (const int fd : pipe_) {

@@ -14,6 +14,7 @@
 #include "platform/backends.h"
 #include "platform/x11/x11_connection.h"
 #include "support/bmp_writer.h"
+#include "support/poll_until.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 #include "support/x_drawing.h"
@@ -26,15 +27,6 @@ namespace {
 using namespace std::chrono_literals;
 using platform::Reply;
 namespace fs = std::filesystem;
-
-bool PollUntil(const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(10ms);
-    }
-    return true;
-}
 
 // Whether a window with "Glimtap" in its title is on the screen.
 bool MainWindowShown(const platform::X11Connection& x) {

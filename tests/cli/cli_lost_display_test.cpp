@@ -2,14 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "support/bmp_writer.h"
+#include "support/poll_until.h"
+#include "support/process_resources.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 #include "support/xvfb_server.h"
@@ -19,34 +19,10 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::ChildProcess;
+using test::PollUntil;
 using test::ProcessResult;
 using test::RunProcess;
 using test::XvfbServer;
-
-bool PollUntil(const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(10ms);
-    }
-    return true;
-}
-
-// Whether the process made a shared memory segment, which the capture does at its first
-// capture.
-bool SharesMemory(pid_t pid) {
-    std::ifstream table("/proc/sysvipc/shm");
-    std::string line;
-    std::getline(table, line);  // column titles
-    while (std::getline(table, line)) {
-        std::istringstream fields(line);
-        std::string key, id, mode, size;
-        pid_t creator = 0;
-        fields >> key >> id >> mode >> size >> creator;
-        if (creator == pid) return true;
-    }
-    return false;
-}
 
 // The cli on an X server of the test's own, which the test then stops under it.
 class CliLostDisplay : public testing::Test {
@@ -81,7 +57,9 @@ TEST_F(CliLostDisplay, FindEndsWithAnError) {
     const std::string templ = (dir / "absent.bmp").string();
     test::WriteBmp(templ, test::RandomPicture(30, 20, 1));
     ChildProcess cli({GLIMTAP_CLI, "find", "--template", templ, "--screen", "--repeat", "2000000000"});
-    const ProcessResult r = EndWithTheServer(cli, [&] { return SharesMemory(cli.pid()); });
+    // The shared memory of its first capture tells it is searching.
+    const ProcessResult r = EndWithTheServer(
+        cli, [&] { return test::SharedSegmentsCreatedBy(cli.pid()) > 0; });
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_EQ(r.err, LostMessage());
     EXPECT_EQ(r.out, "");
@@ -111,7 +89,8 @@ TEST_F(CliLostDisplay, RunWithoutALimitEndsWithAnError) {
               0);
     ChildProcess cli({GLIMTAP_CLI, "run", dataFile, "--folder", folder.string()});
     // Nothing shows while it runs: the shared memory of its first capture tells.
-    const ProcessResult r = EndWithTheServer(cli, [&] { return SharesMemory(cli.pid()); });
+    const ProcessResult r = EndWithTheServer(
+        cli, [&] { return test::SharedSegmentsCreatedBy(cli.pid()) > 0; });
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_THAT(r.err, testing::EndsWith(LostMessage()));
     EXPECT_THAT(r.out, testing::MatchesRegex("Tried : [0-9]+, Matched : 0\n"));

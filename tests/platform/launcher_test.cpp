@@ -18,6 +18,7 @@
 
 #include "engine/utf16.h"
 #include "platform/desktop_launcher.h"
+#include "support/poll_until.h"
 #include "support/temp_dir.h"
 
 namespace glimtap::test {
@@ -70,11 +71,7 @@ void WriteScript(const fs::path& path, const std::string& body) {
 // Programs run detached, so their output is awaited: each writes a file aside and renames
 // it into place when done.
 std::optional<std::string> WaitForFile(const fs::path& path) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!fs::exists(path)) {
-        if (std::chrono::steady_clock::now() > deadline) return std::nullopt;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    if (!PollUntil([&] { return fs::exists(path); })) return std::nullopt;
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }

@@ -23,21 +23,6 @@ int CountEntries(const fs::path& folder) {
     return static_cast<int>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
 }
 
-// /proc/sysvipc/shm: a header line, then "key shmid perms size cpid lpid ..." per segment.
-int CountOwnSharedSegments() {
-    std::ifstream table("/proc/sysvipc/shm");
-    if (!table) throw std::runtime_error("cannot read /proc/sysvipc/shm");
-    std::string line;
-    std::getline(table, line);
-    int count = 0;
-    while (std::getline(table, line)) {
-        std::istringstream fields(line);
-        long key = 0, id = 0, perms = 0, size = 0, creator = 0;
-        if (fields >> key >> id >> perms >> size >> creator && creator == getpid()) ++count;
-    }
-    return count;
-}
-
 template <typename Reply>
 using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
 
@@ -69,12 +54,27 @@ std::ostream& operator<<(std::ostream& out, const ProcessResources& r) {
                << r.xResources << " resources";
 }
 
+// /proc/sysvipc/shm: a header line, then "key shmid perms size cpid lpid ..." per segment.
+int SharedSegmentsCreatedBy(pid_t creator) {
+    std::ifstream table("/proc/sysvipc/shm");
+    if (!table) throw std::runtime_error("cannot read /proc/sysvipc/shm");
+    std::string line;
+    std::getline(table, line);
+    int count = 0;
+    while (std::getline(table, line)) {
+        std::istringstream fields(line);
+        long key = 0, id = 0, perms = 0, size = 0, made_by = 0;
+        if (fields >> key >> id >> perms >> size >> made_by && made_by == creator) ++count;
+    }
+    return count;
+}
+
 ProcessResources CountProcessResources() {
     ProcessResources counts;
     counts.threads = CountEntries("/proc/self/task");
     // Less the descriptor the listing itself holds open.
     counts.fileDescriptors = CountEntries("/proc/self/fd") - 1;
-    counts.sharedSegments = CountOwnSharedSegments();
+    counts.sharedSegments = SharedSegmentsCreatedBy(getpid());
     CountXResources(counts);
     return counts;
 }

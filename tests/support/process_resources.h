@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <ostream>
 
@@ -23,6 +25,9 @@ std::ostream& operator<<(std::ostream& out, const ProcessResources& resources);
 
 // Throws std::runtime_error when the display or /proc cannot be read.
 ProcessResources CountProcessResources();
+
+// The SysV shared-memory segments that process `creator` made and that still exist.
+int SharedSegmentsCreatedBy(pid_t creator);
 
 // The resident set size of this process, in KiB.
 int64_t ResidentKiB();

@@ -6,7 +6,6 @@
 # make package : build, then make the Debian package in the build folder
 # make check-package : make the package, then check its contents and that its dependencies resolve
 # make test-threads : the tests of the code that hands work between threads, under ThreadSanitizer
-# make ci    : what CI runs: the tests, the package check, the tests under the sanitizers
 # SANITIZE=address,undefined (or thread) builds and tests an instrumented copy.
 
 SANITIZE ?=
@@ -15,7 +14,7 @@ BUILD_DIR ?= build$(if $(SANITIZE),-$(subst $(comma),-,$(SANITIZE)))
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build run screenshot test test-threads ci bench fuzz package check-package clean
+.PHONY: deps configure build run screenshot test test-threads bench fuzz package check-package clean
 
 deps:
 	scripts/install-deps
@@ -74,12 +73,6 @@ test-threads:
 	$(MAKE) configure SANITIZE=thread
 	cmake --build build-thread -j $(JOBS) --target $(TSAN_TARGETS)
 	ctest --test-dir build-thread --output-on-failure -j $(JOBS) -R '$(TSAN_TESTS)'
-
-ci:
-	$(MAKE) test
-	$(MAKE) check-package
-	$(MAKE) test SANITIZE=address,undefined
-	$(MAKE) test-threads
 
 clean:
 	rm -rf build build-*

@@ -4,15 +4,12 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <iterator>
 
 namespace glimtap::cli {
 namespace {
 
 // Signal handlers can only reach the write end of the pipe, through this one variable.
 volatile std::sig_atomic_t writeEnd = -1;
-
-constexpr int kSignals[] = {SIGINT, SIGTERM, SIGPIPE};
 
 void OnSignal(int) {
     const char byte = 1;

@@ -6,6 +6,7 @@
 #include <csignal>
 
 #include <functional>
+#include <iterator>
 #include <memory>
 
 namespace glimtap::cli {
@@ -19,10 +20,12 @@ public:
     ~SignalStop() override;
 
 private:
+    static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGPIPE};
+
     std::function<void()> onSignal_;
     int pipe_[2] = {-1, -1};
     // What each signal did before, put back at the end.
-    struct sigaction previous_[3] = {};
+    struct sigaction previous_[std::size(kSignals)] = {};
     std::unique_ptr<QSocketNotifier> notifier_;
 };
 

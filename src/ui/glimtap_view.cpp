@@ -25,6 +25,7 @@
 #include "ui/message_box.h"
 #include "ui/screen_area_selector.h"
 #include "ui/screen_snip.h"
+#include "ui/screen_still.h"
 #include "ui/search_area.h"
 
 namespace glimtap {
@@ -83,6 +84,11 @@ void CGlimtapView::BuildContextMenu() {
     m_oContextMenu.addAction("Refresh File Names", this, &CGlimtapView::OnRefreshFileNames);
     m_oContextMenu.addSeparator();
     m_oContextMenu.addAction("View Selected Image...", this, &CGlimtapView::OnViewSelectedImage);
+    // F2 renames while the list has the focus.
+    QAction* rename = m_oContextMenu.addAction("Rename...", this, &CGlimtapView::OnRenameImage);
+    rename->setShortcut(Qt::Key_F2);
+    rename->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    m_oForm.fileList->addAction(rename);
     m_oContextMenu.addSeparator();
     m_oContextMenu.addAction("Minimize", this, &CGlimtapView::OnMinimize);
     m_oContextMenu.addSeparator();
@@ -160,7 +166,9 @@ bool CGlimtapView::UpdateData(bool saveAndValidate) {
 void CGlimtapView::ShowSearchArea() { m_oForm.areaText->setText(SearchAreaText(m_rSettings)); }
 
 void CGlimtapView::OnSelectScreenArea() {
-    if (ApplySelectedArea(SelectScreenArea(this, m_rProfile), m_rSettings)) ShowSearchArea();
+    if (ApplySelectedArea(SelectScreenArea(this, m_rProfile, ScreenStill::Take()), m_rSettings)) {
+        ShowSearchArea();
+    }
 }
 
 void CGlimtapView::OnSelectImage() {
@@ -209,7 +217,9 @@ void CGlimtapView::OnHotKey() {
     QMetaObject::invokeMethod(this, &CGlimtapView::OnStartStopSearch, Qt::QueuedConnection);
 }
 
-void CGlimtapView::OnSelectTargetFolder() { PickTargetFolder(this, m_rSettings); }
+void CGlimtapView::OnSelectTargetFolder() {
+    if (!PickTargetFolder(this, m_rSettings).empty()) OnRefreshFileNames();
+}
 
 void CGlimtapView::OnExploreTargetFolder() {
     m_rLauncher.Launch(u"", m_rSettings.targetFolder, nullptr);
@@ -223,6 +233,12 @@ void CGlimtapView::OnRefreshFileNames() {
 
 void CGlimtapView::OnViewSelectedImage() {
     ViewSelectedImage(this, *m_oForm.fileList, m_rSettings.targetFolder, m_rLauncher);
+}
+
+void CGlimtapView::OnRenameImage() {
+    if (RenameSelectedImage(this, *m_oForm.fileList, m_rSettings.targetFolder)) {
+        OnRefreshFileNames();
+    }
 }
 
 void CGlimtapView::OnTestExecute() {

@@ -61,6 +61,7 @@ public:
     void OnExploreTargetFolder();
     void OnRefreshFileNames();
     void OnViewSelectedImage();
+    void OnRenameImage();
     void OnTestExecute();
     void OnBeepForSearch();
     void OnMinimize();

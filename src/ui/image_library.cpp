@@ -1,18 +1,25 @@
 #include "ui/image_library.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QItemSelectionModel>
 #include <QMessageBox>
 #include <QStringList>
 #include <QTableWidgetItem>
 
+#include <fcntl.h>
+#include <stdio.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "engine/bmp_size.h"
 #include "engine/template_folder.h"
 #include "engine/utf16.h"
+#include "ui/message_box.h"
 
 namespace glimtap {
 namespace {
@@ -57,6 +64,46 @@ void Inform(QWidget* owner, const QString& text) {
     box.exec();
 }
 
+// The name in the first selected row of `list`; tells the user when the list is empty or
+// nothing is selected.
+std::optional<QString> SelectedName(QWidget* owner, const QTableWidget& list) {
+    if (list.rowCount() == 0) {
+        Inform(owner, QStringLiteral("No Image(s) Selected Yet.\n\n"
+                                     "Select an Image from the List at bottom and then try "
+                                     "again."));
+        return std::nullopt;
+    }
+    const QModelIndexList selected = list.selectionModel()->selectedIndexes();
+    if (selected.isEmpty()) {
+        Inform(owner,
+               QStringLiteral("Select an Image from the List at bottom and then try again."));
+        return std::nullopt;
+    }
+    const int row = std::min_element(selected.begin(), selected.end(),
+                                     [](const QModelIndex& a, const QModelIndex& b) {
+                                         return a.row() < b.row();
+                                     })
+                        ->row();
+    const QTableWidgetItem* nameItem = list.item(row, 1);
+    return nameItem != nullptr ? nameItem->text() : QString();
+}
+
+QString ExistsMessage(const QString& name) {
+    return QStringLiteral("An image named \"%1\" already exists in the target folder.").arg(name);
+}
+
+// Why the user's `entered` name, which makes `newName`, cannot be the new name of a
+// template of `folder`; empty when it can.
+QString Refusal(const QString& entered, const QString& newName,
+                const std::filesystem::path& folder) {
+    if (entered.trimmed().isEmpty()) return QStringLiteral("Please enter a name for the image.");
+    if (entered.contains(u'/')) return QStringLiteral("An image name cannot contain \"/\".");
+    std::error_code error;
+    const auto status =
+        std::filesystem::symlink_status(folder / ToPath(newName.toStdU16String()), error);
+    return std::filesystem::exists(status) ? ExistsMessage(newName) : QString();
+}
+
 }  // namespace
 
 void RefreshImageList(QTableWidget& list, const std::u16string& folder, QString* error) {
@@ -91,29 +138,47 @@ std::u16string PickTargetFolder(QWidget* owner, SearchSettings& settings) {
 
 void ViewSelectedImage(QWidget* owner, const QTableWidget& list, const std::u16string& folder,
                        platform::Launcher& launcher) {
-    if (list.rowCount() == 0) {
-        Inform(owner, QStringLiteral("No Image(s) Selected Yet.\n\n"
-                                     "Select an Image from the List at bottom and then try "
-                                     "again."));
-        return;
-    }
-    const QModelIndexList selected = list.selectionModel()->selectedIndexes();
-    if (selected.isEmpty()) {
-        Inform(owner,
-               QStringLiteral("Select an Image from the List at bottom and then try again."));
-        return;
-    }
-    const int row = std::min_element(selected.begin(), selected.end(),
-                                     [](const QModelIndex& a, const QModelIndex& b) {
-                                         return a.row() < b.row();
-                                     })
-                        ->row();
-    const QTableWidgetItem* nameItem = list.item(row, 1);
-    const QString name = nameItem != nullptr ? nameItem->text() : QString();
+    const std::optional<QString> name = SelectedName(owner, list);
+    if (!name) return;
     // Whether the image opened is not reported: the program that opens it shows its own
     // errors. "edit" hands it to the desktop's program for it: a file of the folder with
     // the execute bit set is shown, never run.
-    launcher.Launch(u"edit", folder + u'/' + name.toStdU16String(), nullptr);
+    launcher.Launch(u"edit", folder + u'/' + name->toStdU16String(), nullptr);
+}
+
+bool RenameSelectedImage(QWidget* owner, const QTableWidget& list, const std::u16string& folder) {
+    const std::optional<QString> name = SelectedName(owner, list);
+    if (!name) return false;
+    // The user names the picture; the extension stays what it was.
+    const qsizetype dot = name->lastIndexOf(u'.');
+    const QString extension = dot < 0 ? QString() : name->mid(dot);
+    bool accepted = false;
+    QString entered = QInputDialog::getText(owner, QStringLiteral("Rename Image - ") + kCaption,
+                                            QStringLiteral("New name of \"%1\":").arg(*name),
+                                            QLineEdit::Normal, name->left(dot), &accepted);
+    if (!accepted) return false;
+    if (!extension.isEmpty() && entered.endsWith(extension, Qt::CaseInsensitive)) {
+        entered.chop(extension.size());
+    }
+    const QString newName = entered + extension;
+    if (newName == *name) return false;
+    const std::filesystem::path directory = ToPath(folder);
+    QString refusal = Refusal(entered, newName, directory);
+    if (refusal.isEmpty()) {
+        const std::filesystem::path from = directory / ToPath(name->toStdU16String());
+        const std::filesystem::path to = directory / ToPath(newName.toStdU16String());
+        // Never over a file that appeared since the check.
+        if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+            return true;
+        }
+        const std::error_code failure(errno, std::generic_category());
+        refusal = failure == std::errc::file_exists
+                      ? ExistsMessage(newName)
+                      : QStringLiteral("Cannot rename \"%1\": %2.")
+                            .arg(*name, QString::fromStdString(failure.message()));
+    }
+    ShowMessage(owner, QMessageBox::Warning, refusal);
+    return false;
 }
 
 }  // namespace glimtap

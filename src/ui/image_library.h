@@ -27,4 +27,9 @@ std::u16string PickTargetFolder(QWidget* owner, SearchSettings& settings);
 void ViewSelectedImage(QWidget* owner, const QTableWidget& list, const std::u16string& folder,
                        platform::Launcher& launcher);
 
+// Asks for a new name for the image selected in `list` and renames its file in `folder`,
+// keeping its extension. Refuses, telling the user why, an empty name, a name with a "/"
+// and the name of a file that exists. True when the file was renamed.
+bool RenameSelectedImage(QWidget* owner, const QTableWidget& list, const std::u16string& folder);
+
 }  // namespace glimtap

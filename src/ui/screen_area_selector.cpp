@@ -4,15 +4,14 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QRegion>
 
-#include "platform/backends.h"
 #include "response/device_pixels.h"
 
 namespace glimtap {
 namespace {
 
-constexpr qreal kOpacity = 150.0 / 255.0;
+// How much of the screen the veil hides.
+constexpr int kVeilAlpha = 150;
 const QString kSection = QStringLiteral("Settings");
 
 void StoreCorners(Profile& profile, const SelectedCorners& corners) {
@@ -31,22 +30,30 @@ SelectedCorners StoredCorners(const Profile& profile) {
 
 bool IsEmpty(const platform::ScreenRect& rect) { return rect.width <= 0 || rect.height <= 0; }
 
+QImage Dimmed(const QImage& picture) {
+    QImage dimmed = picture.copy();
+    if (dimmed.isNull()) return dimmed;
+    QPainter painter(&dimmed);
+    painter.fillRect(dimmed.rect(), QColor(0, 0, 0, kVeilAlpha));
+    return dimmed;
+}
+
 }  // namespace
 
-CDlgScreenAreaSelector::CDlgScreenAreaSelector(QWidget* owner,
-                                               const platform::ScreenRect& virtualScreen,
+CDlgScreenAreaSelector::CDlgScreenAreaSelector(QWidget* owner, const ScreenStill& still,
                                                Profile& profile)
     : QDialog(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                          Qt::X11BypassWindowManagerHint),
-      m_selection(virtualScreen),
-      m_profile(profile) {
+      still_(still),
+      veiled_(Dimmed(still.picture())),
+      selection_(still.screen()),
+      profile_(profile) {
     // Bypassing the window manager keeps panels and struts from shrinking the veil and
     // keeps it off the task bar.
     setModal(true);
-    setWindowOpacity(kOpacity);
     setCursor(Qt::CrossCursor);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setGeometry(LogicalRect(virtualScreen, devicePixelRatioF()));
+    setGeometry(LogicalRect(still.screen(), devicePixelRatioF()));
 }
 
 void CDlgScreenAreaSelector::setVisible(bool visible) {
@@ -63,46 +70,38 @@ void CDlgScreenAreaSelector::setVisible(bool visible) {
 }
 
 void CDlgScreenAreaSelector::done(int result) {
-    StoreCorners(m_profile, m_selection.Corners());
+    StoreCorners(profile_, selection_.Corners());
     QDialog::done(result);
 }
 
 platform::Point CDlgScreenAreaSelector::ClientPoint(const QMouseEvent& event) const {
-    return PhysicalPoint(event.position(), devicePixelRatioF());
+    // The window's own position keeps the fraction that a scaled Qt rounds off position():
+    // physical 1001 is logical 500.5. The selector is its window, so the two coincide.
+    return PhysicalPoint(event.scenePosition(), devicePixelRatioF());
 }
 
 QRect CDlgScreenAreaSelector::BandBounds() const {
-    const platform::ScreenRect hole = m_selection.Hole();
+    const platform::ScreenRect hole = selection_.Hole();
     if (IsEmpty(hole)) return {};
     return LogicalRect(hole, devicePixelRatioF()).adjusted(-1, -1, 1, 1);
 }
 
-void CDlgScreenAreaSelector::FollowDrag() {
-    const platform::ScreenRect hole = m_selection.Hole();
-    if (IsEmpty(hole)) {
-        clearMask();
-    } else {
-        setMask(QRegion(rect()) - QRegion(LogicalRect(hole, devicePixelRatioF())));
-    }
-}
-
 void CDlgScreenAreaSelector::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
-    m_selection.Press(ClientPoint(*event));
+    selection_.Press(ClientPoint(*event));
 }
 
 void CDlgScreenAreaSelector::mouseMoveEvent(QMouseEvent* event) {
-    if (m_selection.state() != AreaSelection::State::Dragging) return;
+    if (selection_.state() != AreaSelection::State::Dragging) return;
     const QRect before = BandBounds();
-    m_selection.Move(ClientPoint(*event));
-    FollowDrag();
+    selection_.Move(ClientPoint(*event));
     update(before.united(BandBounds()));
 }
 
 void CDlgScreenAreaSelector::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
-    if (m_selection.state() != AreaSelection::State::Dragging) return;
-    m_selection.Release(ClientPoint(*event));
+    if (selection_.state() != AreaSelection::State::Dragging) return;
+    selection_.Release(ClientPoint(*event));
     accept();
 }
 
@@ -110,36 +109,43 @@ void CDlgScreenAreaSelector::keyPressEvent(QKeyEvent* event) {
     // Escape cancels, during a drag and before one; every other key, Enter included,
     // does nothing.
     if (event->key() == Qt::Key_Escape) {
-        m_selection.Escape();
+        selection_.Escape();
         reject();
     }
 }
 
 void CDlgScreenAreaSelector::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), palette().window());
-    const platform::ScreenRect hole = m_selection.Hole();
-    if (IsEmpty(hole)) return;
-    // A dotted band on the veil just round the hole, inverting the veil's colour; drawn
-    // in physical pixels so it hugs the hole at any scale.
+    // In physical pixels, one per pixel of the still picture, at any scale.
     const qreal ratio = devicePixelRatioF();
     painter.scale(1 / ratio, 1 / ratio);
+    const platform::ScreenRect hole = selection_.Hole();
+    if (veiled_.isNull()) {
+        // The screen could not be captured: a plain veil, the band still shows the drag.
+        painter.fillRect(QRect(QPoint(), size() * ratio), palette().window());
+    } else {
+        painter.drawImage(QPoint(), veiled_);
+        const QRect holeRect(hole.left, hole.top, hole.width, hole.height);
+        if (!IsEmpty(hole)) painter.drawImage(holeRect.topLeft(), still_.picture(), holeRect);
+    }
+    if (IsEmpty(hole)) return;
+    // A dotted band on the veil just round the hole, inverting what lies under it.
     painter.setCompositionMode(QPainter::RasterOp_NotDestination);
     painter.setPen(QPen(Qt::white, 0, Qt::DotLine));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(QRect(hole.left - 1, hole.top - 1, hole.width + 1, hole.height + 1));
 }
 
-std::optional<platform::ScreenRect> SelectScreenArea(QWidget* owner, Profile& profile) {
-    // The X root window is the virtual screen; its origin is (0, 0).
-    const platform::Size screen = platform::OpenDesktop()->VirtualScreenSize();
-    if (screen.width < 1 || screen.height < 1) return std::nullopt;
+std::optional<platform::ScreenRect> SelectScreenArea(QWidget* owner, Profile& profile,
+                                                     const ScreenStill& still) {
+    if (IsEmpty(still.screen())) return std::nullopt;
     bool accepted = false;
     {
-        CDlgScreenAreaSelector selector(owner, {0, 0, screen.width, screen.height}, profile);
+        CDlgScreenAreaSelector selector(owner, still, profile);
         accepted = selector.exec() == QDialog::Accepted;
     }
-    // The veil's window is gone once the X server has carried out every request so far.
+    // The veil's window is gone once the X server has carried out every request so far:
+    // a search started next must not capture it.
     QGuiApplication::sync();
     if (!accepted) return std::nullopt;
     return SelectionFromCorners(StoredCorners(profile));

@@ -16,9 +16,10 @@ struct SnipAttempt {
     std::optional<std::filesystem::path> file;
 };
 
-// Lets the user drag a rectangle on the area selector and writes what the screen shows
-// there as a new bitmap in `targetFolder`. nullopt when nothing was tried (cancelled, or
-// an empty rectangle); after an attempt, failed or not, the template list wants a refresh.
+// Lets the user drag a rectangle on the area selector and writes what the screen showed
+// there when the selector opened as a new bitmap in `targetFolder`. nullopt when nothing
+// was tried (cancelled, or an empty rectangle); after an attempt, failed or not, the
+// template list wants a refresh.
 std::optional<SnipAttempt> SnipNewTemplate(QWidget* owner, Profile& profile,
                                            const std::u16string& targetFolder);
 

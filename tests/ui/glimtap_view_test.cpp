@@ -242,7 +242,7 @@ TEST_F(ViewTest, ContextMenuListsItsCommandsInOrder) {
     }
     EXPECT_EQ(items, QStringList({"Select Image...", "-", "Select Screen Area...",
                                   "Preview Screen Area...", "-", "Explore Target Folder...", "-",
-                                  "Refresh File Names", "-", "View Selected Image...", "-",
+                                  "Refresh File Names", "-", "View Selected Image...", "Rename...", "-",
                                   "Minimize", "-", "Exit"}));
 }
 

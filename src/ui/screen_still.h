@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QImage>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "platform/geometry.h"
+#include "platform/screen_capture.h"
+
+namespace glimtap {
+
+// The whole virtual screen as it was at one moment, taken through the program's capture
+// backend. The area selector shows it and a snip is cut from it, so both look the same
+// with or without a compositor and nothing the program shows later ends up in a snip.
+class ScreenStill : public platform::ScreenCapture {
+public:
+    // Takes the picture now. The screen is empty when no display can be reached; the
+    // picture is null when the display cannot be captured.
+    static ScreenStill Take();
+
+    // `picture` is null or covers `screen` one pixel per physical pixel.
+    ScreenStill(const platform::ScreenRect& screen, QImage picture);
+
+    const platform::ScreenRect& screen() const { return screen_; }
+    // Format_RGB32, top-left pixel at the screen's origin.
+    const QImage& picture() const { return picture_; }
+
+    // Cuts `area` (screen coordinates) out of the picture; parts outside it read as zero.
+    // nullopt when the picture is null.
+    std::optional<platform::ScreenImage> Capture(const platform::ScreenRect& area) override;
+
+private:
+    platform::ScreenRect screen_;
+    QImage picture_;
+    std::vector<uint32_t> cut_;
+};
+
+}  // namespace glimtap

@@ -19,6 +19,15 @@ QPointer<QTimer> WhenModalWidget(std::function<bool(QWidget&)> act) {
     return poll;
 }
 
+std::shared_ptr<ShownMessage> AcceptNextMessage() {
+    auto shown = std::make_shared<ShownMessage>();
+    WhenModal<QMessageBox>([shown](QMessageBox& box) {
+        *shown = {box.windowTitle(), box.text(), box.icon(), box.parentWidget()};
+        box.accept();
+    });
+    return shown;
+}
+
 bool ProcessEventsUntil(const std::function<bool()>& done) {
     const QDeadlineTimer deadline(20000);
     while (!done() && !deadline.hasExpired()) {

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
 #include <QString>
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 namespace glimtap::test {
 
@@ -26,6 +28,17 @@ QPointer<QTimer> WhenModal(std::function<void(T&)> act) {
         return true;
     });
 }
+
+// What a message box showed.
+struct ShownMessage {
+    QString caption;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QWidget* owner = nullptr;
+};
+
+// Accepts the next message box and notes what it showed.
+std::shared_ptr<ShownMessage> AcceptNextMessage();
 
 // Runs the event loop until `done` holds or a generous while has passed.
 bool ProcessEventsUntil(const std::function<bool()>& done);

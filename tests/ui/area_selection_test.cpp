@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <vector>
 
 #include "support/geometry_printing.h"
+#include "ui/search_area.h"
 
 namespace glimtap::test {
 namespace {
@@ -19,96 +21,69 @@ constexpr ScreenRect kOneMonitor{0, 0, 1920, 1080};
 // A second monitor left of the primary one.
 constexpr ScreenRect kTwoMonitors{-1920, 0, 3840, 1080};
 
-TEST(AreaSelectionTest, DragUpAndLeftGivesSortedCorners) {
-    AreaSelection selection(kOneMonitor);
-    EXPECT_EQ(selection.Hole(), ScreenRect{});
-    selection.Press({500, 400});
-    EXPECT_EQ(selection.state(), State::Dragging);
-    EXPECT_EQ(selection.Hole(), (ScreenRect{500, 400, 0, 0}));
-    selection.Move({400, 450});
-    EXPECT_EQ(selection.Hole(), (ScreenRect{400, 400, 100, 50}));
-    selection.Move({300, 200});
-    EXPECT_EQ(selection.Hole(), (ScreenRect{300, 200, 200, 200}));
-    selection.Release({300, 200});
-    EXPECT_EQ(selection.state(), State::Done);
-    EXPECT_EQ(selection.Corners(), (SelectedCorners{{300, 200}, {500, 400}}));
-    EXPECT_EQ(SelectionFromCorners(selection.Corners()), (ScreenRect{300, 200, 200, 200}));
-
-    // Once done, nothing changes it.
-    selection.Press({10, 10});
-    selection.Move({20, 20});
-    selection.Release({30, 30});
-    selection.Escape();
-    EXPECT_EQ(selection.state(), State::Done);
-    EXPECT_EQ(selection.Corners(), (SelectedCorners{{300, 200}, {500, 400}}));
+TEST(AreaSelectionTest, DragsGiveSortedCornersInScreenCoordinates) {
+    struct Case {
+        ScreenRect screen;
+        Point press, move;
+        std::optional<Point> release;  // none: Escape
+        ScreenRect hole;               // client coordinates, after the move
+        SelectedCorners corners;
+        std::optional<ScreenRect> selected;
+    };
+    const Case cases[] = {
+        {kOneMonitor, {500, 400}, {300, 200}, Point{300, 200}, {300, 200, 200, 200},
+         {{300, 200}, {500, 400}}, ScreenRect{300, 200, 200, 200}},
+        {kTwoMonitors, {100, 50}, {400, 300}, Point{400, 300}, {100, 50, 300, 250},
+         {{-1820, 50}, {-1520, 300}}, ScreenRect{-1820, 50, 300, 250}},
+        {kTwoMonitors, {2500, 600}, {1000, 100}, Point{1000, 100}, {1000, 100, 1500, 500},
+         {{-920, 100}, {580, 600}}, ScreenRect{-920, 100, 1500, 500}},
+        {{-1280, -1024, 3200, 2104}, {0, 0}, {1280, 1024}, Point{1280, 1024}, {0, 0, 1280, 1024},
+         {{-1280, -1024}, {0, 0}}, ScreenRect{-1280, -1024, 1280, 1024}},
+        {kOneMonitor, {7, 8}, {8, 9}, Point{8, 9}, {7, 8, 1, 1}, {{7, 8}, {8, 9}},
+         ScreenRect{7, 8, 1, 1}},
+        // A click, a flat and an upright drag select nothing.
+        {kOneMonitor, {640, 480}, {640, 480}, Point{640, 480}, {640, 480, 0, 0},
+         {{640, 480}, {640, 480}}, std::nullopt},
+        {kOneMonitor, {100, 300}, {900, 300}, Point{900, 300}, {100, 300, 800, 0},
+         {{100, 300}, {900, 300}}, std::nullopt},
+        {kOneMonitor, {100, 300}, {100, 900}, Point{100, 900}, {100, 300, 0, 600},
+         {{100, 300}, {100, 900}}, std::nullopt},
+        // Escape during a drag: from the origin to where the drag began.
+        {kTwoMonitors, {500, 400}, {700, 600}, std::nullopt, {500, 400, 200, 200},
+         {{-1920, 0}, {-1420, 400}}, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        AreaSelection selection(c.screen);
+        selection.Press(c.press);
+        selection.Move(c.move);
+        EXPECT_EQ(selection.Hole(), c.hole);
+        if (c.release) {
+            selection.Release(*c.release);
+        } else {
+            selection.Escape();
+        }
+        EXPECT_EQ(selection.state(), c.release ? State::Done : State::Cancelled);
+        // Once ended, nothing changes it.
+        selection.Press({10, 10});
+        selection.Move({20, 20});
+        selection.Release({30, 30});
+        selection.Escape();
+        EXPECT_EQ(selection.Corners(), c.corners) << c.hole;
+        if (c.release) {
+            EXPECT_EQ(SelectionFromCorners(selection.Corners()), c.selected) << c.hole;
+        }
+    }
 }
 
-TEST(AreaSelectionTest, NegativeOriginGivesNegativeScreenCoordinates) {
-    // On the left monitor: client (100, 50) is screen (-1820, 50).
-    AreaSelection left(kTwoMonitors);
-    left.Press({100, 50});
-    left.Move({400, 300});
-    // The hole stays in client coordinates: the veil over both monitors does not move.
-    EXPECT_EQ(left.Hole(), (ScreenRect{100, 50, 300, 250}));
-    left.Release({400, 300});
-    EXPECT_EQ(left.Corners(), (SelectedCorners{{-1820, 50}, {-1520, 300}}));
-    EXPECT_EQ(SelectionFromCorners(left.Corners()), (ScreenRect{-1820, 50, 300, 250}));
-
-    // Backwards across both monitors.
-    AreaSelection across(kTwoMonitors);
-    across.Press({2500, 600});
-    across.Move({1000, 100});
-    EXPECT_EQ(across.Hole(), (ScreenRect{1000, 100, 1500, 500}));
-    across.Release({1000, 100});
-    EXPECT_EQ(SelectionFromCorners(across.Corners()), (ScreenRect{-920, 100, 1500, 500}));
-
-    // With the virtual screen starting above the primary monitor as well.
-    AreaSelection above({-1280, -1024, 3200, 2104});
-    above.Press({0, 0});
-    above.Release({1280, 1024});
-    EXPECT_EQ(SelectionFromCorners(above.Corners()), (ScreenRect{-1280, -1024, 1280, 1024}));
-}
-
-TEST(AreaSelectionTest, CancelledAndEmptySelectionsSelectNothing) {
-    // Escape before a drag: both stored corners at the virtual screen's origin.
+TEST(AreaSelectionTest, EscapeOrAStrayButtonUpBeforeADragSelectNothing) {
     AreaSelection idle(kTwoMonitors);
     idle.Escape();
-    EXPECT_EQ(idle.state(), State::Cancelled);
     EXPECT_EQ(idle.Corners(), (SelectedCorners{{-1920, 0}, {-1920, 0}}));
-    idle.Press({5, 5});
-    EXPECT_EQ(idle.state(), State::Cancelled);
-
-    // Escape during a drag: from the origin to where the drag began.
-    AreaSelection dragging(kTwoMonitors);
-    dragging.Press({500, 400});
-    dragging.Move({700, 600});
-    dragging.Escape();
-    EXPECT_EQ(dragging.state(), State::Cancelled);
-    EXPECT_EQ(dragging.Corners(), (SelectedCorners{{-1920, 0}, {-1420, 400}}));
-    dragging.Release({700, 600});
-    EXPECT_EQ(dragging.state(), State::Cancelled);
-
-    // A click, a horizontal and a vertical drag end with nothing selected; one pixel is a
-    // selection.
-    for (const auto& [from, to] : {std::pair{Point{640, 480}, Point{640, 480}},
-                                   {Point{100, 300}, Point{900, 300}},
-                                   {Point{100, 300}, Point{100, 900}}}) {
-        AreaSelection selection(kOneMonitor);
-        selection.Press(from);
-        selection.Release(to);
-        EXPECT_EQ(selection.state(), State::Done);
-        EXPECT_EQ(SelectionFromCorners(selection.Corners()), std::nullopt);
-    }
-    AreaSelection pixel(kOneMonitor);
-    pixel.Press({7, 8});
-    pixel.Release({8, 9});
-    EXPECT_EQ(SelectionFromCorners(pixel.Corners()), (ScreenRect{7, 8, 1, 1}));
-
-    // A button-up without a button-down changes nothing.
     AreaSelection stray(kOneMonitor);
     stray.Move({5, 5});
     stray.Release({10, 10});
     EXPECT_EQ(stray.state(), State::Idle);
+    EXPECT_EQ(stray.Hole(), ScreenRect{});
 }
 
 TEST(AreaSelectionTest, CornersFromAnEditedProfileNeverMakeANegativeOrWrappedArea) {
@@ -118,6 +93,13 @@ TEST(AreaSelectionTest, CornersFromAnEditedProfileNeverMakeANegativeOrWrappedAre
     EXPECT_EQ(SelectionFromCorners({{kMin, 0}, {kMax, 10}}), std::nullopt);
     EXPECT_EQ(SelectionFromCorners({{0, kMin}, {10, kMax}}), std::nullopt);
     EXPECT_EQ(SelectionFromCorners({{-1, 0}, {kMax - 1, 10}}), (ScreenRect{-1, 0, kMax, 10}));
+}
+
+TEST(SearchAreaTest, ASelectionBecomesTheAreaAndNoSelectionChangesNothing) {
+    SearchSettings settings;
+    EXPECT_TRUE(ApplySelectedArea(ScreenRect{-1820, -5, 3840, 1085}, settings));
+    EXPECT_FALSE(ApplySelectedArea(std::nullopt, settings));
+    EXPECT_EQ(SearchAreaText(settings), "Left : -1820, Top : -5\n\nWidth : 3840, Height : 1085");
 }
 
 }  // namespace

@@ -1,27 +1,24 @@
 #include "ui/image_library.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QAbstractButton>
 #include <QDialogButtonBox>
 #include <QFileDialog>
-#include <QMessageBox>
-#include <QTableWidget>
+#include <QInputDialog>
+#include <QTest>
 
 #include <array>
 #include <filesystem>
 #include <map>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "engine/utf16.h"
 #include "support/bmp_writer.h"
 #include "support/modal_driver.h"
-#include "support/recording_launcher.h"
-#include "support/temp_dir.h"
+#include "ui/view_fixture.h"
 
 namespace glimtap::test {
 namespace {
@@ -31,58 +28,18 @@ using Row = std::array<QString, 4>;
 
 QString Q(const fs::path& path) { return QString::fromStdU16String(FromPath(path)); }
 
-// The list as the form makes it: four columns, no rows.
-std::unique_ptr<QTableWidget> MakeList() {
-    auto list = std::make_unique<QTableWidget>(0, 4);
-    list->setHorizontalHeaderLabels({"Sr", "Name", "Width", "Height"});
-    return list;
-}
-
 std::vector<Row> Rows(const QTableWidget& list) {
     std::vector<Row> rows;
     for (int row = 0; row < list.rowCount(); ++row) {
         Row cells;
-        for (int column = 0; column < 4; ++column) {
-            const QTableWidgetItem* item = list.item(row, column);
-            cells[column] = item != nullptr ? item->text() : "<no item>";
-        }
+        for (int column = 0; column < 4; ++column) cells[column] = list.item(row, column)->text();
         rows.push_back(cells);
     }
     return rows;
 }
 
-void AddStaleRow(QTableWidget& list) {
-    list.insertRow(0);
-    list.setItem(0, 1, new QTableWidgetItem("stale.bmp"));
-}
-
 BmpPicture Plain(int32_t width, int32_t height) {
     return {width, height, std::vector<uint32_t>(static_cast<size_t>(width * height), 0x336699)};
-}
-
-struct ShownMessage {
-    QString caption;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QMessageBox::StandardButtons buttons;
-    QWidget* owner = nullptr;
-};
-
-// Answers the next message box with OK and tells what it showed.
-void AcceptNextMessage(ShownMessage& shown) {
-    WhenModal<QMessageBox>([&shown](QMessageBox& box) {
-        shown = {box.windowTitle(), box.text(), box.icon(), box.standardButtons(),
-                 box.parentWidget()};
-        box.button(QMessageBox::Ok)->click();
-    });
-}
-
-QAbstractButton* DialogButton(QFileDialog& dialog, QDialogButtonBox::ButtonRole role) {
-    const auto* box = dialog.findChild<QDialogButtonBox*>();
-    for (QAbstractButton* button : box->buttons()) {
-        if (box->buttonRole(button) == role) return button;
-    }
-    throw std::runtime_error("the file dialog lacks a button");
 }
 
 TEST(RefreshImageListTest, ListsTheFolderBitmapsWithTheirSizesInListingOrder) {
@@ -91,22 +48,17 @@ TEST(RefreshImageListTest, ListsTheFolderBitmapsWithTheirSizesInListingOrder) {
     fs::create_directory(folder);
     WriteBmp(folder / "one.bmp", Plain(7, 5));
     WriteBmp(folder / "TWO.BMP", Plain(3, 20), {.topDown = true});
-    WriteBmp(folder / "Mixed.Bmp", Plain(2, 2), {.bitsPerPixel = 32});
     WriteBmp(folder / "palette.bmp", Plain(4, 9), {.bitsPerPixel = 8});
-    const std::string text = "only a name that ends in .bmp, long enough for both headers....";
-    WriteFile(folder / "text.bmp", {text.begin(), text.end()});
+    WriteFile(folder / "text.bmp", std::vector<uint8_t>(64, 'x'));
     WriteBmp(dir / "elsewhere.bmp", Plain(6, 1));
     fs::create_symlink(dir / "elsewhere.bmp", folder / "link.bmp");
-    // Not listed: another extension, no extension, a folder, a dangling link.
-    WriteBmp(folder / "three.png", Plain(1, 1));
+    // Not listed: another extension, a folder, a dangling link.
     WriteBmp(folder / "one.bmpx", Plain(1, 1));
-    WriteBmp(folder / "bmp", Plain(1, 1));
     fs::create_directory(folder / "x.bmp");
     fs::create_symlink(dir / "missing.bmp", folder / "dangling.bmp");
-
     const std::map<std::string, std::pair<QString, QString>> sizes = {
-        {"one.bmp", {"7", "5"}},       {"TWO.BMP", {"3", "20"}}, {"Mixed.Bmp", {"2", "2"}},
-        {"palette.bmp", {"4", "9"}},   {"text.bmp", {"0", "0"}}, {"link.bmp", {"6", "1"}},
+        {"one.bmp", {"7", "5"}},     {"TWO.BMP", {"3", "20"}}, {"palette.bmp", {"4", "9"}},
+        {"text.bmp", {"0", "0"}},    {"link.bmp", {"6", "1"}},
     };
     std::vector<Row> expected;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
@@ -115,134 +67,147 @@ TEST(RefreshImageListTest, ListsTheFolderBitmapsWithTheirSizesInListingOrder) {
         expected.push_back({QString::number(expected.size() + 1), Q(entry.path().filename()),
                             size->second.first, size->second.second});
     }
-    ASSERT_EQ(expected.size(), sizes.size());
 
-    const std::unique_ptr<QTableWidget> list = MakeList();
-    AddStaleRow(*list);
+    QTableWidget list(1, 4);
     QString error = "left over";
-    RefreshImageList(*list, FromPath(folder), &error);
-    EXPECT_EQ(Rows(*list), expected);
+    RefreshImageList(list, FromPath(folder), &error);
+    EXPECT_EQ(Rows(list), expected);
     EXPECT_EQ(error, "");
-    EXPECT_TRUE(list->updatesEnabled());
-    // The name is what View opens: it cannot be edited in place.
-    EXPECT_FALSE(list->item(0, 1)->flags() & Qt::ItemIsEditable);
-
-    RefreshImageList(*list, FromPath(folder), nullptr);
-    EXPECT_EQ(Rows(*list), expected);
+    EXPECT_TRUE(list.updatesEnabled());
 }
 
-TEST(RefreshImageListTest, LeavesTheListEmptyForAFolderThatIsNotThere) {
-    TempDir dir;
-    const std::unique_ptr<QTableWidget> list = MakeList();
-    for (const fs::path& folder : {dir / "missing", fs::path()}) {
-        AddStaleRow(*list);
-        QString error;
-        RefreshImageList(*list, FromPath(folder), &error);
-        EXPECT_EQ(list->rowCount(), 0) << folder;
-        EXPECT_EQ(error, "") << folder;
-        EXPECT_TRUE(list->updatesEnabled());
-    }
-}
-
-TEST(RefreshImageListTest, SaysWhyAFolderCannotBeRead) {
+TEST(RefreshImageListTest, EmptiesTheListAndSaysWhyOnlyWhenAFolderCannotBeRead) {
     TempDir dir;
     WriteBmp(dir / "file.bmp", Plain(1, 1));
     fs::create_symlink(dir / "loop", dir / "loop");
-    const std::unique_ptr<QTableWidget> list = MakeList();
-    for (const fs::path& folder : {dir / "file.bmp", dir / "loop"}) {
-        AddStaleRow(*list);
+    for (const auto& [folder, readable] : std::vector<std::pair<fs::path, bool>>{
+             {dir / "missing", true}, {fs::path(), true}, {dir / "file.bmp", false},
+             {dir / "loop", false}}) {
+        QTableWidget list(1, 4);
         QString error;
-        RefreshImageList(*list, FromPath(folder), &error);
-        EXPECT_EQ(list->rowCount(), 0) << folder;
-        EXPECT_TRUE(error.contains(Q(folder))) << error.toStdString();
-        EXPECT_TRUE(list->updatesEnabled());
+        RefreshImageList(list, FromPath(folder), &error);
+        EXPECT_EQ(list.rowCount(), 0) << folder;
+        EXPECT_EQ(error.isEmpty(), readable) << folder;
+        EXPECT_TRUE(error.isEmpty() || error.contains(Q(folder))) << error.toStdString();
+        EXPECT_TRUE(list.updatesEnabled());
     }
 }
 
-TEST(RefreshImageListTest, SaysWhyAFolderWithoutReadPermissionCannotBeRead) {
-    if (geteuid() == 0) GTEST_SKIP() << "root reads folders whatever their permissions";
-    TempDir dir;
-    const fs::path folder = dir / "locked";
-    fs::create_directory(folder);
-    WriteBmp(folder / "one.bmp", Plain(1, 1));
-    fs::permissions(folder, fs::perms::none);
-    const std::unique_ptr<QTableWidget> list = MakeList();
-    QString error;
-    RefreshImageList(*list, FromPath(folder), &error);
-    fs::permissions(folder, fs::perms::owner_all);
-    EXPECT_EQ(list->rowCount(), 0);
-    EXPECT_TRUE(error.contains(Q(folder))) << error.toStdString();
+QAbstractButton* DialogButton(QFileDialog& dialog, QDialogButtonBox::ButtonRole role) {
+    const auto* box = dialog.findChild<QDialogButtonBox*>();
+    for (QAbstractButton* button : box->buttons()) {
+        if (box->buttonRole(button) == role) return button;
+    }
+    return nullptr;
 }
 
-TEST(PickTargetFolderTest, StoresTheFolderTheUserSelects) {
-    TempDir dir;
-    fs::create_directory(dir / "chosen");
-    QWidget owner;
-    SearchSettings settings;
-    settings.targetFolder = u"/before";
-
+TEST_F(ViewTest, APickedTargetFolderIsListedAtOnceACancelledPickChangesNothing) {
+    const fs::path chosen = home / "chosen";
+    fs::create_directory(chosen);
+    WriteBmp(chosen / "a.bmp", Plain(2, 3));
+    View().OnInitialUpdate();
+    const QTableWidget& list = *View().Form().fileList;
     QString title;
-    QString acceptLabel;
     WhenModal<QFileDialog>([&](QFileDialog& dialog) {
         title = dialog.windowTitle();
-        dialog.setDirectory(Q(dir.path()));
+        dialog.setDirectory(Q(home.path()));
         dialog.selectFile("chosen");
-        QAbstractButton* accept = DialogButton(dialog, QDialogButtonBox::AcceptRole);
-        acceptLabel = accept->text();
-        accept->click();
+        DialogButton(dialog, QDialogButtonBox::AcceptRole)->click();
     });
-    const std::u16string chosen = PickTargetFolder(&owner, settings);
+    View().OnSelectTargetFolder();
     EXPECT_EQ(title, "Select Target Folder to Store Selected Images for this Document - Glimtap");
-    EXPECT_EQ(acceptLabel, "Select Folder");
-    EXPECT_EQ(chosen, FromPath(dir / "chosen"));
-    EXPECT_EQ(settings.targetFolder, chosen);
+    EXPECT_EQ(settings.targetFolder, FromPath(chosen));
+    EXPECT_EQ(Rows(list), (std::vector<Row>{{"1", "a.bmp", "2", "3"}}));
 
     WhenModal<QFileDialog>([](QFileDialog& dialog) {
         DialogButton(dialog, QDialogButtonBox::RejectRole)->click();
     });
-    EXPECT_EQ(PickTargetFolder(&owner, settings), u"");
-    EXPECT_EQ(settings.targetFolder, FromPath(dir / "chosen"));
+    View().OnSelectTargetFolder();
+    EXPECT_EQ(settings.targetFolder, FromPath(chosen));
+    EXPECT_EQ(list.rowCount(), 1);
 }
 
-TEST(ViewSelectedImageTest, OpensTheFirstSelectedImageOrSaysWhatIsMissing) {
-    TempDir dir;
-    WriteBmp(dir / "a.bmp", Plain(1, 1));
-    WriteBmp(dir / "b.bmp", Plain(1, 1));
-    WriteBmp(dir / "c.bmp", Plain(1, 1));
-    const std::u16string folder = FromPath(dir.path());
-    QWidget owner;
-    const std::unique_ptr<QTableWidget> list = MakeList();
-    RecordingLauncher launcher;
-
-    ShownMessage empty;
-    AcceptNextMessage(empty);
-    ViewSelectedImage(&owner, *list, folder, launcher);
-    EXPECT_EQ(empty.caption, "Glimtap");
-    EXPECT_EQ(empty.text, "No Image(s) Selected Yet.\n\n"
-                          "Select an Image from the List at bottom and then try again.");
-    EXPECT_EQ(empty.icon, QMessageBox::Information);
-    EXPECT_EQ(empty.buttons, QMessageBox::Ok);
-    EXPECT_EQ(empty.owner, &owner);
-
-    RefreshImageList(*list, folder, nullptr);
-    ASSERT_EQ(list->rowCount(), 3);
-    ShownMessage unselected;
-    AcceptNextMessage(unselected);
-    ViewSelectedImage(&owner, *list, folder, launcher);
-    EXPECT_EQ(unselected.caption, "Glimtap");
-    EXPECT_EQ(unselected.text, "Select an Image from the List at bottom and then try again.");
-    EXPECT_EQ(unselected.icon, QMessageBox::Information);
-    EXPECT_EQ(unselected.buttons, QMessageBox::Ok);
+TEST_F(ViewTest, ViewAndRenameTakeTheFirstSelectedImageOrSayWhatIsMissing) {
+    settings.targetFolder = FromPath(home.path());
+    View().OnInitialUpdate();
+    QTableWidget& list = *View().Form().fileList;
+    const char* kNoImages =
+        "No Image(s) Selected Yet.\n\nSelect an Image from the List at bottom and then try again.";
+    const char* kNoneSelected = "Select an Image from the List at bottom and then try again.";
+    for (const auto& [files, expected] : {std::pair{0, kNoImages}, {3, kNoneSelected}}) {
+        for (int i = 0; i < files; ++i) WriteBmp(home / (std::to_string(i) + ".bmp"), Plain(1, 1));
+        View().OnRefreshFileNames();
+        for (void (CGlimtapView::*command)() :
+             {&CGlimtapView::OnViewSelectedImage, &CGlimtapView::OnRenameImage}) {
+            const auto shown = AcceptNextMessage();
+            (View().*command)();
+            EXPECT_EQ(shown->text, expected);
+            EXPECT_EQ(shown->icon, QMessageBox::Information);
+            EXPECT_EQ(shown->caption, "Glimtap");
+            EXPECT_EQ(shown->owner, &View());
+        }
+    }
     EXPECT_TRUE(launcher.calls.empty());
-
     // Selected last but listed first: the first row in the list wins.
-    list->setSelectionMode(QAbstractItemView::MultiSelection);
-    list->selectRow(2);
-    list->selectRow(1);
-    ViewSelectedImage(&owner, *list, folder, launcher);
-    const std::string name = list->item(1, 1)->text().toStdString();
+    list.setSelectionMode(QAbstractItemView::MultiSelection);
+    list.selectRow(2);
+    list.selectRow(1);
+    View().OnViewSelectedImage();
+    const std::string name = list.item(1, 1)->text().toStdString();
     EXPECT_EQ(launcher.calls,
-              (std::vector<RecordingLauncher::Call>{{"edit", dir.path().string() + "/" + name}}));
+              (std::vector<RecordingLauncher::Call>{{"edit", home.path().string() + "/" + name}}));
+}
+
+TEST_F(ViewTest, F2RenamesTheSelectedImageKeepingItsExtensionAndRefusesBadNames) {
+    settings.targetFolder = FromPath(home.path());
+    WriteBmp(home / "Screenshot_20261206_232139.8359901_1720808.bmp", Plain(1, 1));
+    WriteBmp(home / "taken.bmp", Plain(1, 1));
+    WriteBmp(home / "upper.BMP", Plain(1, 1));
+    View().OnInitialUpdate();
+    QTableWidget& list = *View().Form().fileList;
+    View().show();
+
+    struct Case {
+        const char* from;
+        QString entered;
+        const char* refusal;  // none: renamed to `to`
+        const char* to;
+    };
+    const Case cases[] = {
+        {"Screenshot_20261206_232139.8359901_1720808.bmp", "", "Please enter a name for the image.",
+         nullptr},
+        {"Screenshot_20261206_232139.8359901_1720808.bmp", "a/b",
+         "An image name cannot contain \"/\".", nullptr},
+        {"Screenshot_20261206_232139.8359901_1720808.bmp", "taken",
+         "An image named \"taken.bmp\" already exists in the target folder.", nullptr},
+        {"Screenshot_20261206_232139.8359901_1720808.bmp", "Start button", nullptr,
+         "Start button.bmp"},
+        {"upper.BMP", "Ünïcode ✓.bmp", nullptr, "Ünïcode ✓.BMP"},
+    };
+    for (const Case& c : cases) {
+        // Without a window manager nobody gives the window the focus back after a dialog.
+        View().activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&View()));
+        list.setFocus();
+        list.clearSelection();
+        list.selectRow(static_cast<int>(list.findItems(c.from, Qt::MatchExactly).value(0)->row()));
+        QString offered;
+        WhenModal<QInputDialog>([&](QInputDialog& dialog) {
+            offered = dialog.textValue();
+            dialog.setTextValue(c.entered);
+            dialog.accept();
+        });
+        const auto shown = c.refusal ? AcceptNextMessage() : nullptr;
+        QTest::keyClick(&list, Qt::Key_F2);
+        EXPECT_EQ(offered, QString(c.from).section('.', 0, -2)) << c.from;
+        if (shown) {
+            EXPECT_EQ(shown->text, c.refusal) << c.entered.toStdString();
+        }
+        const fs::path to = home / (c.to ? c.to : c.from);
+        EXPECT_TRUE(fs::exists(to)) << to;
+        EXPECT_EQ(fs::exists(home / c.from), c.to == nullptr) << c.from;
+        EXPECT_EQ(list.findItems(Q(to.filename()), Qt::MatchExactly).size(), 1) << to;
+    }
 }
 
 }  // namespace

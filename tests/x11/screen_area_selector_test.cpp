@@ -4,6 +4,7 @@
 
 #include <QTest>
 
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
@@ -39,7 +40,9 @@ protected:
 
     std::optional<ScreenRect> Select(const std::function<void(CDlgScreenAreaSelector&)>& act) {
         std::optional<ScreenRect> selected;
-        WhileSelecting(act, [&] { selected = SelectScreenArea(nullptr, profile_, ScreenStill::Take()); });
+        WhileSelecting(act, [&] {
+            selected = SelectScreenArea(nullptr, profile_, ScreenStill::Take());
+        });
         return selected;
     }
 
@@ -100,9 +103,8 @@ uint32_t Dimmed(uint32_t pixel) {
 
 bool Near(uint32_t a, uint32_t b) {
     for (int shift : {0, 8, 16}) {
-        if (std::abs(static_cast<int>(a >> shift & 0xFF) - static_cast<int>(b >> shift & 0xFF)) > 2) {
-            return false;
-        }
+        const int channelA = static_cast<int>(a >> shift & 0xFF);
+        if (std::abs(channelA - static_cast<int>(b >> shift & 0xFF)) > 2) return false;
     }
     return true;
 }

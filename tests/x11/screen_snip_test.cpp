@@ -28,7 +28,8 @@ TEST_F(ViewTest, SnipIsCutFromTheScreenAsItWasWhenTheSelectorOpened) {
     // Quotes, a newline, shell syntax and letters from beyond ASCII must all reach the disk.
     const fs::path folder = home / "my 'shots' \"x\"\n$HOME `id` ü ✓ 漢";
     fs::create_directory(folder);
-    const std::vector<uint32_t> before = PatternedScreenPixels(platform::X11Desktop().VirtualScreenSize());
+    const std::vector<uint32_t> before =
+        PatternedScreenPixels(platform::X11Desktop().VirtualScreenSize());
     std::vector<uint32_t> after = before;
     for (uint32_t& pixel : after) pixel ^= 0xFFFFFF;
     std::optional<RootBackdrop> screen(std::in_place, before);

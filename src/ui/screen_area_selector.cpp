@@ -7,7 +7,7 @@
 #include <QRegion>
 
 #include "platform/backends.h"
-#include "response/device_pixels.h"
+#include "qt_support/device_pixels.h"
 
 namespace glimtap {
 namespace {

@@ -66,8 +66,10 @@ CScreenOverlay::CScreenOverlay(const platform::ScreenRect& rect, int seconds, bo
 }
 
 void CScreenOverlay::Restart(int seconds) {
-    secondsLeft_ = seconds;
     tickTimer_.start(1000, Qt::PreciseTimer, this);
+    // A match found on every pass restarts its marker hundreds of times a second.
+    if (secondsLeft_ == seconds) return;
+    secondsLeft_ = seconds;
     Reshape();
     update();
 }

@@ -16,9 +16,9 @@
 #include "engine/utf16.h"
 #include "platform/backends.h"
 #include "platform/user_folders.h"
-#include "response/match_actions.h"
+#include "response/match_responder.h"
 #include "response/search_beep.h"
-#include "response/search_event_relay.h"
+#include "qt_support/search_event_relay.h"
 #include "response/speech_alert.h"
 
 namespace glimtap::cli {
@@ -77,9 +77,9 @@ std::u16string ChooseFolder(const RunOptions& options, const DataFile& data) {
 // user what happens.
 class RunReporter : public SearchEventSink {
 public:
-    RunReporter(const RunOptions& options, const SearchSettings& settings, MatchActions& actions,
+    RunReporter(const RunOptions& options, const SearchSettings& settings, MatchResponder& responder,
                 std::ostream& out)
-        : options_(options), settings_(settings), actions_(actions), out_(out),
+        : options_(options), settings_(settings), responder_(responder), out_(out),
           liveStatus_(!options.json && !options.quiet && ::isatty(STDOUT_FILENO)) {}
 
     std::function<void()> onFinished;
@@ -98,7 +98,7 @@ public:
     }
 
     void OnMatchFound(const MatchReport& match) override {
-        const std::optional<platform::Point> point = actions_.OnMatchFound(match, settings_);
+        const std::optional<platform::Point> point = responder_.OnMatchFound(match, settings_);
         ++matched_;
         if (options_.json) {
             out_ << "{\"event\":\"match\",\"template\":" << JsonString(match.templateName)
@@ -114,7 +114,7 @@ public:
         ShowStatus();
     }
 
-    void OnShowOverlay(const MatchReport&) override {}
+    void OnShowOverlay(const MatchReport& match) override { responder_.OnShowOverlay(match); }
 
     void OnSearchFinished() override {
         if (options_.json) {
@@ -140,7 +140,7 @@ private:
 
     const RunOptions& options_;
     const SearchSettings& settings_;
-    MatchActions& actions_;
+    MatchResponder& responder_;
     std::ostream& out_;
     const bool liveStatus_;
     int32_t tried_ = 0;
@@ -172,14 +172,15 @@ int RunRun(std::span<char* const> args, std::ostream& out) {
         throw CliError(e.what());
     }
     const std::unique_ptr<platform::Launcher> launcher = platform::OpenLauncher();
-    MatchActions actions(*pointer, *touch, *launcher);
+    // No window to put markers in: marker requests are let go.
+    MatchResponder responder(pointer.get(), touch.get(), *launcher, nullptr);
 
     int argc = 1;
     char name[] = "glimtap-cli";
     char* argv[] = {name, nullptr};
     QCoreApplication application(argc, argv);
     CSpeechAlert speech;
-    RunReporter reporter(options, data.settings, actions, out);
+    RunReporter reporter(options, data.settings, responder, out);
     const auto relay = std::make_shared<SearchEventRelay>(reporter);
     SearchServices services{[&capture] { return std::move(capture); },
                             [] { return std::make_unique<CSpeechAlert>(); }};

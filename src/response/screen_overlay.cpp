@@ -1,17 +1,21 @@
 #include "response/screen_overlay.h"
 
 #include <QCoreApplication>
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QRegion>
 #include <QScreen>
 #include <QTimerEvent>
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
-#include "response/device_pixels.h"
+#include "qt_support/device_pixels.h"
 #include "response/overlay_layout.h"
 
 namespace glimtap {
@@ -21,11 +25,10 @@ constexpr qreal kOpacity = 130.0 / 255.0;
 const QColor kFill(255, 242, 0);
 const QColor kOutline(237, 28, 36);
 
-// Bold "Segoe UI", or what fontconfig offers in its place, whose cell (ascent plus
+// The desktop's font in extra bold, whose cell (ascent plus
 // descent) is `cellHeight` pixels high: the number is sized by its cell, not its em.
 QFont CountdownFont(int32_t cellHeight) {
-    QFont font(QStringLiteral("Segoe UI"));
-    font.setStyleHint(QFont::SansSerif);
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     font.setWeight(QFont::ExtraBold);
     font.setPixelSize(cellHeight);
     const qreal cell = QFontMetricsF(font).height();
@@ -45,65 +48,64 @@ qreal ScreenRatio() {
 
 }  // namespace
 
-CScreenOverlay::CScreenOverlay(const platform::ScreenRect& rect, int seconds)
+CScreenOverlay::CScreenOverlay(const platform::ScreenRect& rect, int seconds, bool translucent)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                            Qt::WindowDoesNotAcceptFocus | Qt::X11BypassWindowManagerHint),
-      m_nSecondsLeft(seconds) {
+      translucent_(translucent), secondsLeft_(seconds) {
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setWindowTitle(QStringLiteral("Overlay"));
-    setWindowOpacity(kOpacity);
+    if (translucent_) setWindowOpacity(kOpacity);
     setFocusPolicy(Qt::NoFocus);
     setGeometry(LogicalRect(rect, ScreenRatio()));
+    Reshape();
     // Nobody holds on to a marker: one still counting when the application quits goes then.
     connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, &QWidget::close);
-    m_tickTimer.start(1000, Qt::PreciseTimer, this);
+    tickTimer_.start(1000, Qt::PreciseTimer, this);
+}
+
+void CScreenOverlay::Restart(int seconds) {
+    tickTimer_.start(1000, Qt::PreciseTimer, this);
+    // A match found on every pass restarts its marker hundreds of times a second.
+    if (secondsLeft_ == seconds) return;
+    secondsLeft_ = seconds;
+    Reshape();
+    update();
 }
 
 void CScreenOverlay::timerEvent(QTimerEvent* event) {
-    if (event->timerId() != m_tickTimer.timerId()) {
+    if (event->timerId() != tickTimer_.timerId()) {
         QWidget::timerEvent(event);
         return;
     }
     // One timer for the countdown and the end, so the last tick never shows 0.
-    if (--m_nSecondsLeft <= 0) {
-        m_tickTimer.stop();
+    if (--secondsLeft_ <= 0) {
+        tickTimer_.stop();
         close();
         return;
     }
+    Reshape();
     update();
 }
 
 void CScreenOverlay::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
-        m_tickTimer.stop();
+        tickTimer_.stop();
         close();
         return;
     }
     QWidget::keyPressEvent(event);
 }
 
-void CScreenOverlay::paintEvent(QPaintEvent*) {
-    // Drawn in physical pixels, sized by the screen's dots per inch.
+CScreenOverlay::Layout CScreenOverlay::Measure() const {
+    // In physical pixels, sized by the screen's dots per inch.
     const qreal ratio = devicePixelRatioF();
     const int32_t dpi = static_cast<int32_t>(std::lround(logicalDpiY() * ratio));
     const MarkerMetrics metrics = MarkerMetricsForDpi(dpi);
     const QRect client(0, 0, static_cast<int>(std::lround(width() * ratio)),
                        static_cast<int>(std::lround(height() * ratio)));
-
-    QPainter painter(this);
-    painter.scale(1 / ratio, 1 / ratio);
-    painter.fillRect(client, kFill);
-
-    // Centred on the window's edges: the outer half of the frame lies outside.
-    QPen outline(kOutline, metrics.outline);
-    outline.setJoinStyle(Qt::MiterJoin);
-    painter.setPen(outline);
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(QRectF(client));
-
-    const QString text = QString::number(m_nSecondsLeft);
+    const QString text = QString::number(secondsLeft_);
     const int32_t cellHeight = FitCountdownFontHeight(
         {client.width(), client.height()}, metrics,
         [&text](int32_t height) -> std::optional<platform::Size> {
@@ -111,14 +113,46 @@ void CScreenOverlay::paintEvent(QPaintEvent*) {
             return platform::Size{static_cast<int32_t>(std::ceil(measured.horizontalAdvance(text))),
                                   static_cast<int32_t>(std::ceil(measured.height()))};
         });
-    painter.setFont(CountdownFont(cellHeight));
-    painter.setPen(Qt::black);
-    painter.drawText(client, Qt::AlignCenter | Qt::TextSingleLine, text);
+    const QFont font = CountdownFont(cellHeight);
+    QRect number = QFontMetrics(font).boundingRect(client, Qt::AlignCenter | Qt::TextSingleLine, text);
+    return {client, number, font, metrics.outline};
 }
 
-void StartScreenOverlay(const platform::ScreenRect& rect, int seconds) {
-    if (rect.width < 1 || rect.height < 1 || seconds < 1) return;
-    (new CScreenOverlay(rect, seconds))->show();
+void CScreenOverlay::Reshape() {
+    if (translucent_) return;
+    const Layout layout = Measure();
+    const qreal ratio = devicePixelRatioF();
+    // The frame is centred on the window's edges: its inner half lies inside.
+    const int ring = std::max(1, static_cast<int>(std::ceil(layout.outline / 2.0 / ratio)));
+    const int pad = std::max(1, static_cast<int>(std::lround(layout.outline / ratio)));
+    QRegion shape(rect());
+    shape -= QRegion(rect().adjusted(ring, ring, -ring, -ring));
+    const QRect number(static_cast<int>(std::floor(layout.number.left() / ratio)),
+                       static_cast<int>(std::floor(layout.number.top() / ratio)),
+                       static_cast<int>(std::ceil(layout.number.width() / ratio)),
+                       static_cast<int>(std::ceil(layout.number.height() / ratio)));
+    shape += QRegion(number.adjusted(-pad, -pad, pad, pad)) & QRegion(rect());
+    setMask(shape);
+}
+
+void CScreenOverlay::paintEvent(QPaintEvent*) {
+    const Layout layout = Measure();
+    const qreal ratio = devicePixelRatioF();
+    QPainter painter(this);
+    painter.scale(1 / ratio, 1 / ratio);
+    painter.fillRect(layout.client, kFill);
+
+    // Centred on the window's edges: the outer half of the frame lies outside.
+    QPen outline(kOutline, layout.outline);
+    outline.setJoinStyle(Qt::MiterJoin);
+    painter.setPen(outline);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(layout.client));
+
+    painter.setFont(layout.font);
+    painter.setPen(Qt::black);
+    painter.drawText(layout.client, Qt::AlignCenter | Qt::TextSingleLine,
+                     QString::number(secondsLeft_));
 }
 
 }  // namespace glimtap

@@ -9,16 +9,20 @@
 
 namespace glimtap {
 
-// A marker laid exactly over a rectangle of the screen: translucent yellow, a red frame
-// and the seconds it has left. It never takes the keyboard focus but does take clicks
-// where it lies, closes itself when the time is up or on Escape, and deletes itself.
+// A marker laid exactly over a rectangle of the screen: a red frame and the seconds it has
+// left, on a translucent yellow fill where a compositor can show one; without one, only the
+// frame and the number are shaped into the window, so the match stays visible. It never
+// takes the keyboard focus but does take clicks where it lies, closes itself when the time
+// is up or on Escape, and deletes itself.
 class CScreenOverlay : public QWidget {
 public:
     // `rect` in physical screen pixels; `seconds` at least 1.
-    CScreenOverlay(const platform::ScreenRect& rect, int seconds);
+    CScreenOverlay(const platform::ScreenRect& rect, int seconds, bool translucent);
 
     // The number on show.
-    int64_t SecondsLeft() const { return m_nSecondsLeft; }
+    int64_t SecondsLeft() const { return secondsLeft_; }
+    // Counts down from `seconds` afresh.
+    void Restart(int seconds);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -26,12 +30,20 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
-    int64_t m_nSecondsLeft;
-    QBasicTimer m_tickTimer;
-};
+    // The client area and the number's box in it, in physical pixels, and the frame's width.
+    struct Layout {
+        QRect client;
+        QRect number;
+        QFont font;
+        int32_t outline = 0;
+    };
+    Layout Measure() const;
+    // Without translucency: the window keeps only the inner half of the frame and the number.
+    void Reshape();
 
-// Shows a marker over `rect` for `seconds` and lets it go: markers are independent of
-// each other and of the caller. An empty rectangle or no time shows nothing.
-void StartScreenOverlay(const platform::ScreenRect& rect, int seconds);
+    const bool translucent_;
+    int64_t secondsLeft_;
+    QBasicTimer tickTimer_;
+};
 
 }  // namespace glimtap

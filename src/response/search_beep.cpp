@@ -9,7 +9,7 @@
 
 #include <chrono>
 
-#include "response/application_thread.h"
+#include "qt_support/application_thread.h"
 #include "response/tone.h"
 
 namespace glimtap {

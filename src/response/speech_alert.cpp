@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "response/application_thread.h"
+#include "qt_support/application_thread.h"
 
 namespace glimtap {
 

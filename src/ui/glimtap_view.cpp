@@ -18,7 +18,6 @@
 #include "engine/utf16.h"
 #include "platform/backends.h"
 #include "platform/user_folders.h"
-#include "response/screen_overlay.h"
 #include "response/search_beep.h"
 #include "ui/data_exchange.h"
 #include "ui/image_library.h"
@@ -58,7 +57,8 @@ SearchServices DesktopSearchServices() {
 CGlimtapView::CGlimtapView(SearchSettings& settings, Profile& profile, ViewHost& host,
                            platform::Launcher& launcher, QWidget* parent)
     : QWidget(parent), m_rSettings(settings), m_rProfile(profile), m_rHost(host),
-      m_rLauncher(launcher), m_oForm(BuildGlimtapForm(*this)) {
+      m_rLauncher(launcher), m_oForm(BuildGlimtapForm(*this)), desktop_(platform::OpenDesktop()),
+      markers_(*desktop_) {
     SearchReactions reactions{
         [this](const MatchReport& match) { OnMatchFound(match); },
         [this](const MatchReport& match) { OnShowOverlay(match); },
@@ -179,9 +179,9 @@ void CGlimtapView::OnSelectImage() {
 }
 
 void CGlimtapView::OnPreviewScreenArea() {
-    StartScreenOverlay({m_rSettings.areaLeft, m_rSettings.areaTop, m_rSettings.areaWidth,
-                        m_rSettings.areaHeight},
-                       kMarkerSeconds);
+    markers_.Show({m_rSettings.areaLeft, m_rSettings.areaTop, m_rSettings.areaWidth,
+                   m_rSettings.areaHeight},
+                  kMarkerSeconds);
 }
 
 void CGlimtapView::OnSave() {
@@ -261,29 +261,31 @@ void CGlimtapView::OnExit() {
 void CGlimtapView::OnHelpInfo() { m_rLauncher.Launch(u"open", kHelpPage, nullptr); }
 
 void CGlimtapView::OnShowOverlay(const MatchReport& match) {
-    StartScreenOverlay({match.location.x, match.location.y, match.width, match.height},
-                       kMarkerSeconds);
+    Responder(false).OnShowOverlay(match);
 }
 
 void CGlimtapView::OnMatchFound(const MatchReport& match) {
-    const bool wanted = m_rSettings.moveCursorToMatch != 0 || m_rSettings.touchAtMatch != 0 ||
-                        m_rSettings.executeEnabled != 0;
-    if (!wanted) return;
-    if (MatchActions* actions = Actions()) actions->OnMatchFound(match, m_rSettings);
+    const bool drivesInput = m_rSettings.moveCursorToMatch != 0 || m_rSettings.touchAtMatch != 0;
+    if (!drivesInput && m_rSettings.executeEnabled == 0) return;
+    Responder(drivesInput).OnMatchFound(match, m_rSettings);
 }
 
-MatchActions* CGlimtapView::Actions() {
-    if (m_pActions == nullptr && !m_bActionsUnavailable) {
+MatchResponder& CGlimtapView::Responder(bool drivesInput) {
+    if (drivesInput && !inputOpened_) {
+        inputOpened_ = true;
+        // A display without XTest cannot be driven; matches are still counted and marked.
         try {
-            m_pPointer = platform::OpenPointer();
-            m_pTouch = platform::OpenTouchInjector();
-            m_pActions = std::make_unique<MatchActions>(*m_pPointer, *m_pTouch, m_rLauncher);
+            pointer_ = platform::OpenPointer();
+            touch_ = platform::OpenTouchInjector();
         } catch (const platform::Unavailable&) {
-            // A display without XTest cannot be driven; matches are still counted.
-            m_bActionsUnavailable = true;
         }
+        responder_.reset();
     }
-    return m_pActions.get();
+    if (responder_ == nullptr) {
+        responder_ = std::make_unique<MatchResponder>(pointer_.get(), touch_.get(), m_rLauncher,
+                                                      &markers_);
+    }
+    return *responder_;
 }
 
 void CGlimtapView::contextMenuEvent(QContextMenuEvent* event) {

@@ -13,7 +13,9 @@
 #include "platform/launcher.h"
 #include "platform/pointer.h"
 #include "platform/touch_injector.h"
-#include "response/match_actions.h"
+#include "platform/desktop.h"
+#include "response/match_responder.h"
+#include "response/screen_markers.h"
 #include "response/speech_alert.h"
 #include "ui/glimtap_form.h"
 #include "ui/hot_key_watcher.h"
@@ -82,7 +84,8 @@ private:
     void SetUpColumns();
     void SettleTargetFolder();
     void OnMatchFound(const MatchReport& match);
-    MatchActions* Actions();
+    // With `drivesInput`, the pointer and touch are opened first, once.
+    MatchResponder& Responder(bool drivesInput);
 
     SearchSettings& m_rSettings;
     Profile& m_rProfile;
@@ -96,11 +99,13 @@ private:
     bool m_bColumnsSet = false;
     // Where the window moves from while the form's background is dragged by hand.
     std::optional<QPoint> m_oDragOffset;
+    const std::unique_ptr<platform::Desktop> desktop_;
+    ScreenMarkers markers_;
     // Opened at the first match that asks for them; none when the display has no XTest.
-    std::unique_ptr<platform::Pointer> m_pPointer;
-    std::unique_ptr<platform::TouchInjector> m_pTouch;
-    std::unique_ptr<MatchActions> m_pActions;
-    bool m_bActionsUnavailable = false;
+    std::unique_ptr<platform::Pointer> pointer_;
+    std::unique_ptr<platform::TouchInjector> touch_;
+    bool inputOpened_ = false;
+    std::unique_ptr<MatchResponder> responder_;
     // Last: its worker reports into the members above, so it goes first.
     std::unique_ptr<SearchControl> m_pSearch;
 };

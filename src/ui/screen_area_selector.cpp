@@ -5,7 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "response/device_pixels.h"
+#include "qt_support/device_pixels.h"
 
 namespace glimtap {
 namespace {

@@ -7,7 +7,7 @@
 #include <system_error>
 #include <utility>
 
-#include "response/search_event_relay.h"
+#include "qt_support/search_event_relay.h"
 
 namespace glimtap {
 namespace {
@@ -49,6 +49,8 @@ void SearchControl::Stop() {
     display_.button.setText(QStringLiteral("Stopping..."));
     display_.button.setEnabled(false);
     display_.button.repaint();
+    // A worker waiting for room to report must not wait for this thread, which waits for it.
+    relay_->StopHolding();
     worker_->RequestStop();
     worker_->Join();
     worker_.reset();

@@ -27,16 +27,13 @@ namespace {
 constexpr int kSettleMs = 30000;
 
 TEST(AlertsWithoutApplication, StaySilent) {
-    ASSERT_EQ(QCoreApplication::instance(), nullptr);
-    CSpeechAlert speaker;
-    EXPECT_FALSE(speaker.Speak(u"Started"));
+    EXPECT_FALSE(CSpeechAlert().Speak(u"Started"));
     PlaySearchBeep();
 }
 
 // Gives each test an application of its own on this thread, as the program's GUI thread.
 class Alerts : public testing::Test {
 protected:
-    // Runs the application's event loop, as the program does, until `done` or a deadline.
     // Not QTest::qWaitFor: it forces deferred deletions out of their turn, which Qt 6.4's
     // PulseAudio sink does not survive.
     template <typename Done>
@@ -60,14 +57,10 @@ protected:
         ASSERT_TRUE(RunUntil([&reached] { return reached; }));
     }
 
-    QList<QTextToSpeech*> Engines() const { return Children<QTextToSpeech>(); }
-
-    template <typename T>
-    QList<T*> Children() const {
+    template <typename T = QTextToSpeech>
+    QList<T*> Engines() const {
         return application_.findChildren<T*>();
     }
-
-    bool BeepsEnded() const { return Children<QAudioSink>().isEmpty(); }
 
 private:
     int argc_ = 1;
@@ -76,103 +69,78 @@ private:
     QCoreApplication application_{argc_, argv_};
 };
 
-TEST_F(Alerts, EmptyTextIsNeverSpoken) {
-    CSpeechAlert speaker;
-    EXPECT_FALSE(speaker.Speak(u""));
-    RunPosted();
-    EXPECT_FALSE(speaker.Speak(u""));
-}
-
-TEST_F(Alerts, SpeakerBuiltOnAWorkerLearnsWhatTheEngineCanDo) {
+TEST_F(Alerts, ASpeakerBuiltOnAWorkerLearnsWhatTheEngineCanDo) {
     // The worker builds its speaker on a thread without an event loop; once the application
     // has caught up, it answers as the window's speaker does.
-    std::unique_ptr<CSpeechAlert> worker_speaker;
-    std::thread([&worker_speaker] { worker_speaker = std::make_unique<CSpeechAlert>(); }).join();
-    CSpeechAlert window_speaker;
+    std::unique_ptr<CSpeechAlert> workerSpeaker;
+    std::thread([&workerSpeaker] { workerSpeaker = std::make_unique<CSpeechAlert>(); }).join();
+    CSpeechAlert windowSpeaker;
     RunPosted();
-    EXPECT_EQ(worker_speaker->Speak(u"Started"), window_speaker.Speak(u"Stopped"));
-}
-
-TEST_F(Alerts, SpeakerWithoutAudioOutputStaysSilent) {
-    if (!QMediaDevices::defaultAudioOutput().isNull()) {
-        GTEST_SKIP() << "this machine can play sound";
+    EXPECT_EQ(workerSpeaker->Speak(u"Started"), windowSpeaker.Speak(u"Stopped"));
+    if (QMediaDevices::defaultAudioOutput().isNull()) {
+        // Nobody can hear it: silent, and no engine is kept.
+        EXPECT_FALSE(windowSpeaker.Speak(u"Stopped"));
+        EXPECT_TRUE(Engines().isEmpty());
     }
-    CSpeechAlert speaker;
-    RunPosted();
-    EXPECT_FALSE(speaker.Speak(u"Stopped"));
-    // An engine that cannot be heard is not kept.
-    EXPECT_TRUE(Engines().isEmpty());
 }
 
 TEST_F(Alerts, TextIsSpokenAfterItsSpeakerIsGone) {
     // A run stopped at once: the worker speaks and drops its speaker before the application
     // has handled anything.
-    std::thread([] {
-        CSpeechAlert speaker;
-        EXPECT_TRUE(speaker.Speak(u"Started"));
-    }).join();
+    std::thread([] { EXPECT_TRUE(CSpeechAlert().Speak(u"Started")); }).join();
     RunPosted();
-    const QList<QTextToSpeech*> engines = Engines();
-    if (engines.isEmpty()) GTEST_SKIP() << "no speech engine can be heard here";
-    QTextToSpeech* engine = engines.front();
+    if (Engines().isEmpty()) GTEST_SKIP() << "no speech engine can be heard here";
+    QTextToSpeech* engine = Engines().front();
     EXPECT_TRUE(RunUntil([engine] { return engine->state() == QTextToSpeech::Speaking; }));
     EXPECT_TRUE(RunUntil([engine] { return engine->state() == QTextToSpeech::Ready; }));
 }
 
 TEST_F(Alerts, OneEngineServesSpeakersOnEveryThread) {
-    // Workers come and go while the window's speaker talks; the speech plug-in breaks when
-    // one of two engines is destroyed, so there must never be a second.
-    CSpeechAlert window_speaker;
+    // The speech plug-in breaks when one of two engines is destroyed: never a second.
+    CSpeechAlert windowSpeaker;
     std::atomic<int> finished{0};
     std::vector<std::thread> workers;
     for (int t = 0; t < 4; ++t) {
         workers.emplace_back([&finished] {
-            for (int run = 0; run < 20; ++run) {
-                CSpeechAlert speaker;
-                speaker.Speak(u"Started");
-            }
+            for (int run = 0; run < 20; ++run) CSpeechAlert().Speak(u"Started");
             ++finished;
         });
     }
-    qsizetype most_engines = 0;
-    while (finished.load() < static_cast<int>(workers.size())) {
-        window_speaker.Speak(u"Stopped");
+    qsizetype mostEngines = 0;
+    while (finished.load() < 4) {
+        windowSpeaker.Speak(u"Stopped");
         QCoreApplication::processEvents();
-        most_engines = std::max(most_engines, Engines().size());
+        mostEngines = std::max(mostEngines, Engines().size());
     }
     for (std::thread& worker : workers) worker.join();
     RunPosted();
-    EXPECT_LE(std::max(most_engines, Engines().size()), 1);
+    EXPECT_LE(std::max(mostEngines, Engines().size()), 1);
 }
 
-TEST_F(Alerts, BeepPlaysItsWholeToneThenEnds) {
+TEST_F(Alerts, BeepsFromManyThreadsPlayTheirWholeToneThenEnd) {
     PlaySearchBeep();
     RunPosted();
-    const QList<QAudioSink*> sinks = Children<QAudioSink>();
+    const QList<QAudioSink*> sinks = Engines<QAudioSink>();
     if (sinks.isEmpty()) GTEST_SKIP() << "no audio output here";
-    ASSERT_EQ(sinks.size(), 1);
     const QPointer<QAudioSink> sink = sinks.front();
-    qint64 played_us = 0;
-    EXPECT_TRUE(RunUntil([&sink, &played_us] {
+    qint64 playedUs = 0;
+    EXPECT_TRUE(RunUntil([&sink, &playedUs] {
         if (sink.isNull()) return true;
-        played_us = std::max(played_us, sink->processedUSecs());
+        playedUs = std::max(playedUs, sink->processedUSecs());
         return false;
     }));
     // All 50 ms of the tone reached the sound server before the sink went.
-    EXPECT_GE(played_us, 49000);
-}
+    EXPECT_GE(playedUs, 49000);
 
-TEST_F(Alerts, BeepsFromManyThreadsPlayOutAndEnd) {
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {
         threads.emplace_back([] {
             for (int beep = 0; beep < 25; ++beep) PlaySearchBeep();
         });
     }
-    PlaySearchBeep();
     for (std::thread& thread : threads) thread.join();
     RunPosted();
-    EXPECT_TRUE(RunUntil([this] { return BeepsEnded(); }));
+    EXPECT_TRUE(RunUntil([this] { return Engines<QAudioSink>().isEmpty(); }));
 }
 
 }  // namespace

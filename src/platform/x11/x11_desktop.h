@@ -14,6 +14,8 @@ public:
     X11Desktop();
 
     Size VirtualScreenSize() const override;
+    // The _NET_WM_CM_S<screen> selection has an owner.
+    bool CompositorRunning() const override;
 
 private:
     std::optional<X11Connection> connection_;

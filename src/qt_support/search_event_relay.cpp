@@ -1,20 +1,49 @@
-#include "response/search_event_relay.h"
+#include "qt_support/search_event_relay.h"
 
-#include "response/application_thread.h"
+#include "qt_support/application_thread.h"
 
 namespace glimtap {
 
 SearchEventRelay::SearchEventRelay(SearchEventSink& receiver)
-    : target_(std::make_shared<Target>(Target{&receiver})) {}
+    : target_(std::make_shared<Target>()) {
+    target_->receiver = &receiver;
+}
 
-void SearchEventRelay::Detach() { target_->receiver = nullptr; }
+void SearchEventRelay::StopHolding() {
+    {
+        std::lock_guard lock(target_->mutex);
+        target_->holding = false;
+    }
+    target_->room.notify_all();
+}
+
+void SearchEventRelay::Detach() {
+    target_->receiver = nullptr;
+    StopHolding();
+}
 
 template <typename Deliver>
 void SearchEventRelay::Post(Deliver deliver) {
+    {
+        std::unique_lock lock(target_->mutex);
+        target_->room.wait(lock, [this] {
+            return !target_->holding || target_->waiting < kMostWaiting;
+        });
+        ++target_->waiting;
+    }
     // The receiver is looked up only when the call runs on its own thread.
-    PostToApplication([target = target_, deliver = std::move(deliver)] {
+    const bool posted = PostToApplication([target = target_, deliver = std::move(deliver)] {
+        {
+            std::lock_guard lock(target->mutex);
+            --target->waiting;
+        }
+        target->room.notify_one();
         if (target->receiver != nullptr) deliver(*target->receiver);
     });
+    if (!posted) {
+        std::lock_guard lock(target_->mutex);
+        --target_->waiting;
+    }
 }
 
 void SearchEventRelay::OnTemplatesLoaded(int32_t count) {

@@ -3,8 +3,6 @@
 #include <chrono>
 #include <functional>
 #include <optional>
-#include <string>
-#include <string_view>
 
 #include "engine/search_events.h"
 #include "engine/search_settings.h"
@@ -15,15 +13,21 @@
 
 namespace glimtap {
 
-// What the user asked to happen when a template is found: move the cursor into the
-// match, tap there, run the command. Used from one thread at a time.
-class MatchActions {
+class ScreenMarkers;
+
+// What happens on a match, for the window and for glimtap-cli alike: the cursor moves into
+// the match, a tap lands there, the command runs, a marker goes up, as the settings ask.
+// Used on one thread at a time.
+class MatchResponder {
 public:
     using Sleep = std::function<void(std::chrono::milliseconds)>;
 
-    // `sleep` pauses between the parts of a tap.
-    MatchActions(platform::Pointer& pointer, platform::TouchInjector& touch,
-                 platform::Launcher& launcher, Sleep sleep = DefaultSleep);
+    // A null pointer or touch injector is one the desktop does not offer: its action is
+    // skipped. Null `markers`: marker requests are let go. `sleep` pauses between the parts
+    // of a tap.
+    MatchResponder(platform::Pointer* pointer, platform::TouchInjector* touch,
+                   platform::Launcher& launcher, ScreenMarkers* markers,
+                   Sleep sleep = DefaultSleep);
 
     // Reads the settings afresh on each call, so changes made during a search count.
     // Blocks for the length of a tap (about 215 ms) when taps are on. Returns the point
@@ -31,17 +35,18 @@ public:
     std::optional<platform::Point> OnMatchFound(const MatchReport& match,
                                                 const SearchSettings& settings);
 
-    // The Test button: runs the command as typed, ticked or not.
-    bool RunTestCommand(std::u16string_view verb, std::u16string_view file, std::string* error);
+    // The worker asks for a marker only when the settings want one.
+    void OnShowOverlay(const MatchReport& match);
 
 private:
     static void DefaultSleep(std::chrono::milliseconds duration);
 
     void Tap(platform::Point at);
 
-    platform::Pointer& pointer_;
-    platform::TouchInjector& touch_;
+    platform::Pointer* pointer_;
+    platform::TouchInjector* touch_;
     platform::Launcher& launcher_;
+    ScreenMarkers* markers_;
     Sleep sleep_;
 };
 

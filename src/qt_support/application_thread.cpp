@@ -1,4 +1,4 @@
-#include "response/application_thread.h"
+#include "qt_support/application_thread.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>

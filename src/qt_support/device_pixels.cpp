@@ -1,4 +1,4 @@
-#include "response/device_pixels.h"
+#include "qt_support/device_pixels.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QPointer>
+
+#include <vector>
+
+#include "platform/desktop.h"
+#include "platform/geometry.h"
+#include "response/screen_overlay.h"
+
+namespace glimtap {
+
+// The markers one owner puts on screen. A rectangle whose marker is still up gets no second
+// one: its countdown starts afresh. At most `kMostAlive` are up at once; a further one is
+// not shown until one goes. Markers still up outlive their owner. Application thread only.
+class ScreenMarkers {
+public:
+    static constexpr int kMostAlive = 16;
+
+    // `desktop` says whether markers can be translucent; it must outlive this.
+    explicit ScreenMarkers(const platform::Desktop& desktop);
+
+    // Shows a marker over `rect` (physical pixels) for `seconds`. An empty rectangle or no
+    // time shows nothing.
+    void Show(const platform::ScreenRect& rect, int seconds);
+    int Alive();
+
+private:
+    struct Marker {
+        platform::ScreenRect rect;
+        QPointer<CScreenOverlay> window;
+    };
+    void Forget();
+
+    const platform::Desktop& desktop_;
+    std::vector<Marker> markers_;
+};
+
+}  // namespace glimtap

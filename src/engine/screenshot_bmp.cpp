@@ -95,7 +95,7 @@ std::optional<std::filesystem::path> CaptureScreenToBmp(platform::ScreenCapture&
     } catch (const platform::ScreenLost&) {
         return std::nullopt;
     }
-    if (!image || image->width != area.width || image->height != area.height) return std::nullopt;
+    if (!image || image->width == 0) return std::nullopt;
     try {
         WriteFileAtomically(path, EncodeScreenshotBmp(*image));
     } catch (const std::system_error&) {

@@ -1,10 +1,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <string>
-#include <vector>
-
 #include "support/bmp_writer.h"
 #include "support/poll_until.h"
 #include "support/process_resources.h"
@@ -21,7 +17,6 @@ using test::PollUntil;
 using test::ProcessResult;
 using test::RunProcess;
 using test::XvfbServer;
-
 
 // How the cli was busy when its X server went, and what it then prints.
 struct LostCase {

@@ -63,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
                     LostCase{"runWithAPassLimit", {"--passes", "2000000000", "--json"}, true, true,
                              "(.*\n)*\\{\"event\":\"finished\",\"tried\":[0-9]+,\"matched\":0\\}\n"},
                     LostCase{"runWithoutALimit", {}, true, false, "Tried : [0-9]+, Matched : 0\n"}),
-    [](const testing::TestParamInfo<LostCase>& info) { return info.param.name; });
+    [](const testing::TestParamInfo<LostCase>& lost) { return lost.param.name; });
 
 }  // namespace
 }  // namespace glimtap

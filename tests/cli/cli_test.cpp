@@ -176,7 +176,7 @@ TEST_F(CliTest, RunPassesStatusLineDefaultFolderAndTermination) {
 // Quotes, a newline, shell syntax, letters beyond ASCII and bytes that are no UTF-8, in the
 // names of the data file, the folders and the templates; JSON shows stray bytes as \udcXX.
 TEST_F(CliTest, StrangeNamesRoundTrip) {
-    for (const std::string strange : {std::string("my 'f' \"x\"\n$HOME `id` ü ✓ 漢"), std::string("Bilder \xE4\xFF")}) {
+    for (const std::string& strange : {std::string("my 'f' \"x\"\n$HOME `id` ü ✓ 漢"), std::string("Bilder \xE4\xFF")}) {
         const std::string json = strange[0] == 'm' ? "my 'f' \\\"x\\\"\\n$HOME `id` ü ✓ 漢" : "Bilder \\udce4\\udcff";
         const std::filesystem::path place = dir / strange;
         std::filesystem::create_directory(place);

@@ -61,7 +61,7 @@ private:
 };
 
 struct RecordingSpeaker : Speaker {
-    explicit RecordingSpeaker(std::vector<std::u16string>& spoken) : spoken(spoken) {}
+    explicit RecordingSpeaker(std::vector<std::u16string>& into) : spoken(into) {}
     bool Speak(std::u16string_view text) override { return spoken.emplace_back(text), true; }
     std::vector<std::u16string>& spoken;
 };

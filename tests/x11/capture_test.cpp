@@ -81,9 +81,9 @@ testing::AssertionResult Shows(const std::optional<ScreenImage>& image, const Sc
     if (!image) return testing::AssertionFailure() << Describe(area) << ": capture failed";
     ScreenRect part = platform::VisiblePart(area, screen.size);
     if (part.width == 0) part = {area.left, area.top, 0, 0};
-    const ScreenRect got{image->left, image->top, image->width, image->height};
-    if (got != part) {
-        return testing::AssertionFailure() << Describe(area) << ": came back as " << Describe(got);
+    const ScreenRect captured{image->left, image->top, image->width, image->height};
+    if (captured != part) {
+        return testing::AssertionFailure() << Describe(area) << ": came back as " << Describe(captured);
     }
     for (int64_t y = 0; y < part.height; ++y) {
         for (int64_t x = 0; x < part.width; ++x) {

@@ -61,9 +61,9 @@ void Scan(benchmark::State& state, const Scene& scene) {
     for (auto _ : state) {
         results.clear();
         if constexpr (kReference) {
-            ScanForTemplateReference(area, 0, 0, scene.templ, results);
+            ScanForTemplateReference(area, scene.templ, results);
         } else {
-            ScanForTemplate(area, 0, 0, scene.templ, results);
+            ScanForTemplate(area, scene.templ, results);
         }
         benchmark::DoNotOptimize(results.data());
     }

@@ -19,6 +19,7 @@ namespace {
 struct FindOptions {
     std::string templatePath;
     std::string imagePath;  // empty: the live screen
+    bool screen = false;    // --screen given
     std::optional<platform::ScreenRect> area;
     int32_t tolerance = 15;
     int32_t maxMatches = 1;
@@ -35,20 +36,19 @@ FindOptions ParseFindOptions(std::span<char* const> args) {
         if (arg == "--template") {
             o.templatePath = list.ValueOf(arg);
         } else if (arg == "--screen") {
-            o.imagePath.clear();
+            o.screen = true;
         } else if (arg == "--image") {
             o.imagePath = list.ValueOf(arg);
         } else if (arg == "--area") {
             o.area = ParseArea(list.ValueOf(arg));
         } else if (arg == "--tolerance") {
-            o.tolerance = ParseInt32(list.ValueOf(arg), arg);
+            o.tolerance = ParseFieldValue(list.ValueOf(arg), "tolerance", arg);
         } else if (arg == "--max-matches") {
-            o.maxMatches = ParseInt32(list.ValueOf(arg), arg);
+            o.maxMatches = ParseInt32(list.ValueOf(arg), arg, 0);
         } else if (arg == "--by-columns") {
             o.byColumns = true;
         } else if (arg == "--repeat") {
-            o.repeat = ParseInt32(list.ValueOf(arg), arg);
-            if (o.repeat < 1) throw CliError("--repeat must be at least 1");
+            o.repeat = ParseInt32(list.ValueOf(arg), arg, 1);
         } else if (arg == "--json") {
             o.json = true;
         } else {
@@ -56,14 +56,15 @@ FindOptions ParseFindOptions(std::span<char* const> args) {
         }
     }
     if (o.templatePath.empty()) throw CliError("find needs --template FILE.bmp");
+    if (o.screen && !o.imagePath.empty()) throw CliError("find takes --screen or --image, not both");
     return o;
 }
 
 TemplateImage LoadBitmap(const std::string& path, const char* role) {
     TemplateImage image;
-    if (!LoadTemplateImage(image, path)) {
-        throw CliError(std::string("cannot load ") + role + " '" + path +
-                       "': not a readable 24- or 32-bit bitmap");
+    std::string whyNot;
+    if (!LoadTemplateImage(image, path, &whyNot)) {
+        throw CliError(std::string("cannot load ") + role + " '" + path + "': " + whyNot);
     }
     return image;
 }
@@ -117,18 +118,26 @@ int RunFind(std::span<char* const> args, std::ostream& out) {
         captureMs.push_back(MillisecondsSince(start));
         if (!image) throw CliError("cannot capture the screen area");
         const auto scanStart = std::chrono::steady_clock::now();
-        ScanForTemplate(*image, area.left, area.top, templ, matches);
+        ScanForTemplate(*image, templ, matches);
         scanMs.push_back(MillisecondsSince(scanStart));
     }
 
     if (options.json) {
-        out << "{\"matches\":[";
-        for (size_t i = 0; i < matches.size(); ++i) {
-            out << (i ? "," : "") << "{\"x\":" << matches[i].x << ",\"y\":" << matches[i].y
-                << ",\"width\":" << templ.width << ",\"height\":" << templ.height << "}";
+        std::string list;
+        for (const MatchPoint& m : matches) {
+            list += (list.empty() ? "" : ",") + JsonObject()
+                                                    .Int("x", m.x)
+                                                    .Int("y", m.y)
+                                                    .Int("width", templ.width)
+                                                    .Int("height", templ.height)
+                                                    .Close();
         }
-        out << "],\"capture_ms\":" << (captureMs.empty() ? 0 : Median(captureMs))
-            << ",\"scan_ms\":" << (scanMs.empty() ? 0 : Median(scanMs)) << "}\n";
+        out << JsonObject()
+                   .Raw("matches", "[" + list + "]")
+                   .Number("capture_ms", captureMs.empty() ? 0 : Median(captureMs))
+                   .Number("scan_ms", scanMs.empty() ? 0 : Median(scanMs))
+                   .Close()
+            << '\n';
     } else {
         for (const MatchPoint& m : matches) {
             out << m.x << ' ' << m.y << ' ' << templ.width << ' ' << templ.height << '\n';

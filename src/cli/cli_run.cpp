@@ -1,9 +1,13 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QAudioDevice>
+#include <QMediaDevices>
 #include <QTimer>
 
 #include <cstdio>
+#include <filesystem>
+#include <iostream>
 #include <optional>
 
 #include "cli/commands.h"
@@ -40,8 +44,7 @@ RunOptions ParseRunOptions(std::span<char* const> args) {
         if (arg == "--folder") {
             o.folder = list.ValueOf(arg);
         } else if (arg == "--passes") {
-            o.passes = ParseInt32(list.ValueOf(arg), arg);
-            if (o.passes < 1) throw CliError("--passes must be at least 1");
+            o.passes = ParseInt32(list.ValueOf(arg), arg, 1);
         } else if (arg == "--json") {
             o.json = true;
         } else if (arg == "--quiet") {
@@ -57,20 +60,29 @@ RunOptions ParseRunOptions(std::span<char* const> args) {
 }
 
 // --folder, else the stored folder when it is one, else the document's default folder.
-std::u16string ChooseFolder(const RunOptions& options, const DataFile& data) {
+std::filesystem::path ChooseFolder(const RunOptions& options, const DataFile& data) {
     std::error_code error;
     if (!options.folder.empty()) {
-        if (!std::filesystem::is_directory(options.folder, error)) {
-            throw CliError("template folder '" + options.folder + "' does not exist");
-        }
-        return FromUtf8(options.folder);
+        const std::filesystem::path folder(options.folder);
+        if (std::filesystem::is_directory(folder, error)) return folder;
+        const bool exists = std::filesystem::exists(folder, error);
+        throw CliError("template folder '" + options.folder +
+                       (exists ? "' is not a folder" : "' does not exist"));
     }
-    const std::u16string& stored = data.settings.targetFolder;
-    if (!stored.empty() && std::filesystem::is_directory(ToPath(stored), error)) return stored;
+    const std::filesystem::path stored = ToPath(data.settings.targetFolder);
+    if (!stored.empty() && std::filesystem::is_directory(stored, error)) return stored;
     const std::filesystem::path title = std::filesystem::path(options.dataFile).filename();
     const std::u16string folder = DefaultTargetFolder(platform::LocalDataFolder(), FromPath(title));
     if (folder.empty()) throw CliError("cannot create the default template folder for '" + options.dataFile + "'");
-    return folder;
+    return ToPath(folder);
+}
+
+// Sounds are asked for but cannot be heard: said once, rather than failing quietly.
+void TellWhenSoundsAreOff(const SearchSettings& settings, const RunOptions& options) {
+    if (options.quiet || (settings.beepForSearch == 0 && settings.speechAlerts == 0)) return;
+    if (QMediaDevices::defaultAudioOutput().isNull()) {
+        std::cerr << "glimtap-cli: no audio output, so beeps and spoken alerts are off\n";
+    }
 }
 
 // Handles a run's reports on the application thread, as the window does, and tells the
@@ -85,14 +97,12 @@ public:
     std::function<void()> onFinished;
 
     void OnTemplatesLoaded(int32_t count) override {
-        if (options_.json) out_ << "{\"event\":\"started\",\"templates\":" << count << "}\n" << std::flush;
+        if (options_.json) Print(JsonObject().Text("event", "started").Int("templates", count));
     }
 
     void OnSearchAttempt(const std::string& templateName) override {
         ++tried_;
-        if (options_.json) {
-            out_ << "{\"event\":\"attempt\",\"template\":" << JsonString(templateName) << "}\n" << std::flush;
-        }
+        if (options_.json) Print(JsonObject().Text("event", "attempt").Text("template", templateName));
         ShowStatus();
         if (settings_.beepForSearch) PlaySearchBeep();
     }
@@ -101,15 +111,16 @@ public:
         const std::optional<platform::Point> point = responder_.OnMatchFound(match, settings_);
         ++matched_;
         if (options_.json) {
-            out_ << "{\"event\":\"match\",\"template\":" << JsonString(match.templateName)
-                 << ",\"x\":" << match.location.x << ",\"y\":" << match.location.y
-                 << ",\"width\":" << match.width << ",\"height\":" << match.height << ",\"point\":";
-            if (point) {
-                out_ << '[' << point->x << ',' << point->y << ']';
-            } else {
-                out_ << "null";
-            }
-            out_ << "}\n" << std::flush;
+            Print(JsonObject()
+                      .Text("event", "match")
+                      .Text("template", match.templateName)
+                      .Int("x", match.location.x)
+                      .Int("y", match.location.y)
+                      .Int("width", match.width)
+                      .Int("height", match.height)
+                      .Raw("point", point ? "[" + std::to_string(point->x) + "," +
+                                                std::to_string(point->y) + "]"
+                                          : "null"));
         }
         ShowStatus();
     }
@@ -118,7 +129,7 @@ public:
 
     void OnSearchFinished() override {
         if (options_.json) {
-            out_ << "{\"event\":\"finished\",\"tried\":" << tried_ << ",\"matched\":" << matched_ << "}\n";
+            Print(JsonObject().Text("event", "finished").Int("tried", tried_).Int("matched", matched_));
         } else if (!options_.quiet) {
             if (!liveStatus_) out_ << Status();
             out_ << '\n';
@@ -128,6 +139,8 @@ public:
     }
 
 private:
+    void Print(const JsonObject& event) { out_ << event.Close() << '\n' << std::flush; }
+
     std::string Status() const {
         char text[64];
         std::snprintf(text, sizeof text, "Tried : %d, Matched : %d", tried_, matched_);
@@ -157,7 +170,7 @@ int RunRun(std::span<char* const> args, std::ostream& out) {
     } catch (const DataFileError& e) {
         throw CliError(e.what());
     }
-    const std::u16string folder = ChooseFolder(options, data);
+    const std::filesystem::path folder = ChooseFolder(options, data);
 
     // Opened here, where it can say clearly why there is no screen to search, and handed
     // to the run: a screen lost later is then reported as lost.
@@ -179,6 +192,7 @@ int RunRun(std::span<char* const> args, std::ostream& out) {
     char name[] = "glimtap-cli";
     char* argv[] = {name, nullptr};
     QCoreApplication application(argc, argv);
+    TellWhenSoundsAreOff(data.settings, options);
     CSpeechAlert speech;
     RunReporter reporter(options, data.settings, responder, out);
     const auto relay = std::make_shared<SearchEventRelay>(reporter);

@@ -14,21 +14,20 @@
 namespace glimtap::cli {
 namespace {
 
+// Strings are shown as the bytes they stand for, so a folder name that is not UTF-8 shows
+// as itself and can be set again.
 struct Printer {
     std::ostream& out;
     bool json;
-    bool first = true;
-    void Field(const char* name, const std::string& value) {
-        if (json) {
-            out << (first ? "{" : ",") << JsonString(name) << ':' << value;
-        } else {
-            out << name << '=' << value << '\n';
-        }
-        first = false;
+    JsonObject object;
+    void Int32(const char* name, int32_t value) {
+        if (json) object.Int(name, value);
+        else out << name << '=' << value << '\n';
     }
-    void Int32(const char* name, int32_t value) { Field(name, std::to_string(value)); }
     void String(const char* name, const std::u16string& value) {
-        Field(name, json ? JsonString(ToUtf8(value)) : ToUtf8(value));
+        const std::string bytes = ToPath(value).native();
+        if (json) object.Text(name, bytes);
+        else out << name << '=' << bytes << '\n';
     }
 };
 
@@ -40,12 +39,12 @@ struct Assignment {
     template <typename Int>
     void Int32(const char* field, Int& target) {
         if (name != field) return;
-        target = ParseInt32(value, field);
+        target = ParseFieldValue(value, field, field);
         applied = true;
     }
     void String(const char* field, std::u16string& target) {
         if (name != field) return;
-        target = FromUtf8(value);
+        target = FromPath(std::filesystem::path(value));
         applied = true;
     }
 };
@@ -104,9 +103,9 @@ int RunSettings(std::span<char* const> args, std::ostream& out) {
         return 0;
     }
 
-    Printer printer{out, json};
+    Printer printer{out, json, {}};
     VisitStoredFields(printer, std::as_const(data));
-    if (json) out << "}\n";
+    if (json) out << printer.object.Close() << '\n';
     return 0;
 }
 

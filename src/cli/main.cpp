@@ -1,3 +1,7 @@
+#include <QString>
+#include <QtGlobal>
+
+#include <algorithm>
 #include <csignal>
 #include <iostream>
 #include <span>
@@ -7,46 +11,83 @@
 
 namespace {
 
-constexpr const char* kUsage = R"(Usage:
+constexpr const char* kFindUsage = R"(Usage:
   glimtap-cli find --template FILE.bmp [--screen | --image SCREEN.bmp]
                    [--area LEFT,TOP,WIDTH,HEIGHT] [--tolerance N] [--max-matches N]
                    [--by-columns] [--repeat N] [--json]
+
+Searches the screen (or a bitmap standing in for it, its top-left pixel at screen 0,0)
+for a template. Prints "X Y WIDTH HEIGHT" for each match. Only the part of the area on
+the screen is searched.
+  --template     the picture to look for (.bmp, 24 or 32 bits per pixel)
+  --screen       search the live screen (the default)
+  --image        search this bitmap instead of the screen
+  --area         the rectangle to search (default: the whole screen or image)
+  --tolerance    per-channel colour tolerance, 0 to 255 (default 15)
+  --max-matches  most matches to report, 0 for no bound (default 1)
+  --by-columns   scan columns outer instead of rows outer
+  --repeat       run the search N times; --json reports median times
+  --json         one JSON object: matches, capture_ms, scan_ms
+Exit status: 0 matched, 1 nothing matched, 2 error.
+)";
+
+constexpr const char* kRunUsage = R"(Usage:
+  glimtap-cli run FILE.GlimtapDataFile [--folder DIR] [--passes N] [--json] [--quiet]
+
+Runs a search as the window does, with the data file's settings. Ends on auto-stop,
+when no template loads, after --passes N passes, or on Ctrl+C. Shows
+"Tried : N, Matched : M".
+  --folder       the templates' folder (default: the file's stored folder, else the
+                 document's default folder)
+  --passes       stop after N passes (at least 1)
+  --json         one JSON object per event (started, attempt, match, finished)
+  --quiet        print nothing
+Exit status: 0 after a normal end, 2 on an error (the screen lost, say).
+)";
+
+constexpr const char* kSettingsUsage = R"(Usage:
   glimtap-cli settings FILE.GlimtapDataFile [--json]
   glimtap-cli settings FILE.GlimtapDataFile --set FIELD=VALUE [--set FIELD=VALUE ...]
-  glimtap-cli run FILE.GlimtapDataFile [--folder DIR] [--passes N] [--json] [--quiet]
-  glimtap-cli --help | -h | --version
 
-find      Searches the screen (or a bitmap standing in for it, its top-left pixel at
-          screen 0,0) for a template. Prints "X Y WIDTH HEIGHT" for each match.
-          --template     the picture to look for (.bmp)
-          --screen       search the live X screen (the default)
-          --image        search this bitmap instead of the screen
-          --area         the rectangle to search (default: the whole screen or image)
-          --tolerance    per-channel colour tolerance (default 15)
-          --max-matches  most matches to report, 0 for no bound (default 1)
-          --by-columns   scan columns outer instead of rows outer
-          --repeat       run the search N times; --json reports median times
-          --json         one JSON object: matches, capture_ms, scan_ms
-          Exit status: 0 matched, 1 nothing matched, 2 error.
-run       Runs a search as the window does, with the data file's settings. Ends on
-          auto-stop, when no template loads, after --passes N passes, or on Ctrl+C.
-          Shows "Tried : N, Matched : M".
-          --folder       the templates' folder (default: the file's stored folder, else
-                         the document's default folder)
-          --passes       stop after N passes
-          --json         one JSON object per event (started, attempt, match, finished)
-          --quiet        print nothing
-          Exit status: 0 after a normal end, 2 on an error (the X server lost, say).
-settings  Prints every stored field of a data file, or changes the named fields and
-          writes the file back (a missing file is first created with the defaults).
-          --json         print the fields as one JSON object
-          --set          FIELD=VALUE, FIELD one of: fileVersion areaLeft areaTop
-                         areaWidth areaHeight autoStopCount autoStopEnabled speechAlerts
-                         overlayOnMatch matchDelayMs tolerance targetFolder
-                         moveCursorToMatch touchAtMatch executeEnabled executeFile
-                         executeVerb beepForSearch
---help    this text; --version the program's version.
+Prints every stored field of a data file, or changes the named fields and writes the
+file back (a missing file is first created with the defaults). New values must lie in
+the field's range; values already in the file are kept as they are.
+  --json         print the fields as one JSON object
+  --set          FIELD=VALUE, FIELD one of: fileVersion areaLeft areaTop areaWidth
+                 areaHeight autoStopCount autoStopEnabled speechAlerts overlayOnMatch
+                 matchDelayMs tolerance targetFolder moveCursorToMatch touchAtMatch
+                 executeEnabled executeFile executeVerb beepForSearch
 )";
+
+constexpr const char* kOtherUsage = R"(Usage:
+  glimtap-cli find | run | settings ... (glimtap-cli COMMAND --help for each)
+  glimtap-cli --help | -h | --version
+)";
+
+struct Command {
+    std::string_view name;
+    int (*run)(std::span<char* const>, std::ostream&);
+    const char* usage;
+};
+
+constexpr Command kCommands[] = {
+    {"find", glimtap::cli::RunFind, kFindUsage},
+    {"run", glimtap::cli::RunRun, kRunUsage},
+    {"settings", glimtap::cli::RunSettings, kSettingsUsage},
+};
+
+bool IsHelp(std::string_view arg) { return arg == "--help" || arg == "-h"; }
+
+void PrintUsage(std::ostream& out) {
+    for (const Command& command : kCommands) out << command.usage << '\n';
+    out << kOtherUsage;
+}
+
+// Qt's own warnings (a missing sound server, say) are no news to the user of a command
+// line tool; what matters is said by the tool itself.
+void DropQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtFatalMsg) std::cerr << "glimtap-cli: " << message.toStdString() << '\n';
+}
 
 }  // namespace
 
@@ -54,23 +95,30 @@ int main(int argc, char** argv) {
     // A display that went away must show as a failed request, which the capture reports,
     // not kill the program in the middle of a write to its socket.
     std::signal(SIGPIPE, SIG_IGN);
+    qInstallMessageHandler(DropQtMessages);
     const std::span<char* const> args(argv + 1, argc > 0 ? argc - 1 : 0);
-    const std::string_view command = args.empty() ? "" : args[0];
+    const std::string_view name = args.empty() ? "" : args[0];
     try {
-        if (command == "find") return glimtap::cli::RunFind(args.subspan(1), std::cout);
-        if (command == "run") return glimtap::cli::RunRun(args.subspan(1), std::cout);
-        if (command == "settings") return glimtap::cli::RunSettings(args.subspan(1), std::cout);
-        if (command == "--version") {
+        for (const Command& command : kCommands) {
+            if (command.name != name) continue;
+            const auto rest = args.subspan(1);
+            if (std::any_of(rest.begin(), rest.end(), IsHelp)) {
+                std::cout << command.usage;
+                return 0;
+            }
+            return command.run(rest, std::cout);
+        }
+        if (name == "--version") {
             std::cout << "glimtap-cli " << GLIMTAP_VERSION << '\n';
             return 0;
         }
-        if (command == "--help" || command == "-h") {
-            std::cout << kUsage;
+        if (IsHelp(name)) {
+            PrintUsage(std::cout);
             return 0;
         }
-        std::cerr << (command.empty() ? "glimtap-cli: no command given\n"
-                                      : "glimtap-cli: unknown command '" + std::string(command) + "'\n")
-                  << kUsage;
+        std::cerr << (name.empty() ? "glimtap-cli: no command given\n"
+                                   : "glimtap-cli: unknown command '" + std::string(name) + "'\n");
+        PrintUsage(std::cerr);
         return 2;
     } catch (const std::exception& e) {
         std::cerr << "glimtap-cli: " << e.what() << '\n';

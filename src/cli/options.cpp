@@ -1,6 +1,8 @@
 #include "cli/options.h"
 
-#include <charconv>
+#include <optional>
+
+#include "engine/field_ranges.h"
 
 namespace glimtap::cli {
 
@@ -9,14 +11,20 @@ std::string_view ArgumentList::ValueOf(std::string_view option) {
     return Next();
 }
 
-int32_t ParseInt32(std::string_view text, std::string_view what) {
-    int32_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc{} || end != text.data() + text.size() || text.empty()) {
-        throw CliError(std::string(what) + " must be a whole number from -2147483648 to 2147483647, not '" +
-                       std::string(text) + "'");
+int32_t ParseInt32(std::string_view text, std::string_view what, int32_t min, int32_t max) {
+    const FieldRange range{what, what, min, max};
+    std::string ignored;
+    const std::optional<int32_t> value = ParseInRange(text, range, ignored);
+    if (!value) {
+        throw CliError(std::string(what) + " must be a whole number from " + std::to_string(min) +
+                       " to " + std::to_string(max) + ", not '" + std::string(text) + "'");
     }
-    return value;
+    return *value;
+}
+
+int32_t ParseFieldValue(std::string_view text, std::string_view field, std::string_view what) {
+    const FieldRange* range = FindFieldRange(field);
+    return range != nullptr ? ParseInt32(text, what, range->min, range->max) : ParseInt32(text, what);
 }
 
 platform::ScreenRect ParseArea(std::string_view text) {

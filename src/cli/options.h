@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -32,8 +33,13 @@ private:
     size_t next_ = 0;
 };
 
-// The whole text as a decimal int32; `what` names it in the error.
-int32_t ParseInt32(std::string_view text, std::string_view what);
+// The whole text as a decimal number from `min` to `max`; `what` names it in the error.
+int32_t ParseInt32(std::string_view text, std::string_view what,
+                   int32_t min = std::numeric_limits<int32_t>::min(),
+                   int32_t max = std::numeric_limits<int32_t>::max());
+// The value for the stored field `field` (FIELD=VALUE of `settings --set`, or an option
+// standing for it), checked against the field's range; `what` names it in the error.
+int32_t ParseFieldValue(std::string_view text, std::string_view field, std::string_view what);
 // "LEFT,TOP,WIDTH,HEIGHT" with a positive width and height.
 platform::ScreenRect ParseArea(std::string_view text);
 

@@ -64,7 +64,7 @@ void ConvertRow(const uint8_t* source, int bitsPerPixel, uint32_t* target, int32
 
 BmpDecodeResult DecodeBmp(std::span<const uint8_t> file) {
     if (file.size() < kFileHeaderSize + 4) return InvalidBitmap{"file too short"};
-    if (file[0] != 'B' || file[1] != 'M') return InvalidBitmap{"not a bitmap file"};
+    if (file[0] != 'B' || file[1] != 'M') return InvalidBitmap{"no BM signature"};
 
     const uint32_t headerSize = LoadLe32(file, kFileHeaderSize);
     if (!IsKnownHeaderSize(headerSize)) return InvalidBitmap{"unknown header size"};

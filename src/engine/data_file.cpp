@@ -26,6 +26,18 @@ struct Storing {
 
 std::string Quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
 
+// Why `path` is no file to read, in a sentence; empty when it is one.
+std::string WhyNotReadable(const std::filesystem::path& path) {
+    std::error_code error;
+    const auto type = std::filesystem::status(path, error).type();
+    if (type == std::filesystem::file_type::not_found) return "It does not exist.";
+    if (type == std::filesystem::file_type::directory) return "It is a folder.";
+    if (error) return error.message() + ".";
+    // A pipe would wait for a writer, a device might never end.
+    if (type != std::filesystem::file_type::regular) return "It is not a regular file.";
+    return {};
+}
+
 }  // namespace
 
 std::vector<uint8_t> EncodeDataFile(const DataFile& data) {
@@ -43,14 +55,12 @@ void DecodeDataFile(std::span<const uint8_t> bytes, DataFile& data) {
 }
 
 void LoadDataFile(const std::filesystem::path& path, DataFile& data) {
-    // Regular files only, asked before opening: a pipe would wait for a writer, a device
-    // might never end.
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) {
-        throw DataFileError("Cannot open " + Quoted(path) + ".");
+    // Regular files only, asked before opening.
+    if (const std::string why = WhyNotReadable(path); !why.empty()) {
+        throw DataFileError("Cannot open " + Quoted(path) + ". " + why);
     }
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw DataFileError("Cannot open " + Quoted(path) + ".");
+    if (!in) throw DataFileError("Cannot open " + Quoted(path) + ". It cannot be read.");
     const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     if (in.bad()) throw DataFileError("Cannot read " + Quoted(path) + ".");
     try {

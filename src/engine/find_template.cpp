@@ -15,7 +15,7 @@ bool FindTemplateOnScreen(const TemplateImage& templ, std::vector<MatchPoint>& r
     if (area.width < templ.width || area.height < templ.height) return false;
     const auto image = capture.Capture(area);
     if (!image) return false;
-    ScanForTemplate(*image, area.left, area.top, templ, results);
+    ScanForTemplate(*image, templ, results);
     return !results.empty();
 }
 

@@ -9,10 +9,10 @@
 
 namespace glimtap {
 
-// Captures the settings' search area and scans it for the template. `results` is
-// emptied first; true when it holds at least one match. A template that is unusable or
-// larger than the area, or a failed capture, finds nothing; a lost screen throws
-// platform::ScreenLost.
+// Captures the settings' search area (the part of it on the screen) and scans it for the
+// template. `results` is emptied first; true when it holds at least one match. A template
+// that is unusable or larger than the area's part on the screen, or a failed capture,
+// finds nothing; a lost screen throws platform::ScreenLost.
 bool FindTemplateOnScreen(const TemplateImage& templ, std::vector<MatchPoint>& results,
                           const SearchSettings& settings, platform::ScreenCapture& capture);
 

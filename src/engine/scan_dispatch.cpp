@@ -5,11 +5,11 @@ namespace glimtap {
 
 bool CpuHasAvx2() { return __builtin_cpu_supports("avx2"); }
 
-void ScanForTemplate(const platform::ScreenImage& area, int32_t areaLeft, int32_t areaTop,
-                     const TemplateImage& templ, std::vector<MatchPoint>& results) {
+void ScanForTemplate(const platform::ScreenImage& area, const TemplateImage& templ,
+                     std::vector<MatchPoint>& results) {
     if (!IsUsableTemplate(templ) || area.width < templ.width || area.height < templ.height) return;
     const ScanPlan plan = MakeScanPlan(templ);
-    const ScanJob job{area, areaLeft, areaTop, templ, plan, results};
+    const ScanJob job{area, templ, plan, results};
     static const auto scan = CpuHasAvx2() ? ScanAvx2 : ScanSse2;
     scan(job);
 }

@@ -98,7 +98,7 @@ private:
 
     // True when the template's bound on matches is reached.
     bool Record(int32_t x, int32_t y) {
-        job_.results.push_back({job_.areaLeft + x, job_.areaTop + y});
+        job_.results.push_back({job_.area.left + x, job_.area.top + y});
         return job_.templ.maxMatches > 0 && std::ssize(job_.results) >= job_.templ.maxMatches;
     }
 

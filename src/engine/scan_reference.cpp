@@ -32,8 +32,7 @@ bool MatchesAt(const platform::ScreenImage& area, const TemplateImage& t, int32_
 
 }  // namespace
 
-void ScanForTemplateReference(const platform::ScreenImage& area, int32_t areaLeft,
-                              int32_t areaTop, const TemplateImage& templ,
+void ScanForTemplateReference(const platform::ScreenImage& area, const TemplateImage& templ,
                               std::vector<MatchPoint>& results) {
     if (!IsUsableTemplate(templ)) return;
     const int32_t maxX = area.width - templ.width;
@@ -51,7 +50,7 @@ void ScanForTemplateReference(const platform::ScreenImage& area, int32_t areaLef
                 ++inner;
                 continue;
             }
-            results.push_back({areaLeft + x, areaTop + y});
+            results.push_back({area.left + x, area.top + y});
             if (templ.maxMatches > 0 && std::ssize(results) >= templ.maxMatches) return;
             inner += skip;
         }

@@ -13,8 +13,6 @@ namespace glimtap {
 // One scan's inputs; the template is usable and fits inside the area.
 struct ScanJob {
     const platform::ScreenImage& area;
-    int32_t areaLeft;
-    int32_t areaTop;
     const TemplateImage& templ;
     const ScanPlan& plan;
     std::vector<MatchPoint>& results;

@@ -82,10 +82,6 @@ std::optional<std::filesystem::path> CaptureScreenToBmp(platform::ScreenCapture&
                                                         const platform::ScreenRect& area,
                                                         const std::filesystem::path& folder) {
     if (area.width < 1 || area.height < 1 || folder.empty()) return std::nullopt;
-    // The header's size fields are 32 bits wide.
-    if (kHeadersSize + PixelBytes(area.width, area.height) > std::numeric_limits<uint32_t>::max()) {
-        return std::nullopt;
-    }
     std::error_code error;
     if (!std::filesystem::is_directory(folder, error)) return std::nullopt;
     const std::filesystem::path path = folder / ScreenshotFileName(ReadSnipClock());
@@ -95,7 +91,11 @@ std::optional<std::filesystem::path> CaptureScreenToBmp(platform::ScreenCapture&
     } catch (const platform::ScreenLost&) {
         return std::nullopt;
     }
-    if (!image || image->width != area.width || image->height != area.height) return std::nullopt;
+    if (!image || image->width == 0) return std::nullopt;
+    // The header's size fields are 32 bits wide.
+    if (kHeadersSize + PixelBytes(image->width, image->height) > std::numeric_limits<uint32_t>::max()) {
+        return std::nullopt;
+    }
     try {
         WriteFileAtomically(path, EncodeScreenshotBmp(*image));
     } catch (const std::system_error&) {

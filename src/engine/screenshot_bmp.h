@@ -30,8 +30,9 @@ std::string ScreenshotFileName(const SnipClockReading& clock);
 // each pixel blue, green, red and the fourth byte as captured.
 std::vector<uint8_t> EncodeScreenshotBmp(const platform::ScreenImage& image);
 
-// Captures `area` (virtual-screen coordinates) into a new bitmap in `folder`. The path of
-// the new file, or nullopt when the area is empty, the folder is missing or unreadable,
+// Captures `area` (virtual-screen coordinates; only its part on the screen) into a new
+// bitmap in `folder`. The path of the new file, or nullopt when the area is empty or off
+// the screen, the folder is missing or unreadable,
 // the capture fails or the file cannot be written; a failure leaves no file behind.
 std::optional<std::filesystem::path> CaptureScreenToBmp(platform::ScreenCapture& capture,
                                                         const platform::ScreenRect& area,

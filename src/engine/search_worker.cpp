@@ -6,18 +6,9 @@
 
 #include "engine/find_template.h"
 #include "engine/template_folder.h"
-#include "engine/utf16.h"
 
 namespace glimtap {
 namespace {
-
-std::vector<NamedTemplate> LoadTemplates(const std::u16string& folder, const SearchSettings& settings) {
-    if (folder.empty()) return {};
-    std::error_code error;
-    // Any kind of entry counts as there; a failing test counts as absent.
-    if (!std::filesystem::exists(ToPath(folder), error) || error) return {};
-    return LoadTemplateFolder(ToPath(folder), settings.tolerance);
-}
 
 void Pause(const SearchSettings& settings, StopSignal& stop) {
     using namespace std::chrono;
@@ -58,7 +49,8 @@ void RunSearch(const SearchSettings& settings, const SearchWorkerArgs& args,
     const std::unique_ptr<Speaker> speaker = services.makeSpeaker ? services.makeSpeaker() : nullptr;
     if (speaker && settings.speechAlerts) speaker->Speak(u"Started");
 
-    const std::vector<NamedTemplate> templates = LoadTemplates(args.targetFolder, settings);
+    const std::vector<NamedTemplate> templates =
+        LoadTemplateFolder(args.targetFolder, settings.tolerance);
     args.sink->OnTemplatesLoaded(static_cast<int32_t>(templates.size()));
     std::exception_ptr lost;
     if (!templates.empty() && !stop.Requested()) {

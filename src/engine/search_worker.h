@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -17,7 +18,7 @@ namespace glimtap {
 // What one run is given: where it reports, and its own copy of the template folder.
 struct SearchWorkerArgs {
     std::shared_ptr<SearchEventSink> sink;
-    std::u16string targetFolder;
+    std::filesystem::path targetFolder;
     int32_t passLimit = 0;  // 0: until stopped
 };
 

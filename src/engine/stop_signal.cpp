@@ -4,17 +4,13 @@
 
 namespace glimtap {
 
-void StopSignal::Request() { RequestOnce(); }
-
-bool StopSignal::RequestOnce() {
-    bool made;
+void StopSignal::Request() {
     {
         // Under the lock, so a sleeper between its check and its wait cannot miss the wake.
         std::lock_guard lock(mutex_);
-        made = !requested_.exchange(true);
+        requested_ = true;
     }
     wake_.notify_all();
-    return made;
 }
 
 bool StopSignal::SleepUntil(std::chrono::steady_clock::time_point deadline) {

@@ -12,8 +12,6 @@ namespace glimtap {
 class StopSignal {
 public:
     void Request();
-    // True when this call made the request (false if it was already made).
-    bool RequestOnce();
     bool Requested() const { return requested_.load(); }
     // Sleeps until `deadline` or a request, whichever comes first; true when requested.
     bool SleepUntil(std::chrono::steady_clock::time_point deadline);

@@ -1,31 +1,43 @@
 #include "engine/template_folder.h"
 
-#include <cwctype>
-
-#include "engine/utf16.h"
+#include <algorithm>
+#include <cctype>
 
 namespace glimtap {
+namespace {
 
 bool HasBitmapExtension(const std::filesystem::path& path) {
-    std::u16string extension = FromPath(path.extension());
-    for (char16_t& c : extension) c = static_cast<char16_t>(std::towlower(c));
-    return extension == u".bmp";
+    std::string extension = path.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".bmp";
+}
+
+}  // namespace
+
+std::vector<std::filesystem::path> ListTemplateFiles(const std::filesystem::path& folder,
+                                                     std::error_code& failure) {
+    std::vector<std::filesystem::path> files;
+    std::filesystem::directory_iterator entry(folder, failure);
+    for (; !failure && entry != std::filesystem::directory_iterator(); entry.increment(failure)) {
+        std::error_code typeUnknown;
+        if (entry->is_regular_file(typeUnknown) && HasBitmapExtension(entry->path())) {
+            files.push_back(entry->path());
+        }
+    }
+    return files;
 }
 
 std::vector<NamedTemplate> LoadTemplateFolder(const std::filesystem::path& folder,
                                               const AtomicInt32& tolerance) {
     std::vector<NamedTemplate> templates;
-    std::error_code error;
-    std::filesystem::directory_iterator entry(folder, error);
-    for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
-        // An entry whose type cannot be told (a dangling link, say) is simply not a template.
-        std::error_code typeError;
-        if (!entry->is_regular_file(typeError) || !HasBitmapExtension(entry->path())) continue;
+    std::error_code failure;
+    for (const std::filesystem::path& file : ListTemplateFiles(folder, failure)) {
         TemplateImage image;
-        if (!LoadTemplateImage(image, entry->path())) continue;
+        if (!LoadTemplateImage(image, file)) continue;
         image.maxMatches = 1;
         image.tolerance = tolerance;
-        templates.push_back({entry->path().filename().string(), std::move(image)});
+        templates.push_back({file.filename().string(), std::move(image)});
     }
     return templates;
 }

@@ -38,9 +38,12 @@ void AppendUtf16(std::u16string& out, char32_t c) {
 bool IsHigh(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool IsLow(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
-}  // namespace
+// A byte that is no part of valid UTF-8 travels as U+DC80..U+DCFF (as Python's
+// "surrogateescape" does), so names that are not UTF-8 survive the UTF-16 data file.
+constexpr char16_t kEscapedByte = 0xDC00;
+bool IsEscapedByte(char16_t u) { return u >= 0xDC80 && u <= 0xDCFF; }
 
-std::string ToUtf8(std::u16string_view text) {
+std::string Encode(std::u16string_view text, bool bytesEscaped) {
     std::string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
@@ -48,6 +51,8 @@ std::string ToUtf8(std::u16string_view text) {
         if (IsHigh(u) && i + 1 < text.size() && IsLow(text[i + 1])) {
             AppendUtf8(out, 0x10000 + ((char32_t(u) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
             ++i;
+        } else if (bytesEscaped && IsEscapedByte(u)) {
+            out += static_cast<char>(u - kEscapedByte);
         } else if (IsHigh(u) || IsLow(u)) {
             AppendUtf8(out, kReplacement);
         } else {
@@ -57,7 +62,7 @@ std::string ToUtf8(std::u16string_view text) {
     return out;
 }
 
-std::u16string FromUtf8(std::string_view text) {
+std::u16string Decode(std::string_view text, bool escapeBytes) {
     std::u16string out;
     out.reserve(text.size());
     size_t i = 0;
@@ -79,15 +84,23 @@ std::u16string FromUtf8(std::string_view text) {
             AppendUtf16(out, c);
             i += extra + 1;
         } else {
-            AppendUtf16(out, kReplacement);
+            out += escapeBytes ? static_cast<char16_t>(kEscapedByte + lead) : char16_t{kReplacement};
             ++i;
         }
     }
     return out;
 }
 
-std::filesystem::path ToPath(std::u16string_view text) { return std::filesystem::path(ToUtf8(text)); }
+}  // namespace
 
-std::u16string FromPath(const std::filesystem::path& path) { return FromUtf8(path.native()); }
+std::string ToUtf8(std::u16string_view text) { return Encode(text, false); }
+
+std::u16string FromUtf8(std::string_view text) { return Decode(text, false); }
+
+std::filesystem::path ToPath(std::u16string_view text) {
+    return std::filesystem::path(Encode(text, true));
+}
+
+std::u16string FromPath(const std::filesystem::path& path) { return Decode(path.native(), true); }
 
 }  // namespace glimtap

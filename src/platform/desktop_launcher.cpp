@@ -81,7 +81,8 @@ bool DesktopLauncher::Launch(std::u16string_view verb, std::u16string_view file,
         return Fail(error, "unknown action '" + ToUtf8(verb) + "': only open and edit are known");
     }
     const bool may_run = action != "edit";
-    const std::string target = ToUtf8(file);
+    // The bytes the name stands for: a name that is not UTF-8 still opens.
+    const std::string target = ToPath(file).native();
     if (target.empty()) {
         return Fail(error, "nothing to open: no file, folder, URL or program given");
     }

@@ -47,15 +47,7 @@ void AddRow(QTableWidget& list, const std::filesystem::path& file) {
 std::error_code AddBitmapRows(QTableWidget& list, const std::filesystem::path& folder) {
     std::error_code failure;
     if (folder.empty() || !std::filesystem::exists(folder, failure)) return failure;
-    std::filesystem::directory_iterator entry(folder, failure);
-    for (; !failure && entry != std::filesystem::directory_iterator(); entry.increment(failure)) {
-        // An entry whose type cannot be learnt (a dangling link) is no regular file; it
-        // must not hide the bitmaps listed after it.
-        std::error_code typeUnknown;
-        if (entry->is_regular_file(typeUnknown) && HasBitmapExtension(entry->path())) {
-            AddRow(list, entry->path());
-        }
-    }
+    for (const std::filesystem::path& file : ListTemplateFiles(folder, failure)) AddRow(list, file);
     return failure;
 }
 

@@ -7,6 +7,7 @@
 #include <system_error>
 #include <utility>
 
+#include "engine/utf16.h"
 #include "qt_support/search_event_relay.h"
 
 namespace glimtap {
@@ -35,7 +36,7 @@ bool SearchControl::Start() {
     if (relay_) relay_->Detach();
     relay_ = std::make_shared<SearchEventRelay>(static_cast<SearchEventSink&>(*this));
     try {
-        worker_ = std::make_unique<SearchWorker>(settings_, SearchWorkerArgs{relay_, settings_.targetFolder},
+        worker_ = std::make_unique<SearchWorker>(settings_, SearchWorkerArgs{relay_, ToPath(settings_.targetFolder)},
                                                  services_);
     } catch (const std::system_error&) {
         StopMarquee();

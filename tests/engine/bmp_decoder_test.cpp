@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 #include <span>
 #include <string>
 #include <variant>
 #include <vector>
 
+#include "engine/bmp_size.h"
+#include "engine/template_image.h"
 #include "support/bmp_writer.h"
+#include "support/temp_dir.h"
 
 namespace glimtap {
 namespace {
@@ -22,9 +26,7 @@ namespace field = test::bmp_field;
 // Every byte of every pixel differs from its neighbours', alpha included.
 BmpPicture Numbered(int32_t width, int32_t height) {
     BmpPicture picture{width, height, {}};
-    for (uint32_t i = 1; i <= static_cast<uint32_t>(width * height); ++i) {
-        picture.pixels.push_back(i * 0x9E3779B1u);
-    }
+    for (uint32_t i = 1; i <= static_cast<uint32_t>(width * height); ++i) picture.pixels.push_back(i * 0x9E3779B1u);
     return picture;
 }
 
@@ -33,112 +35,47 @@ std::vector<uint32_t> WithoutTopByte(std::vector<uint32_t> pixels) {
     return pixels;
 }
 
-std::string Describe(const BmpLayout& layout) {
-    return std::to_string(layout.bitsPerPixel) + " bits, header " +
-           std::to_string(layout.headerSize) + (layout.bitfields ? ", bitfields" : ", rgb") +
-           (layout.topDown ? ", top-down" : ", bottom-up");
-}
-
-TEST(BmpDecoder, Converts24BitPixelsAndSkipsRowPadding) {
-    // Width 5: 15 bytes of pixels and one byte of padding per row.
+TEST(BmpDecoder, ReadsEveryAcceptedLayoutAlike) {
+    // Width 5: 24-bit rows carry a byte of padding.
     const BmpPicture picture = Numbered(5, 3);
-    const BmpDecodeResult result = DecodeBmp(EncodeBmp(picture));
-    const auto* bitmap = std::get_if<DecodedBitmap>(&result);
-    ASSERT_NE(bitmap, nullptr);
-    EXPECT_EQ(bitmap->width, 5);
-    EXPECT_EQ(bitmap->height, 3);
-    EXPECT_EQ(bitmap->pixels, WithoutTopByte(picture.pixels));
-
-    // Blue, green, red in file order; nothing in the top byte.
-    const BmpDecodeResult single = DecodeBmp(EncodeBmp({1, 1, {0xFF332211}}));
-    const auto* pixel = std::get_if<DecodedBitmap>(&single);
-    ASSERT_NE(pixel, nullptr);
-    EXPECT_EQ(pixel->pixels, std::vector<uint32_t>{0x00332211});
-}
-
-TEST(BmpDecoder, PutsTheTopRowFirstWhateverTheStoredOrder) {
-    const BmpPicture picture = Numbered(3, 4);
-    for (uint16_t bits : {uint16_t{24}, uint16_t{32}}) {
-        for (bool topDown : {false, true}) {
-            const BmpLayout layout{.bitsPerPixel = bits, .topDown = topDown};
-            SCOPED_TRACE(Describe(layout));
-            const BmpDecodeResult result = DecodeBmp(EncodeBmp(picture, layout));
-            const auto* bitmap = std::get_if<DecodedBitmap>(&result);
-            ASSERT_NE(bitmap, nullptr);
-            EXPECT_EQ(bitmap->height, 4);
-            ASSERT_EQ(bitmap->pixels.size(), picture.pixels.size());
-            EXPECT_EQ(WithoutTopByte(bitmap->pixels), WithoutTopByte(picture.pixels));
-        }
-    }
-}
-
-TEST(BmpDecoder, Reads32BitPixelsAlikeInEveryHeaderLayout) {
-    const BmpPicture picture = Numbered(3, 2);
-    const BmpLayout layouts[] = {
-        {.bitsPerPixel = 32},
-        {.bitsPerPixel = 32, .bitfields = true},
-        {.bitsPerPixel = 32, .topDown = true, .bitfields = true},
-        {.bitsPerPixel = 32, .headerSize = 52, .bitfields = true},
-        {.bitsPerPixel = 32, .headerSize = 56, .bitfields = true},
-        {.bitsPerPixel = 32, .headerSize = 108},
-        {.bitsPerPixel = 32, .headerSize = 108, .bitfields = true},
-        {.bitsPerPixel = 32, .headerSize = 124},
-        {.bitsPerPixel = 32, .headerSize = 124, .bitfields = true},
-        {.bitsPerPixel = 32, .topDown = true, .headerSize = 124, .bitfields = true},
+    std::vector<uint8_t> gap = EncodeBmp(picture, {.bitsPerPixel = 32});
+    gap.insert(gap.begin() + 54, 6, 0xEE);  // writers may leave a gap before the pixels
+    PutLe32(gap, field::kPixelOffset, 60);
+    struct Case {
+        std::string name;
+        std::vector<uint8_t> file;
+        bool keepsTopByte;
     };
-    for (const BmpLayout& layout : layouts) {
-        SCOPED_TRACE(Describe(layout));
-        const BmpDecodeResult result = DecodeBmp(EncodeBmp(picture, layout));
+    std::vector<Case> cases = {{"gap before the pixels", gap, true}};
+    for (const BmpLayout layout : {BmpLayout{.bitsPerPixel = 24}, BmpLayout{.bitsPerPixel = 24, .topDown = true},
+                                   BmpLayout{.bitsPerPixel = 32}, BmpLayout{.bitsPerPixel = 32, .topDown = true},
+                                   BmpLayout{.bitsPerPixel = 32, .bitfields = true},
+                                   BmpLayout{.bitsPerPixel = 32, .headerSize = 52, .bitfields = true},
+                                   BmpLayout{.bitsPerPixel = 32, .headerSize = 56, .bitfields = true},
+                                   BmpLayout{.bitsPerPixel = 32, .headerSize = 108},
+                                   BmpLayout{.bitsPerPixel = 32, .headerSize = 108, .bitfields = true},
+                                   BmpLayout{.bitsPerPixel = 32, .headerSize = 124},
+                                   BmpLayout{.bitsPerPixel = 32, .topDown = true, .headerSize = 124, .bitfields = true}}) {
+        cases.push_back({std::to_string(layout.bitsPerPixel) + " bits, header " + std::to_string(layout.headerSize) +
+                             (layout.bitfields ? ", bitfields" : "") + (layout.topDown ? ", top-down" : ""),
+                         EncodeBmp(picture, layout), layout.bitsPerPixel == 32});
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const BmpDecodeResult result = DecodeBmp(c.file);
         const auto* bitmap = std::get_if<DecodedBitmap>(&result);
         ASSERT_NE(bitmap, nullptr);
-        EXPECT_EQ(bitmap->width, 3);
-        EXPECT_EQ(bitmap->height, 2);
-        EXPECT_EQ(bitmap->pixels, picture.pixels);
+        EXPECT_EQ(bitmap->width, 5);
+        EXPECT_EQ(bitmap->height, 3);
+        EXPECT_EQ(bitmap->pixels, c.keepsTopByte ? picture.pixels : WithoutTopByte(picture.pixels));
     }
-}
-
-TEST(BmpDecoder, FourthByteOf32BitPixelsStaysOutOfTheColour) {
-    BmpPicture opaque = Numbered(4, 2);
-    BmpPicture clear = opaque;
-    for (uint32_t& pixel : opaque.pixels) pixel |= 0xFF000000;
-    for (uint32_t& pixel : clear.pixels) pixel &= 0x00FFFFFF;
-    const BmpLayout layout{.bitsPerPixel = 32};
-    const BmpDecodeResult first = DecodeBmp(EncodeBmp(opaque, layout));
-    const BmpDecodeResult second = DecodeBmp(EncodeBmp(clear, layout));
-    ASSERT_TRUE(std::holds_alternative<DecodedBitmap>(first));
-    ASSERT_TRUE(std::holds_alternative<DecodedBitmap>(second));
-    EXPECT_EQ(WithoutTopByte(std::get<DecodedBitmap>(first).pixels),
-              WithoutTopByte(std::get<DecodedBitmap>(second).pixels));
-}
-
-TEST(BmpDecoder, TakesPixelDataFromTheOffsetInTheFileHeader) {
-    const BmpPicture picture = Numbered(2, 2);
-    std::vector<uint8_t> file = EncodeBmp(picture, {.bitsPerPixel = 32});
-    // Writers may leave a gap (an ICC profile, alignment) before the pixels.
-    const size_t pixelsAt = 14 + 40;
-    file.insert(file.begin() + pixelsAt, 6, 0xEE);
-    PutLe32(file, field::kPixelOffset, pixelsAt + 6);
-    const BmpDecodeResult result = DecodeBmp(file);
-    const auto* bitmap = std::get_if<DecodedBitmap>(&result);
-    ASSERT_NE(bitmap, nullptr);
-    EXPECT_EQ(bitmap->pixels, picture.pixels);
 }
 
 TEST(BmpDecoder, ReportsTheSizeOfBitmapsOfOtherDepths) {
     const BmpPicture picture = Numbered(7, 4);
-    for (bool topDown : {false, true}) {
-        SCOPED_TRACE(topDown ? "top-down" : "bottom-up");
-        const BmpDecodeResult result =
-            DecodeBmp(EncodeBmp(picture, {.bitsPerPixel = 8, .topDown = topDown}));
-        const auto* refused = std::get_if<UnsupportedDepth>(&result);
-        ASSERT_NE(refused, nullptr);
-        EXPECT_EQ(refused->width, 7);
-        EXPECT_EQ(refused->height, 4);
-        EXPECT_EQ(refused->bitsPerPixel, 8);
-    }
-    for (uint16_t bits : {uint16_t{1}, uint16_t{4}, uint16_t{16}}) {
+    for (const uint16_t bits : {uint16_t{1}, uint16_t{4}, uint16_t{8}, uint16_t{16}}) {
         SCOPED_TRACE(bits);
-        std::vector<uint8_t> file = EncodeBmp(picture);
+        std::vector<uint8_t> file = EncodeBmp(picture, {.bitsPerPixel = 8, .topDown = bits == 8});
         file[field::kBitCount] = static_cast<uint8_t>(bits);
         const BmpDecodeResult result = DecodeBmp(file);
         const auto* refused = std::get_if<UnsupportedDepth>(&result);
@@ -149,48 +86,39 @@ TEST(BmpDecoder, ReportsTheSizeOfBitmapsOfOtherDepths) {
     }
 }
 
-TEST(BmpDecoder, RefusesTruncatedPixelDataInsteadOfFillingIt) {
+TEST(BmpDecoder, RefusesEveryTruncatedPrefixInsteadOfFillingIt) {
     const std::vector<uint8_t> whole = EncodeBmp(Numbered(5, 3));
-    // Every shorter prefix lacks part of a header or of the last row's padding.
     for (size_t size = 0; size < whole.size(); ++size) {
-        SCOPED_TRACE(size);
-        const std::span<const uint8_t> prefix(whole.data(), size);
-        EXPECT_TRUE(std::holds_alternative<InvalidBitmap>(DecodeBmp(prefix)));
+        EXPECT_TRUE(std::holds_alternative<InvalidBitmap>(DecodeBmp(std::span(whole.data(), size)))) << size;
     }
     // Rows written without their padding: enough bytes for the pixels, short of the rows.
-    const std::vector<uint8_t> unpadded = EncodeBmp(Numbered(5, 3), {.padRows = false});
-    EXPECT_TRUE(std::holds_alternative<InvalidBitmap>(DecodeBmp(unpadded)));
+    EXPECT_TRUE(std::holds_alternative<InvalidBitmap>(DecodeBmp(EncodeBmp(Numbered(5, 3), {.padRows = false}))));
 }
 
 TEST(BmpDecoder, RefusesHostileHeaders) {
     const BmpLayout rgb32{.bitsPerPixel = 32};
     const BmpLayout fields40{.bitsPerPixel = 32, .bitfields = true};
     const BmpLayout fieldsV5{.bitsPerPixel = 32, .headerSize = 124, .bitfields = true};
-    const auto set = [](size_t offset, uint32_t value) {
+    using Corrupt = std::function<void(std::vector<uint8_t>&)>;
+    const auto set = [](size_t offset, uint32_t value) -> Corrupt {
         return [=](std::vector<uint8_t>& file) { PutLe32(file, offset, value); };
     };
-    const auto setBits = [](uint16_t bits) {
+    const auto set2 = [&](size_t a, uint32_t x, size_t b, uint32_t y) -> Corrupt {
+        return [=](std::vector<uint8_t>& file) { PutLe32(file, a, x), PutLe32(file, b, y); };
+    };
+    const auto setBits = [](uint16_t bits) -> Corrupt {
         return [=](std::vector<uint8_t>& file) {
             file[field::kBitCount] = static_cast<uint8_t>(bits);
             file[field::kBitCount + 1] = static_cast<uint8_t>(bits >> 8);
         };
     };
-    const auto both = [](auto first, auto second) {
-        return [=](std::vector<uint8_t>& file) {
-            first(file);
-            second(file);
-        };
-    };
-    const auto swappedMasks = [](std::vector<uint8_t>& file) {
-        PutLe32(file, field::kMasks, 0x000000FF);
-        PutLe32(file, field::kMasks + 8, 0x00FF0000);
-    };
-    struct Case {
+    const auto cutAt = [](size_t size) -> Corrupt { return [=](std::vector<uint8_t>& file) { file.resize(size); }; };
+    const Corrupt swappedMasks = set2(field::kMasks, 0x000000FF, field::kMasks + 8, 0x00FF0000);
+    const struct {
         const char* name;
         BmpLayout layout;
-        std::function<void(std::vector<uint8_t>&)> corrupt;
-    };
-    const Case cases[] = {
+        Corrupt corrupt;
+    } cases[] = {
         {"not BM", rgb32, [](std::vector<uint8_t>& file) { file[1] = 'A'; }},
         {"offset past the end", rgb32, set(field::kPixelOffset, 0xFFFFFFF0)},
         {"offset at the end", rgb32, set(field::kPixelOffset, 14 + 40 + 4 * 4 * 3)},
@@ -199,12 +127,9 @@ TEST(BmpDecoder, RefusesHostileHeaders) {
         {"most negative width", rgb32, set(field::kWidth, 0x80000000)},
         {"zero height", rgb32, set(field::kHeight, 0)},
         {"most negative height", rgb32, set(field::kHeight, 0x80000000)},
-        {"pixel count past 32 bits",
-         rgb32, both(set(field::kWidth, 0x10000), set(field::kHeight, 0x10000))},
-        {"largest dimensions",
-         rgb32, both(set(field::kWidth, 0x7FFFFFFF), set(field::kHeight, 0x7FFFFFFF))},
-        {"largest top-down dimensions",
-         rgb32, both(set(field::kWidth, 0x7FFFFFFF), set(field::kHeight, 0x80000001))},
+        {"pixel count past 32 bits", rgb32, set2(field::kWidth, 0x10000, field::kHeight, 0x10000)},
+        {"largest dimensions", rgb32, set2(field::kWidth, 0x7FFFFFFF, field::kHeight, 0x7FFFFFFF)},
+        {"largest top-down dimensions", rgb32, set2(field::kWidth, 0x7FFFFFFF, field::kHeight, 0x80000001)},
         {"huge height", rgb32, set(field::kHeight, 100'000'000)},
         {"zero bits", rgb32, setBits(0)},
         {"2 bits", rgb32, setBits(2)},
@@ -218,21 +143,93 @@ TEST(BmpDecoder, RefusesHostileHeaders) {
         {"swapped masks after header", fields40, swappedMasks},
         {"swapped masks in V5", fieldsV5, swappedMasks},
         {"zero masks", fields40, set(field::kMasks + 4, 0)},
-        {"masks cut off", fields40,
-         [](std::vector<uint8_t>& file) { file.resize(field::kMasks + 8); }},
+        {"masks cut off", fields40, cutAt(field::kMasks + 8)},
         {"24-bit bitfields", {.bitfields = true}, nullptr},
         {"core header", rgb32, set(field::kHeaderSize, 12)},
         {"header of 200", rgb32, set(field::kHeaderSize, 200)},
         {"header of 64", rgb32, set(field::kHeaderSize, 64)},
         {"header past the end", rgb32, set(field::kHeaderSize, 0xFFFFFFFF)},
-        {"V5 header cut off", fieldsV5, [](std::vector<uint8_t>& file) { file.resize(100); }},
+        {"V5 header cut off", fieldsV5, cutAt(100)},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& c : cases) {
         std::vector<uint8_t> file = EncodeBmp(Numbered(4, 3), c.layout);
         if (c.corrupt) c.corrupt(file);
-        const BmpDecodeResult result = DecodeBmp(file);
-        EXPECT_TRUE(std::holds_alternative<InvalidBitmap>(result));
+        EXPECT_TRUE(std::holds_alternative<InvalidBitmap>(DecodeBmp(file))) << c.name;
+    }
+}
+
+// What a file that is no template is, as the command line tells it; the record stays as it
+// was but for the size of a bitmap of another depth.
+TEST(TemplateImage, LoadsOrSaysWhyNotAndLeavesTheRecordAlone) {
+    test::TempDir dir;
+    test::WriteBmp(dir / "rgb.bmp", Numbered(5, 2));
+    test::WriteBmp(dir / "palette.bmp", Numbered(3, 2), {.bitsPerPixel = 8});
+    std::vector<uint8_t> truncated = EncodeBmp(Numbered(2, 2));
+    truncated.pop_back();
+    test::WriteFile(dir / "truncated.bmp", truncated);
+    const std::string text = "This is not a bitmap, although its name says so; it is long enough.\n";
+    test::WriteFile(dir / "text.bmp", {text.begin(), text.end()});
+    std::filesystem::create_directory(dir / "folder.bmp");
+    // A valid 32-bit header whose pixel data, left sparse, runs just past 1 GiB.
+    std::vector<uint8_t> huge = EncodeBmp({1, 1, {0}}, {.bitsPerPixel = 32});
+    huge.resize(huge.size() - 4);
+    PutLe32(huge, field::kWidth, 16384);
+    PutLe32(huge, field::kHeight, 16385);
+    test::WriteFile(dir / "huge.bmp", huge);
+    std::filesystem::resize_file(dir / "huge.bmp", huge.size() + uintmax_t{16384} * 16385 * 4);
+
+    const struct {
+        const char* name;
+        std::string whyNot;
+        int32_t width, height;
+    } cases[] = {
+        {"rgb.bmp", "", 5, 2},
+        {"palette.bmp", "a bitmap of 8 bits per pixel (24 or 32 are read)", 3, 2},
+        {"truncated.bmp", "not a bitmap (pixel data truncated)", 99, 98},
+        {"text.bmp", "not a bitmap (no BM signature)", 99, 98},
+        {"missing.bmp", "no such file", 99, 98},
+        {"folder.bmp", "a folder", 99, 98},
+        {"huge.bmp", "larger than any bitmap read here (1 GiB)", 99, 98},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TemplateImage image{7, 1, 12, 99, 98, {0xDEAD}};
+        std::string whyNot;
+        EXPECT_EQ(LoadTemplateImage(image, dir / c.name, &whyNot), c.whyNot.empty());
+        EXPECT_EQ(whyNot, c.whyNot);
+        EXPECT_EQ(image.width, c.width);
+        EXPECT_EQ(image.height, c.height);
+        EXPECT_EQ(image.pixels, c.whyNot.empty() ? WithoutTopByte(Numbered(5, 2).pixels) : std::vector<uint32_t>{0xDEAD});
+        EXPECT_EQ(image.maxMatches + image.scanByColumns + image.tolerance, 7 + 1 + 12);
+    }
+}
+
+// The image list shows the size the headers claim, whatever the pixels; 0 x 0 without them.
+TEST(ReadBmpSize, ReportsWhatTheHeadersClaim) {
+    test::TempDir dir;
+    test::WriteBmp(dir / "top-down.bmp", Numbered(7, 20), {.topDown = true});
+    test::WriteBmp(dir / "palette.bmp", Numbered(3, 9), {.bitsPerPixel = 8});
+    std::vector<uint8_t> headersOnly = EncodeBmp(Numbered(11, 13));
+    headersOnly.resize(54);
+    test::WriteFile(dir / "headers-only.bmp", headersOnly);
+    headersOnly.resize(53);
+    test::WriteFile(dir / "short.bmp", headersOnly);
+    // Stored as they are, the sign of the height dropped even where it does not fit.
+    std::vector<uint8_t> extreme = EncodeBmp(Numbered(1, 1));
+    PutLe32(extreme, field::kWidth, static_cast<uint32_t>(-5));
+    PutLe32(extreme, field::kHeight, 0x80000000u);
+    test::WriteFile(dir / "extreme.bmp", extreme);
+    test::WriteFile(dir / "text.bmp", std::vector<uint8_t>(60, 'x'));
+    const struct {
+        const char* name;
+        int32_t width, height;
+    } cases[] = {{"top-down.bmp", 7, 20}, {"palette.bmp", 3, 9}, {"headers-only.bmp", 11, 13},
+                 {"extreme.bmp", -5, std::numeric_limits<int32_t>::max()}, {"short.bmp", 0, 0},
+                 {"text.bmp", 0, 0}, {"missing.bmp", 0, 0}, {"", 0, 0}};
+    for (const auto& c : cases) {
+        const BmpSize size = ReadBmpSize(dir / c.name);
+        EXPECT_EQ(size.width, c.width) << c.name;
+        EXPECT_EQ(size.height, c.height) << c.name;
     }
 }
 

@@ -9,6 +9,7 @@
 
 #include "engine/archive.h"
 #include "engine/data_file.h"
+#include "engine/utf16.h"
 #include "support/temp_dir.h"
 
 namespace glimtap {
@@ -16,189 +17,167 @@ namespace {
 
 class FixedDesktop : public platform::Desktop {
 public:
-    explicit FixedDesktop(platform::Size size) : size_(size) {}
-    platform::Size VirtualScreenSize() const override { return size_; }
-
-private:
-    platform::Size size_;
+    platform::Size VirtualScreenSize() const override { return {1920, 1080}; }
 };
 
-DataFile Defaults(platform::Size screen = {3840, 1080}) {
+DataFile Defaults() {
     DataFile data;
-    data.settings.ResetToDefaults(FixedDesktop(screen));
+    data.settings.ResetToDefaults(FixedDesktop());
     return data;
 }
 
-void ExpectSameStoredFields(const DataFile& a, const DataFile& b) {
-    EXPECT_EQ(EncodeDataFile(a), EncodeDataFile(b));
+std::vector<uint8_t> Written(const std::u16string& text) {
+    ArchiveWriter w;
+    w.WriteString(text);
+    return w.bytes();
 }
 
-TEST(SearchSettings, StaticValuesAndDefaults) {
-    SearchSettings fresh;
-    EXPECT_EQ(fresh.matchDelayMs, 500);
-    EXPECT_EQ(fresh.tolerance, 15);
-    EXPECT_EQ(fresh.autoStopEnabled, 0);
-    EXPECT_TRUE(fresh.executeFile.empty());
-
-    fresh.suggestedFileName = u"Untitled";
-    fresh.areaLeft = -5;
-    fresh.ResetToDefaults(FixedDesktop({3840, 1080}));
-    EXPECT_EQ(fresh.areaLeft, 0);
-    EXPECT_EQ(fresh.areaWidth, 3840);
-    EXPECT_EQ(fresh.areaHeight, 1080);
-    EXPECT_EQ(fresh.autoStopCount, 1);
-    EXPECT_EQ(fresh.speechAlerts, 1);
-    EXPECT_EQ(fresh.overlayOnMatch, 1);
-    EXPECT_EQ(fresh.moveCursorToMatch, 0);
-    EXPECT_EQ(fresh.executeFile, u"notepad");
-    EXPECT_EQ(fresh.executeVerb, u"open");
-    EXPECT_TRUE(fresh.suggestedFileName.empty());
+std::u16string ReadBack(const std::vector<uint8_t>& bytes) {
+    ArchiveReader r(bytes);
+    return r.ReadString("text");
 }
 
 TEST(DataFileFormat, DefaultFileByteForByte) {
-    const auto bytes = EncodeDataFile(Defaults({1920, 1080}));
-    ASSERT_EQ(bytes.size(), 94u);
-    const std::vector<uint8_t> integers = {1, 0, 0, 0,  0, 0, 0, 0,  0, 0, 0, 0,  0x80, 7, 0, 0,
-                                           0x38, 4, 0, 0,  1, 0, 0, 0,  1, 0, 0, 0,  1, 0, 0, 0,
-                                           1, 0, 0, 0,  0xF4, 1, 0, 0,  15, 0, 0, 0};
-    EXPECT_TRUE(std::equal(integers.begin(), integers.end(), bytes.begin()));
-    const std::vector<uint8_t> rest = {0xFF, 0xFE, 0xFF, 0,  0, 0, 0, 0,  0, 0, 0, 0,  0, 0, 0, 0,
-                                       0xFF, 0xFE, 0xFF, 7,  'n', 0, 'o', 0, 't', 0, 'e', 0, 'p', 0,
-                                       'a', 0, 'd', 0,  0xFF, 0xFE, 0xFF, 4,  'o', 0, 'p', 0, 'e', 0,
-                                       'n', 0,  0, 0, 0, 0};
-    EXPECT_TRUE(std::equal(rest.begin(), rest.end(), bytes.begin() + 44));
+    const std::vector<uint8_t> expected = {
+        1, 0, 0, 0,  0, 0, 0, 0,  0, 0, 0, 0,  0x80, 7, 0, 0,  0x38, 4, 0, 0,  1, 0, 0, 0,
+        1, 0, 0, 0,  1, 0, 0, 0,  1, 0, 0, 0,  0xF4, 1, 0, 0,  15, 0, 0, 0,
+        0xFF, 0xFE, 0xFF, 0,  0, 0, 0, 0,  0, 0, 0, 0,  0, 0, 0, 0,
+        0xFF, 0xFE, 0xFF, 7,  'n', 0, 'o', 0, 't', 0, 'e', 0, 'p', 0, 'a', 0, 'd', 0,
+        0xFF, 0xFE, 0xFF, 4,  'o', 0, 'p', 0, 'e', 0, 'n', 0,  0, 0, 0, 0};
+    EXPECT_EQ(EncodeDataFile(Defaults()), expected);
 }
 
-TEST(DataFileFormat, FileOrderDiffersFromMemoryOrder) {
-    DataFile data = Defaults();
-    data.settings.moveCursorToMatch = 11;
-    data.settings.touchAtMatch = 12;
-    data.settings.executeEnabled = 13;
-    data.settings.beepForSearch = 14;
-    data.settings.targetFolder = u"/home/u/Bilder/ü";
-    data.settings.suggestedFileName = u"never stored";
-    const auto bytes = EncodeDataFile(data);
-    const size_t after = 44 + 4 + 2 * data.settings.targetFolder.size();
-    EXPECT_EQ(bytes[after], 11);
-    EXPECT_EQ(bytes[after + 4], 12);
-    EXPECT_EQ(bytes[after + 8], 13);
-    EXPECT_EQ(bytes[bytes.size() - 4], 14);
-
-    DataFile loaded;
-    DecodeDataFile(bytes, loaded);
-    EXPECT_EQ(loaded.settings.targetFolder, data.settings.targetFolder);
-    EXPECT_TRUE(loaded.settings.suggestedFileName.empty());
-    ExpectSameStoredFields(loaded, data);
+TEST(DataFileFormat, StringLengthFormsRoundTrip) {
+    struct Form {
+        size_t length;
+        std::vector<uint8_t> prefix;
+    };
+    const Form forms[] = {
+        {0, {0xFF, 0xFE, 0xFF, 0x00}},
+        {254, {0xFF, 0xFE, 0xFF, 0xFE}},
+        {255, {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0x00}},
+        {65533, {0xFF, 0xFE, 0xFF, 0xFF, 0xFD, 0xFF}},
+        {65534, {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0x00, 0x00}},
+        {70000, {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0x70, 0x11, 0x01, 0x00}},
+    };
+    for (const Form& form : forms) {
+        std::u16string text(form.length, u'\u00E9');
+        if (!text.empty()) text.back() = u'\xD800';  // a lone surrogate survives unchanged
+        const auto bytes = Written(text);
+        ASSERT_EQ(bytes.size(), form.prefix.size() + 2 * form.length) << form.length;
+        EXPECT_TRUE(std::equal(form.prefix.begin(), form.prefix.end(), bytes.begin())) << form.length;
+        EXPECT_EQ(ReadBack(bytes), text) << form.length;
+    }
 }
 
-TEST(DataFileFormat, ForeignFilesLoad) {
-    DataFile data = Defaults();
-    data.fileVersion = 7;
-    // One-byte strings, as another writer may store them, plus trailing garbage.
+TEST(DataFileFormat, ForeignFormsLoad) {
+    EXPECT_EQ(ReadBack({0x03, 'a', 0xE9, 'z'}), u"a\u00E9z");  // unmarked one-byte: Latin-1
+    EXPECT_EQ(ReadBack({0xFF, 0x02, 0x00, 'h', 'i'}), u"hi");  // one-byte chars, 16-bit length
+    EXPECT_EQ(ReadBack({0xFF, 0xFF, 0xFF, 0x02, 0x00, 0x00, 0x00, 'o', 'k'}), u"ok");
+    // The 64-bit form, marked: only the low 32 bits count.
+    EXPECT_EQ(ReadBack({0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                        0x01, 0, 0, 0, 0, 0, 0, 0, 'x', 0}), u"x");
+    // A whole file of another writer, with trailing garbage; saved again in UTF-16.
     ArchiveWriter w;
     for (int i = 0; i < 11; ++i) w.WriteInt32(i == 0 ? 7 : i * 3);
     std::vector<uint8_t> bytes = w.bytes();
-    const std::vector<uint8_t> middle = {4, 'C', ':', 0xE9, 'x',  1, 0, 0, 0,  0, 0, 0, 0,  1, 0, 0, 0,
-                                         3, 'c', 'm', 'd',  0,  0, 0, 0, 0,  'j', 'u', 'n', 'k'};
-    bytes.insert(bytes.end(), middle.begin(), middle.end());
-
+    const std::vector<uint8_t> rest = {4, 'C', ':', 0xE9, 'x',  1, 0, 0, 0,  0, 0, 0, 0,  1, 0, 0, 0,
+                                       3, 'c', 'm', 'd',  0,  0, 0, 0, 0,  'j', 'u', 'n', 'k'};
+    bytes.insert(bytes.end(), rest.begin(), rest.end());
     DataFile loaded = Defaults();
     DecodeDataFile(bytes, loaded);
     EXPECT_EQ(loaded.fileVersion, 7);
-    EXPECT_EQ(loaded.settings.areaLeft, 3);
     EXPECT_EQ(loaded.settings.tolerance, 30);
     EXPECT_EQ(loaded.settings.targetFolder, u"C:\u00E9x");
-    EXPECT_EQ(loaded.settings.moveCursorToMatch, 1);
-    EXPECT_EQ(loaded.settings.executeEnabled, 1);
     EXPECT_EQ(loaded.settings.executeFile, u"cmd");
     EXPECT_EQ(loaded.settings.executeVerb, u"");
-    // Saved again, the strings take the UTF-16 form and the version stays 7.
     const auto saved = EncodeDataFile(loaded);
-    EXPECT_EQ(saved[0], 7);
-    EXPECT_EQ(saved[44], 0xFF);
-    EXPECT_EQ(saved[47], 4);
-
-    DataFile untouched = Defaults();
-    DecodeDataFile({}, untouched);
-    ExpectSameStoredFields(untouched, Defaults());
+    EXPECT_EQ(std::vector<uint8_t>(saved.begin() + 44, saved.begin() + 48), (std::vector<uint8_t>{0xFF, 0xFE, 0xFF, 4}));
 }
 
-TEST(DataFileFormat, BadFilesChangeNothing) {
+TEST(DataFileFormat, EveryTruncatedPrefixAndHostileLengthChangesNothing) {
     DataFile source = Defaults();
     source.settings.targetFolder = u"/a/folder";
     source.settings.tolerance = 99;
     const auto good = EncodeDataFile(source);
-
-    for (size_t cut = 1; cut < good.size(); ++cut) {
-        DataFile target = Defaults();
-        const std::vector<uint8_t> truncated(good.begin(), good.begin() + cut);
-        EXPECT_THROW(DecodeDataFile(truncated, target), FormatError) << cut;
-        ExpectSameStoredFields(target, Defaults());
+    std::vector<std::vector<uint8_t>> bad;
+    for (size_t cut = 1; cut < good.size(); ++cut) bad.emplace_back(good.begin(), good.begin() + cut);
+    const std::vector<std::vector<uint8_t>> claims = {
+        {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F},  // 2 GiB claimed, nothing there
+        {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x10},
+        {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF},
+    };
+    for (const auto& claim : claims) {
+        bad.emplace_back(good.begin(), good.begin() + 44);
+        bad.back().insert(bad.back().end(), claim.begin(), claim.end());
     }
-
-    std::vector<uint8_t> huge(good.begin(), good.begin() + 44);
-    const std::vector<uint8_t> claim = {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x10};
-    huge.insert(huge.end(), claim.begin(), claim.end());
-    DataFile target = Defaults();
-    EXPECT_THROW(DecodeDataFile(huge, target), FormatError);
-    ExpectSameStoredFields(target, Defaults());
+    for (const auto& bytes : bad) {
+        DataFile target = Defaults();
+        EXPECT_THROW(DecodeDataFile(bytes, target), FormatError) << bytes.size();
+        EXPECT_EQ(EncodeDataFile(target), EncodeDataFile(Defaults())) << bytes.size();
+    }
+    ArchiveReader r(std::vector<uint8_t>{1, 2, 3});
+    try {
+        r.ReadInt32("areaTop");
+        FAIL();
+    } catch (const FormatError& e) {
+        EXPECT_NE(std::string(e.what()).find("areaTop"), std::string::npos) << e.what();
+    }
 }
 
-TEST(DataFileOnDisk, SaveLoadAndErrorsNameTheFile) {
+// A folder name that is not UTF-8 survives the UTF-16 field byte for byte.
+TEST(DataFileFormat, PathsThatAreNotUtf8SurviveTheFile) {
+    for (const std::string name : {"/tmp/Bilder \xE4\xFF/x", "/a/\xC3", "/ü/✓/漢/\xED\xA0\x80"}) {
+        DataFile data = Defaults();
+        data.settings.targetFolder = FromPath(name);
+        DataFile loaded;
+        DecodeDataFile(EncodeDataFile(data), loaded);
+        EXPECT_EQ(ToPath(loaded.settings.targetFolder).native(), name);
+    }
+    EXPECT_EQ(FromPath("/ü"), u"/ü");
+    EXPECT_EQ(ToUtf8(FromPath("a\xFF")), "a\xEF\xBF\xBD");  // shown as U+FFFD
+}
+
+TEST(DataFileOnDisk, SaveLoadAndErrorsNameTheFileAndWhy) {
     test::TempDir dir;
     DataFile data = Defaults();
     data.fileVersion = 7;
     data.settings.targetFolder = u"/tmp/a b\n\"c\"";
     const auto path = dir / "My Data.GlimtapDataFile";
     SaveDataFile(path, data);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
-
     DataFile loaded = Defaults();
     LoadDataFile(path, loaded);
-    ExpectSameStoredFields(loaded, data);
+    EXPECT_EQ(EncodeDataFile(loaded), EncodeDataFile(data));
 
-    test::WriteFile(dir / "short.GlimtapDataFile", {1, 0, 0, 0, 5});
-    DataFile kept = Defaults();
-    try {
-        LoadDataFile(dir / "short.GlimtapDataFile", kept);
-        FAIL();
-    } catch (const DataFileError& e) {
-        const std::string message = e.what();
-        EXPECT_NE(message.find("short.GlimtapDataFile"), std::string::npos) << message;
-        EXPECT_NE(message.find("areaLeft"), std::string::npos) << message;
-    }
-    ExpectSameStoredFields(kept, Defaults());
-
-    EXPECT_THROW(LoadDataFile(dir / "missing.GlimtapDataFile", kept), DataFileError);
-    EXPECT_THROW(LoadDataFile(dir.path(), kept), DataFileError);
-    EXPECT_THROW(SaveDataFile(dir / "no-such-folder" / "x.GlimtapDataFile", data), DataFileError);
-}
-
-TEST(DataFileOnDisk, APipeOrADeviceIsRefusedWithoutWaiting) {
-    test::TempDir dir;
-    const std::filesystem::path pipe = dir / "pipe.GlimtapDataFile";
-    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    auto load = std::async(std::launch::async, [&pipe] {
-        DataFile data = Defaults();
-        try {
-            LoadDataFile(pipe, data);
-            return std::string("loaded");
-        } catch (const DataFileError& e) {
-            return std::string(e.what());
-        }
-    });
-    if (load.wait_for(std::chrono::seconds(10)) == std::future_status::timeout) {
-        ADD_FAILURE() << "the load waited for a writer";
-        // A writer that comes and goes at once lets it go on.
-        while (load.wait_for(std::chrono::milliseconds(10)) == std::future_status::timeout) {
-            const int fd = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+    test::WriteFile(dir / "short", {1, 0, 0, 0, 5});
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    const std::pair<std::filesystem::path, std::string> failures[] = {
+        {dir / "short", "'" + (dir / "short").string() + "' is not a valid Glimtap data file: "},
+        {dir / "missing", "Cannot open '" + (dir / "missing").string() + "'. It does not exist."},
+        {dir.path(), "Cannot open '" + dir.path().string() + "'. It is a folder."},
+        // Refused without waiting for a writer.
+        {dir / "pipe", "Cannot open '" + (dir / "pipe").string() + "'. It is not a regular file."},
+        {"/dev/null", "Cannot open '/dev/null'. It is not a regular file."},
+    };
+    for (const auto& [file, message] : failures) {
+        auto load = std::async(std::launch::async, [&file] {
+            DataFile kept = Defaults();
+            try {
+                LoadDataFile(file, kept);
+                return std::string("loaded");
+            } catch (const DataFileError& e) {
+                EXPECT_EQ(EncodeDataFile(kept), EncodeDataFile(Defaults()));
+                return std::string(e.what());
+            }
+        });
+        if (load.wait_for(std::chrono::seconds(10)) == std::future_status::timeout) {
+            ADD_FAILURE() << "the load waited for a writer";
+            const int fd = ::open(file.c_str(), O_WRONLY | O_NONBLOCK);  // lets it go on
             if (fd >= 0) ::close(fd);
         }
+        EXPECT_EQ(load.get().rfind(message, 0), 0u) << message;
     }
-    EXPECT_EQ(load.get(), "Cannot open '" + pipe.string() + "'.");
-
-    DataFile kept = Defaults();
-    EXPECT_THROW(LoadDataFile("/dev/null", kept), DataFileError);
+    EXPECT_THROW(SaveDataFile(dir / "no-such-folder" / "x", data), DataFileError);
 }
 
 }  // namespace

@@ -1,25 +1,26 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <limits>
+#include <random>
+
 #include "engine/find_template.h"
 #include "engine/matcher.h"
-#include "engine/pixels_agree.h"
+#include "engine/scan_variants.h"
 #include "platform/fake/image_capture.h"
 
 namespace glimtap {
 namespace {
-
-using platform::ScreenImage;
 
 struct Screen {
     int32_t width;
     int32_t height;
     std::vector<uint32_t> pixels;
     Screen(int32_t w, int32_t h, uint32_t fill = 0) : width(w), height(h), pixels(size_t(w) * h, fill) {}
-    ScreenImage view() const { return {pixels.data(), width, height}; }
+    platform::ScreenImage At(int32_t left, int32_t top) const { return {pixels.data(), width, height, left, top}; }
     void Paste(const TemplateImage& t, int32_t x, int32_t y) {
         for (int32_t r = 0; r < t.height; ++r)
-            for (int32_t k = 0; k < t.width; ++k)
-                pixels[size_t(y + r) * width + x + k] = t.pixels[size_t(r) * t.width + k];
+            for (int32_t k = 0; k < t.width; ++k) pixels[size_t(y + r) * width + x + k] = t.pixels[size_t(r) * t.width + k];
     }
 };
 
@@ -32,127 +33,175 @@ TemplateImage Pattern(int32_t w, int32_t h, uint32_t seed = 1) {
     return t;
 }
 
-// Both the fast and the reference scan.
-std::vector<MatchPoint> Scan(const Screen& s, const TemplateImage& t, int32_t left = 0, int32_t top = 0) {
-    std::vector<MatchPoint> fast, reference;
-    ScanForTemplate(s.view(), left, top, t, fast);
-    ScanForTemplateReference(s.view(), left, top, t, reference);
-    EXPECT_EQ(fast, reference);
-    return fast;
-}
-
-TEST(PixelsAgree, ToleranceBoundsAndIgnoredTopByte) {
-    EXPECT_TRUE(PixelsAgree(0x00102030, 0x001F2F3F, 15));   // each channel 15 apart
-    EXPECT_FALSE(PixelsAgree(0x00102030, 0x00102040, 15));  // blue 16 apart
-    EXPECT_FALSE(PixelsAgree(0x00302010, 0x00102010, 15));  // red alone decides
-    EXPECT_TRUE(PixelsAgree(0xFF112233, 0x00112233, 0));    // bits 24-31 never count
-    EXPECT_TRUE(PixelsAgree(0x00112233, 0x00112233, -5));   // negative: equality only
-    EXPECT_FALSE(PixelsAgree(0x00112233, 0x00112234, -5));
-    EXPECT_TRUE(PixelsAgree(0x00000000, 0x00FFFFFF, 255));
-    EXPECT_TRUE(PixelsAgree(0x00000000, 0x00FFFFFF, 1000));
-}
-
-TEST(ScanForTemplate, PositionsLimitsAndScreenCoordinates) {
-    const TemplateImage t = Pattern(3, 2);
-    Screen exact(3, 2);
-    exact.Paste(t, 0, 0);
-    EXPECT_EQ(Scan(exact, t, -100, 50), (std::vector<MatchPoint>{{-100, 50}}));
-
-    Screen s(40, 30, 0x00808080);
-    s.Paste(t, 37, 28);  // bottom-right corner: the last position
-    EXPECT_EQ(Scan(s, t, 10, 20), (std::vector<MatchPoint>{{47, 48}}));
-
-    TemplateImage wide = Pattern(41, 2);
-    EXPECT_TRUE(Scan(s, wide).empty());
-    EXPECT_TRUE(Scan(s, TemplateImage{}).empty());
-}
-
-TEST(ScanForTemplate, OrderStepAndBound) {
-    TemplateImage t = Pattern(5, 3);
-    Screen s(60, 40);
-    s.Paste(t, 30, 10);
-    s.Paste(t, 10, 20);
-    s.Paste(t, 40, 20);
-    t.maxMatches = 1;
-    EXPECT_EQ(Scan(s, t), (std::vector<MatchPoint>{{30, 10}}));  // upper one first
-    t.scanByColumns = 1;
-    EXPECT_EQ(Scan(s, t), (std::vector<MatchPoint>{{10, 20}}));  // leftmost column first
-    t.maxMatches = 0;
-    EXPECT_EQ(Scan(s, t), (std::vector<MatchPoint>{{10, 20}, {30, 10}, {40, 20}}));
-    t.scanByColumns = 0;
-    EXPECT_EQ(Scan(s, t), (std::vector<MatchPoint>{{30, 10}, {10, 20}, {40, 20}}));
-    t.maxMatches = 2;
-    EXPECT_EQ(Scan(s, t), (std::vector<MatchPoint>{{30, 10}, {10, 20}}));
-}
-
-TEST(ScanForTemplate, StepAfterMatchSkipsOverlaps) {
-    // A flat template on a flat screen matches everywhere: the step decides what is reported.
+TemplateImage Flat(int32_t w, int32_t h, uint32_t colour) {
     TemplateImage t;
-    t.width = 4;
-    t.height = 2;
-    t.pixels.assign(8, 0x00123456);
-    Screen s(10, 3, 0x00123456);
-    EXPECT_EQ(Scan(s, t), (std::vector<MatchPoint>{{0, 0}, {4, 0}, {0, 1}, {4, 1}}));
-    t.scanByColumns = 1;
-    EXPECT_EQ(Scan(s, t).size(), 7u);  // one per column: after row 0 the step of 2 leaves the area
+    t.width = w;
+    t.height = h;
+    t.pixels.assign(size_t(w) * h, colour);
+    return t;
 }
 
-TEST(ScanForTemplate, ToleranceExtremes) {
-    TemplateImage t = Pattern(3, 3);
-    Screen s(20, 20, 0x00FFFFFF);
-    t.tolerance = 255;
-    t.maxMatches = 1;
-    EXPECT_EQ(Scan(s, t), (std::vector<MatchPoint>{{0, 0}}));
-    t.tolerance = 1000;
-    EXPECT_EQ(Scan(s, t), (std::vector<MatchPoint>{{0, 0}}));
-    s.Paste(t, 5, 6);
-    s.pixels[7 * 20 + 6] ^= 0x01000001;  // centre pixel off by one in blue, top byte noise
-    t.tolerance = 0;
-    EXPECT_TRUE(Scan(s, t).empty());
-    t.tolerance = -3;
-    EXPECT_TRUE(Scan(s, t).empty());
-    t.tolerance = 1;
-    EXPECT_EQ(Scan(s, t), (std::vector<MatchPoint>{{5, 6}}));
+// Orders, steps, bounds and tolerances, each checked on the fast and the reference scan.
+TEST(ScanForTemplate, OrdersStepsAndBounds) {
+    TemplateImage three = Pattern(5, 3);
+    Screen threeCopies(60, 40);
+    threeCopies.Paste(three, 30, 10);
+    threeCopies.Paste(three, 10, 20);
+    threeCopies.Paste(three, 40, 20);
+    const TemplateImage corner = Pattern(3, 2);
+    Screen cornered(40, 30, 0x00808080);
+    cornered.Paste(corner, 37, 28);
+    TemplateImage offByOne = Pattern(3, 3);
+    Screen nearly(20, 20, 0x00FFFFFF);
+    nearly.Paste(offByOne, 5, 6);
+    nearly.pixels[7 * 20 + 6] ^= 0x01000001;  // centre pixel off by one in blue, top byte noise
+    TemplateImage dot = Flat(1, 1, 0x00ABCDEF);
+    Screen dotted(9, 9);
+    dotted.pixels[4 * 9 + 7] = 0xFFABCDEF;
+
+    struct Case {
+        const char* name;
+        const Screen& screen;
+        TemplateImage templ;
+        int32_t maxMatches, byColumns, tolerance, left, top;
+        std::vector<MatchPoint> expected;
+    };
+    const Case cases[] = {
+        {"rows: upper first", threeCopies, three, 1, 0, 15, 0, 0, {{30, 10}}},
+        {"columns: leftmost first", threeCopies, three, 1, 1, 15, 0, 0, {{10, 20}}},
+        {"columns, no bound", threeCopies, three, 0, 1, 15, 0, 0, {{10, 20}, {30, 10}, {40, 20}}},
+        {"rows, no bound", threeCopies, three, 0, 0, 15, 0, 0, {{30, 10}, {10, 20}, {40, 20}}},
+        {"rows, bound 2", threeCopies, three, 2, 0, 15, 0, 0, {{30, 10}, {10, 20}}},
+        {"last position, screen coordinates", cornered, corner, 0, 0, 15, 10, 20, {{47, 48}}},
+        {"negative origin", cornered, corner, 0, 0, 15, -100, -50, {{-63, -22}}},
+        {"wider than the area", cornered, Pattern(41, 2), 0, 0, 15, 0, 0, {}},
+        {"no template", cornered, TemplateImage{}, 0, 0, 15, 0, 0, {}},
+        {"rows step the width", threeCopies, Flat(4, 2, 0), 4, 0, 0, 0, 0, {{0, 0}, {4, 0}, {8, 0}, {12, 0}}},
+        {"columns step the height", threeCopies, Flat(2, 4, 0), 3, 1, 0, 0, 0, {{0, 0}, {0, 4}, {0, 8}}},
+        {"tolerance 0 misses by one, the top byte never counts", nearly, offByOne, 0, 0, 0, 0, 0, {}},
+        {"negative tolerance is 0", nearly, offByOne, 0, 0, -3, 0, 0, {}},
+        {"tolerance 1 finds it", nearly, offByOne, 0, 0, 1, 0, 0, {{5, 6}}},
+        {"tolerance 255 matches anything", nearly, offByOne, 1, 0, 255, 0, 0, {{0, 0}}},
+        {"tolerance past 255", nearly, offByOne, 1, 0, 1000, 0, 0, {{0, 0}}},
+        {"one pixel", dotted, dot, 0, 0, 0, 1, 1, {{8, 5}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TemplateImage t = c.templ;
+        t.maxMatches = c.maxMatches;
+        t.scanByColumns = c.byColumns;
+        t.tolerance = c.tolerance;
+        std::vector<MatchPoint> fast, reference;
+        ScanForTemplate(c.screen.At(c.left, c.top), t, fast);
+        ScanForTemplateReference(c.screen.At(c.left, c.top), t, reference);
+        EXPECT_EQ(fast, c.expected);
+        EXPECT_EQ(reference, c.expected);
+    }
 }
 
-TEST(ScanForTemplate, OnePixelTemplate) {
-    TemplateImage t;
-    t.width = t.height = 1;
-    t.pixels = {0x00ABCDEF};
-    t.tolerance = 0;
-    Screen s(9, 9);
-    s.pixels[4 * 9 + 7] = 0xFFABCDEF;
-    EXPECT_EQ(Scan(s, t, 1, 1), (std::vector<MatchPoint>{{8, 5}}));
+// Screens drawn from a few colours with jitter, so that probes pass often and the full
+// comparison, the step after a match and the bound are all exercised.
+struct RandomCase {
+    Screen screen{0, 0};
+    TemplateImage templ;
+};
+
+RandomCase MakeCase(std::mt19937& rng) {
+    std::uniform_int_distribution<int> pick(0, 1 << 30);
+    auto below = [&](int n) { return pick(rng) % n; };
+    const uint32_t palette[] = {0x00000000, 0x00FFFFFF, 0x00808080, 0x00102030, 0x00F0E0D0};
+    const int colours = 1 + below(5);
+    const int jitter = below(4) == 0 ? 0 : below(40);
+    auto colour = [&] {
+        uint32_t c = palette[below(colours)] | (uint32_t(below(256)) << 24);
+        for (int shift = 0; shift <= 16; shift += 8) {
+            const int v = std::clamp(int((c >> shift) & 0xFF) + (jitter ? below(2 * jitter + 1) - jitter : 0), 0, 255);
+            c = (c & ~(0xFFu << shift)) | (uint32_t(v) << shift);
+        }
+        return c;
+    };
+    RandomCase c{Screen(1 + below(70), 1 + below(50)), {}};
+    for (auto& p : c.screen.pixels) p = colour();
+    TemplateImage& t = c.templ;
+    t.width = 1 + below(std::min(c.screen.width, 12));
+    t.height = 1 + below(std::min(c.screen.height, 12));
+    const int tolerances[] = {-7, 0, 0, 3, 15, 15, 40, 254, 255, 300};
+    t.tolerance = tolerances[below(10)];
+    t.maxMatches = below(4);
+    t.scanByColumns = below(2);
+    t.pixels.resize(size_t(t.width) * t.height);
+    for (auto& p : t.pixels) p = colour();
+    for (int copies = below(4); copies > 0; --copies) {  // some overlap each other
+        c.screen.Paste(t, below(c.screen.width - t.width + 1), below(c.screen.height - t.height + 1));
+    }
+    return c;
 }
 
-TEST(FindTemplateOnScreen, AreaFromSettingsAndRefusals) {
+TEST(ScanForTemplate, EveryVariantEqualsTheReferenceOnRandomScreens) {
+    std::mt19937 rng(20261206);
+    int withMatches = 0;
+    for (int i = 0; i < 20000; ++i) {
+        const RandomCase c = MakeCase(rng);
+        const platform::ScreenImage area = c.screen.At(int32_t(rng() % 3000) - 1500, int32_t(rng() % 3000) - 1500);
+        std::vector<MatchPoint> expected{{7, 7}};
+        ScanForTemplateReference(area, c.templ, expected);
+        withMatches += expected.size() > 1;
+
+        std::vector<MatchPoint> dispatched{{7, 7}};
+        ScanForTemplate(area, c.templ, dispatched);
+        ASSERT_EQ(dispatched, expected) << "case " << i;
+        const ScanPlan plan = MakeScanPlan(c.templ);
+        std::vector<MatchPoint> sse2{{7, 7}};
+        ScanSse2({area, c.templ, plan, sse2});
+        ASSERT_EQ(sse2, expected) << "case " << i;
+        if (CpuHasAvx2()) {
+            std::vector<MatchPoint> avx2{{7, 7}};
+            ScanAvx2({area, c.templ, plan, avx2});
+            ASSERT_EQ(avx2, expected) << "case " << i;
+        }
+    }
+    EXPECT_GT(withMatches, 5000);  // the cases do reach the match paths
+}
+
+// Only the part of the area on the screen is captured and scanned, in screen coordinates.
+TEST(FindTemplateOnScreen, SearchesTheAreaWhereItMeetsTheScreen) {
     const TemplateImage t = Pattern(6, 4);
     Screen screen(100, 80);
     screen.Paste(t, 50, 30);
+    screen.Paste(t, 94, 76);  // in the bottom-right corner
     platform::ImageCapture capture(screen.pixels, screen.width, screen.height);
-    SearchSettings settings;
-    settings.areaLeft = 40;
-    settings.areaTop = 20;
-    settings.areaWidth = 30;
-    settings.areaHeight = 20;
-
-    std::vector<MatchPoint> results{{1, 1}};
-    EXPECT_TRUE(FindTemplateOnScreen(t, results, settings, capture));
-    EXPECT_EQ(results, (std::vector<MatchPoint>{{50, 30}}));
-
-    settings.areaWidth = 5;  // narrower than the template
-    EXPECT_FALSE(FindTemplateOnScreen(t, results, settings, capture));
-    EXPECT_TRUE(results.empty());
-
-    settings.areaLeft = 60;  // the match lies outside the area
-    settings.areaWidth = 30;
-    results = {{1, 1}};
-    EXPECT_FALSE(FindTemplateOnScreen(t, results, settings, capture));
-    EXPECT_TRUE(results.empty());
-
+    constexpr int32_t kHuge = 99'999'999;
+    constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+    struct Case {
+        const char* name;
+        platform::ScreenRect area;
+        std::vector<MatchPoint> expected;
+    };
+    const Case cases[] = {
+        {"inside", {40, 20, 30, 20}, {{50, 30}}},
+        {"narrower than the template", {40, 20, 5, 20}, {}},
+        {"the match outside", {60, 20, 30, 20}, {}},
+        {"larger than the screen", {0, 0, kHuge, kHuge}, {{50, 30}, {94, 76}}},
+        {"around the screen", {-kHuge, -kHuge, kMax, kMax}, {{50, 30}, {94, 76}}},
+        {"over the corner", {90, 70, 500, 500}, {{94, 76}}},
+        {"template cut off by the edge", {97, 77, kHuge, kHuge}, {}},
+        {"off the screen", {200, 0, kHuge, kHuge}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SearchSettings settings;
+        settings.areaLeft = c.area.left;
+        settings.areaTop = c.area.top;
+        settings.areaWidth = c.area.width;
+        settings.areaHeight = c.area.height;
+        std::vector<MatchPoint> results{{1, 1}};
+        EXPECT_EQ(FindTemplateOnScreen(t, results, settings, capture), !c.expected.empty());
+        EXPECT_EQ(results, c.expected);
+    }
     TemplateImage broken = t;
     broken.pixels.pop_back();
-    EXPECT_FALSE(FindTemplateOnScreen(broken, results, settings, capture));
+    std::vector<MatchPoint> results;
+    EXPECT_FALSE(FindTemplateOnScreen(broken, results, SearchSettings{}, capture));
 }
 
 }  // namespace

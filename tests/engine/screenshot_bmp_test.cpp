@@ -3,14 +3,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <cstdint>
-#include <filesystem>
-#include <optional>
-#include <variant>
-#include <vector>
-
-#include "engine/bmp_decoder.h"
 #include "engine/template_image.h"
 #include "platform/fake/image_capture.h"
 #include "support/temp_dir.h"
@@ -19,177 +11,99 @@ namespace glimtap::test {
 namespace {
 
 using namespace std::chrono;
-using platform::ImageCapture;
-using platform::ScreenImage;
 using platform::ScreenRect;
 using Ticks = SnipClockReading::Ticks;
 
-SnipClockReading At(sys_days day, Ticks sinceMidnight, uint64_t msSinceBoot) {
-    return {day + sinceMidnight, msSinceBoot};
+size_t FileCount(const std::filesystem::path& folder) {
+    return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(folder), {}));
 }
 
-uint32_t Le32(const std::vector<uint8_t>& bytes, size_t offset) {
-    return bytes[offset] | bytes[offset + 1] << 8 | bytes[offset + 2] << 16 |
-           static_cast<uint32_t>(bytes[offset + 3]) << 24;
-}
-
-uint16_t Le16(const std::vector<uint8_t>& bytes, size_t offset) {
-    return static_cast<uint16_t>(bytes[offset] | bytes[offset + 1] << 8);
-}
-
-std::vector<std::filesystem::path> FilesIn(const std::filesystem::path& folder) {
-    std::vector<std::filesystem::path> files;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        files.push_back(entry.path());
-    }
-    return files;
-}
-
-TEST(ScreenshotFileNameTest, CarriesUtcTimeWithSevenFractionDigitsAndBootMilliseconds) {
-    const sys_days december5{year{2026} / 12 / 5};
-    const Ticks time = hours{1} + minutes{2} + seconds{3} + Ticks{4567891};
-    EXPECT_EQ(ScreenshotFileName(At(december5, time, 98765432)),
-              "Screenshot_20261205_010203.4567891_98765432.bmp");
-
-    // A whole second still has its seven fraction digits; no count is padded.
-    EXPECT_EQ(ScreenshotFileName(At(december5, hours{1} + minutes{2} + seconds{3}, 0)),
-              "Screenshot_20261205_010203.0000000_0.bmp");
-    EXPECT_EQ(ScreenshotFileName(At(sys_days{year{1999} / 12 / 31},
-                                    hours{23} + minutes{59} + seconds{59} + Ticks{9999999},
-                                    18446744073709551615u)),
-              "Screenshot_19991231_235959.9999999_18446744073709551615.bmp");
-    EXPECT_EQ(ScreenshotFileName(At(sys_days{year{2024} / 2 / 29}, Ticks{1}, 7)),
-              "Screenshot_20240229_000000.0000001_7.bmp");
-}
-
-TEST(ScreenshotFileNameTest, ClockReadingsInOneSecondGiveDifferentNames) {
+TEST(ScreenshotFileName, CarriesUtcTimeWithSevenFractionDigitsAndBootMilliseconds) {
+    const struct {
+        sys_days day;
+        Ticks time;
+        uint64_t msSinceBoot;
+        const char* name;
+    } cases[] = {
+        {year{2026} / 12 / 5, hours{1} + minutes{2} + seconds{3} + Ticks{4567891}, 98765432,
+         "Screenshot_20261205_010203.4567891_98765432.bmp"},
+        {year{2026} / 12 / 5, hours{1} + minutes{2} + seconds{3}, 0, "Screenshot_20261205_010203.0000000_0.bmp"},
+        {year{1999} / 12 / 31, hours{23} + minutes{59} + seconds{59} + Ticks{9999999}, 18446744073709551615u,
+         "Screenshot_19991231_235959.9999999_18446744073709551615.bmp"},
+        {year{2024} / 2 / 29, Ticks{1}, 7, "Screenshot_20240229_000000.0000001_7.bmp"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ScreenshotFileName({c.day + c.time, c.msSinceBoot}), c.name);
+    // Readings in one second give different names; the boot clock is the system's uptime.
     const SnipClockReading first = ReadSnipClock();
     SnipClockReading second = ReadSnipClock();
     while (second.utc == first.utc) second = ReadSnipClock();
     EXPECT_NE(ScreenshotFileName(first), ScreenshotFileName(second));
-    // The boot clock is the system's uptime, not a count kept by the program.
     EXPECT_GT(first.msSinceBoot, 0u);
-    EXPECT_LE(first.msSinceBoot, second.msSinceBoot);
-    EXPECT_LT(std::chrono::abs(first.utc - system_clock::now()), minutes{1});
+    EXPECT_LT(abs(first.utc - system_clock::now()), minutes{1});
 }
 
-TEST(ScreenshotBmpTest, WritesHeadersAndRowsBottomRowFirst) {
-    // Three by two, every byte recognisable; the fourth byte of a pixel is kept as captured.
-    const std::vector<uint32_t> pixels = {0x11223344, 0x55667788, 0x99AABBCC,
-                                          0x00010203, 0xFF040506, 0x80070809};
-    const std::vector<uint8_t> file = EncodeScreenshotBmp(ScreenImage{pixels.data(), 3, 2});
-
-    ASSERT_EQ(file.size(), 54u + 3 * 2 * 4);
-    EXPECT_EQ(file[0], 'B');
-    EXPECT_EQ(file[1], 'M');
-    EXPECT_EQ(Le32(file, 2), 78u);
-    EXPECT_EQ(Le32(file, 6), 0u);
-    EXPECT_EQ(Le32(file, 10), 54u);
-    EXPECT_EQ(Le32(file, 14), 40u);
-    EXPECT_EQ(Le32(file, 18), 3u);
-    EXPECT_EQ(Le32(file, 22), 2u);
-    EXPECT_EQ(Le16(file, 26), 1u);
-    EXPECT_EQ(Le16(file, 28), 32u);
-    EXPECT_EQ(Le32(file, 30), 0u);
-    EXPECT_EQ(Le32(file, 34), 24u);
-    for (size_t offset = 38; offset < 54; offset += 4) EXPECT_EQ(Le32(file, offset), 0u);
-
-    const std::vector<uint8_t> rows(file.begin() + 54, file.end());
+TEST(EncodeScreenshotBmp, WritesHeadersAndRowsBottomRowFirst) {
+    // The fourth byte of a pixel is kept as captured.
+    const std::vector<uint32_t> pixels = {0x11223344, 0x55667788, 0x99AABBCC, 0x00010203, 0xFF040506, 0x80070809};
     const std::vector<uint8_t> expected = {
+        'B', 'M', 78, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,                        // file header
+        40, 0, 0, 0, 3, 0, 0, 0, 2, 0, 0, 0, 1, 0, 32, 0, 0, 0, 0, 0, 24, 0, 0, 0,  // info header
+        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
         0x03, 0x02, 0x01, 0x00, 0x06, 0x05, 0x04, 0xFF, 0x09, 0x08, 0x07, 0x80,  // bottom row
         0x44, 0x33, 0x22, 0x11, 0x88, 0x77, 0x66, 0x55, 0xCC, 0xBB, 0xAA, 0x99,  // top row
     };
-    EXPECT_EQ(rows, expected);
+    EXPECT_EQ(EncodeScreenshotBmp({pixels.data(), 3, 2}), expected);
 }
 
-TEST(CaptureScreenToBmpTest, WritesANewBitmapTheTemplateLoaderReads) {
-    TempDir folder;
-    std::vector<uint32_t> screen(64 * 48);
-    for (size_t i = 0; i < screen.size(); ++i) {
-        screen[i] = static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFF;
-    }
-    ImageCapture capture(screen, 64, 48);
-
-    const std::optional<std::filesystem::path> written =
-        CaptureScreenToBmp(capture, ScreenRect{10, 5, 40, 30}, folder.path());
-    ASSERT_TRUE(written.has_value());
-    EXPECT_EQ(written->parent_path(), folder.path());
-    EXPECT_EQ(FilesIn(folder.path()), std::vector{*written}) << "no temporary file stays behind";
-    EXPECT_EQ(std::filesystem::file_size(*written), 4854u);
-
-    TemplateImage loaded;
-    ASSERT_TRUE(LoadTemplateImage(loaded, *written));
-    ASSERT_EQ(loaded.width, 40);
-    ASSERT_EQ(loaded.height, 30);
-    for (int32_t y = 0; y < 30; ++y) {
-        for (int32_t x = 0; x < 40; ++x) {
-            ASSERT_EQ(loaded.pixels[static_cast<size_t>(y * 40 + x)] & 0xFFFFFF,
-                      screen[static_cast<size_t>((y + 5) * 64 + x + 10)])
-                << "at " << x << "," << y;
-        }
-    }
-
-    // Straight after, a second snip gets a name of its own.
-    const std::optional<std::filesystem::path> again =
-        CaptureScreenToBmp(capture, ScreenRect{0, 0, 1, 1}, folder.path());
-    ASSERT_TRUE(again.has_value());
-    EXPECT_NE(*again, *written);
-    EXPECT_EQ(FilesIn(folder.path()).size(), 2u);
-}
-
-TEST(CaptureScreenToBmpTest, LeavesNoFileWhenItCannotWrite) {
+TEST(CaptureScreenToBmp, WritesWhatTheTemplateLoaderReadsOrNothingAtAll) {
     TempDir base;
-    std::vector<uint32_t> screen(16 * 16, 0x123456);
-    ImageCapture capture(screen, 16, 16);
-    const ScreenRect area{0, 0, 8, 8};
+    std::vector<uint32_t> screen(64 * 48);
+    for (size_t i = 0; i < screen.size(); ++i) screen[i] = static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFF;
+    platform::ImageCapture capture(screen, 64, 48);
+    const struct {
+        ScreenRect area;
+        ScreenRect written;  // what lies on the screen
+    } snips[] = {{{10, 5, 40, 30}, {10, 5, 40, 30}}, {{50, 40, 99999, 99999}, {50, 40, 14, 8}}, {{0, 0, 1, 1}, {0, 0, 1, 1}}};
+    for (const auto& [area, written] : snips) {
+        const auto path = CaptureScreenToBmp(capture, area, base.path());
+        ASSERT_TRUE(path.has_value());
+        EXPECT_EQ(path->parent_path(), base.path());
+        TemplateImage loaded;
+        ASSERT_TRUE(LoadTemplateImage(loaded, *path));
+        ASSERT_EQ(loaded.width, written.width);
+        ASSERT_EQ(loaded.height, written.height);
+        for (int32_t y = 0; y < written.height; ++y)
+            for (int32_t x = 0; x < written.width; ++x)
+                ASSERT_EQ(loaded.pixels[size_t(y * written.width + x)] & 0xFFFFFF,
+                          screen[size_t((y + written.top) * 64 + x + written.left)]);
+    }
+    EXPECT_EQ(FileCount(base.path()), 3u) << "a name of its own each time, no temporary file left";
 
-    // A folder that vanished, an empty folder name, a file in place of the folder.
-    const std::filesystem::path vanished = base / "vanished";
-    std::filesystem::create_directory(vanished);
-    std::filesystem::remove(vanished);
-    EXPECT_FALSE(CaptureScreenToBmp(capture, area, vanished).has_value());
-    EXPECT_FALSE(std::filesystem::exists(vanished));
-    EXPECT_FALSE(CaptureScreenToBmp(capture, area, "").has_value());
-    WriteFile(base / "plain", {1, 2, 3});
-    EXPECT_FALSE(CaptureScreenToBmp(capture, area, base / "plain").has_value());
-
-    // Empty areas are not captured.
+    // A vanished folder, no folder, a file for a folder, empty or off-screen areas, a folder
+    // that may not be written, a failed capture and a lost screen.
     const std::filesystem::path folder = base / "templates";
     std::filesystem::create_directory(folder);
-    EXPECT_FALSE(CaptureScreenToBmp(capture, ScreenRect{0, 0, 0, 8}, folder).has_value());
-    EXPECT_FALSE(CaptureScreenToBmp(capture, ScreenRect{0, 0, 8, -1}, folder).has_value());
-    EXPECT_TRUE(FilesIn(folder).empty());
-
-    // A folder that may not be written to.
+    WriteFile(base / "plain", {1, 2, 3});
+    std::vector<uint32_t> none;
+    platform::ImageCapture empty(none, 0, 0);
+    struct Lost : platform::ScreenCapture {
+        std::optional<platform::ScreenImage> Capture(const ScreenRect&) override { throw platform::ScreenLost("gone"); }
+    } lost;
+    const ScreenRect area{0, 0, 8, 8};
+    EXPECT_FALSE(CaptureScreenToBmp(capture, area, base / "vanished"));
+    EXPECT_FALSE(CaptureScreenToBmp(capture, area, ""));
+    EXPECT_FALSE(CaptureScreenToBmp(capture, area, base / "plain"));
+    EXPECT_FALSE(CaptureScreenToBmp(capture, {0, 0, 0, 8}, folder));
+    EXPECT_FALSE(CaptureScreenToBmp(capture, {64, 0, 8, 8}, folder));
+    EXPECT_FALSE(CaptureScreenToBmp(empty, area, folder));
+    EXPECT_FALSE(CaptureScreenToBmp(lost, area, folder));
     if (::geteuid() != 0) {
-        std::filesystem::permissions(
-            folder, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-        EXPECT_FALSE(CaptureScreenToBmp(capture, area, folder).has_value());
+        std::filesystem::permissions(folder, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+        EXPECT_FALSE(CaptureScreenToBmp(capture, area, folder));
         std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
-        EXPECT_TRUE(FilesIn(folder).empty());
     }
-}
-
-// A capture backend that cannot deliver, or whose screen is gone for good.
-class FailingCapture : public platform::ScreenCapture {
-public:
-    explicit FailingCapture(bool lost) : lost_(lost) {}
-    std::optional<ScreenImage> Capture(const ScreenRect&) override {
-        if (lost_) throw platform::ScreenLost("lost the test screen");
-        return std::nullopt;
-    }
-
-private:
-    bool lost_;
-};
-
-TEST(CaptureScreenToBmpTest, WritesNothingWhenTheCaptureFails) {
-    TempDir folder;
-    for (const bool lost : {false, true}) {
-        FailingCapture capture(lost);
-        EXPECT_FALSE(CaptureScreenToBmp(capture, ScreenRect{0, 0, 4, 4}, folder.path()).has_value());
-        EXPECT_TRUE(FilesIn(folder.path()).empty());
-    }
+    EXPECT_EQ(FileCount(folder), 0u);
+    EXPECT_FALSE(std::filesystem::exists(base / "vanished"));
 }
 
 }  // namespace

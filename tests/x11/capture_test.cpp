@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/area_clip.h"
 #include "platform/backends.h"
 #include "platform/fake/image_capture.h"
 #include "platform/x11/x11_capture.h"
@@ -42,13 +43,12 @@ std::vector<uint32_t> RandomPixels(int32_t width, int32_t height, uint32_t seed)
     return pixels;
 }
 
-// What the screen is known to show; pixels off it read as zero.
+// What the screen is known to show.
 struct KnownScreen {
     std::vector<uint32_t> pixels;
     Size size;
 
     uint32_t At(int64_t x, int64_t y) const {
-        if (x < 0 || y < 0 || x >= size.width || y >= size.height) return 0;
         return pixels[static_cast<size_t>(y * size.width + x)];
     }
     void Put(int32_t left, int32_t top, int32_t width, const std::vector<uint32_t>& picture) {
@@ -74,18 +74,21 @@ std::string Describe(const ScreenRect& area) {
     return text.str();
 }
 
-// Compares the low 24 bits: the top byte of a capture is undefined.
+// The capture holds exactly the part of the area on the screen. Compares the low 24 bits:
+// the top byte of a capture is undefined.
 testing::AssertionResult Shows(const std::optional<ScreenImage>& image, const ScreenRect& area,
                                const KnownScreen& screen) {
     if (!image) return testing::AssertionFailure() << Describe(area) << ": capture failed";
-    if (image->width != area.width || image->height != area.height) {
-        return testing::AssertionFailure() << Describe(area) << ": came back " << image->width
-                                           << " x " << image->height;
+    ScreenRect part = platform::VisiblePart(area, screen.size);
+    if (part.width == 0) part = {area.left, area.top, 0, 0};
+    const ScreenRect captured{image->left, image->top, image->width, image->height};
+    if (captured != part) {
+        return testing::AssertionFailure() << Describe(area) << ": came back as " << Describe(captured);
     }
-    for (int64_t y = 0; y < area.height; ++y) {
-        for (int64_t x = 0; x < area.width; ++x) {
-            const uint32_t got = image->pixels[y * area.width + x] & 0xffffff;
-            const uint32_t want = screen.At(area.left + x, area.top + y);
+    for (int64_t y = 0; y < part.height; ++y) {
+        for (int64_t x = 0; x < part.width; ++x) {
+            const uint32_t got = image->pixels[y * part.width + x] & 0xffffff;
+            const uint32_t want = screen.At(part.left + x, part.top + y);
             if (got != want) {
                 return testing::AssertionFailure()
                        << Describe(area) << ": pixel (" << x << ", " << y << ") is " << std::hex
@@ -119,6 +122,8 @@ std::vector<ScreenRect> AreasAround(Size screen) {
         {-1000, 5, 1010, 3},                    // reaching in from far away
         {kMax - 2, kMax - 2, 4, 4},             // where left + width overflows 32 bits
         {kMin, kMin, 3, 3},                     //
+        {0, 0, 99'999'999, 99'999'999},         // far larger than the screen
+        {-99'999'999, -5, kMax, kMax},          //
     };
 }
 
@@ -248,10 +253,14 @@ TEST(X11ScreenCapture, KeepsOneSharedSegmentAndGrowsItOnlyWhenNeeded) {
         ASSERT_TRUE(Shows(capture.Capture(large), large, screen));
         ASSERT_TRUE(Shows(capture.Capture(small), small, screen));
         ASSERT_TRUE(Shows(capture.Capture({-20, -20, 60, 60}), {-20, -20, 60, 60}, screen));
+        // An area of any size takes no more than the screen's pixels.
+        const ScreenRect huge{-5, -5, 99'999'999, 99'999'999};
+        ASSERT_TRUE(Shows(capture.Capture(huge), huge, screen));
         const std::vector<SegmentInfo> segments = NewSegments(before);
         ASSERT_EQ(segments.size(), 1u);
         EXPECT_NE(segments[0].id, first_id);
         EXPECT_GE(segments[0].size, large_bytes);
+        EXPECT_LE(segments[0].size, static_cast<size_t>(size.width) * static_cast<size_t>(size.height) * 4 + 4096);
         // Held by us and the server, and already removed so a crash cannot leak it.
         EXPECT_EQ(segments[0].attached, 2);
         EXPECT_NE(segments[0].mode & SHM_DEST, 0u);
@@ -360,7 +369,7 @@ TEST(Backends, DesktopIsTheRootWindow) {
     EXPECT_EQ(platform::OpenDesktop()->VirtualScreenSize(), (Size{1366, 700}));
 }
 
-TEST(ImageCapture, ReturnsTheImageAndZeroOffIt) {
+TEST(ImageCapture, ReturnsThePartOfTheImageInTheArea) {
     const Size size{64, 48};
     const KnownScreen screen{RandomPixels(size.width, size.height, 9), size};
     ImageCapture capture(screen.pixels, size.width, size.height);

@@ -1,5 +1,6 @@
 #include "platform/fake/image_capture.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <stdexcept>
 #include <utility>
@@ -19,11 +20,15 @@ ImageCapture::ImageCapture(std::vector<uint32_t> pixels, int32_t width, int32_t 
 std::optional<ScreenImage> ImageCapture::Capture(const ScreenRect& area) {
     if (area.width <= 0 || area.height <= 0) return std::nullopt;
     const ScreenRect part = VisiblePart(area, size_);
-    const uint32_t* part_pixels =
-        image_.data() + static_cast<size_t>(part.top) * static_cast<size_t>(size_.width) +
-        static_cast<size_t>(part.left);
-    PlaceInArea(part_pixels, size_.width, part, area, area_pixels_);
-    return ScreenImage{area_pixels_.data(), area.width, area.height};
+    if (part.width == 0) return ScreenImage{nullptr, 0, 0, area.left, area.top};
+    part_pixels_.resize(static_cast<size_t>(part.width) * static_cast<size_t>(part.height));
+    for (int32_t row = 0; row < part.height; ++row) {
+        const uint32_t* source = image_.data() +
+                                 static_cast<size_t>(part.top + row) * static_cast<size_t>(size_.width) +
+                                 static_cast<size_t>(part.left);
+        std::copy_n(source, part.width, part_pixels_.data() + static_cast<size_t>(row) * static_cast<size_t>(part.width));
+    }
+    return ScreenImage{part_pixels_.data(), part.width, part.height, part.left, part.top};
 }
 
 }  // namespace glimtap::platform

@@ -20,7 +20,7 @@ public:
 private:
     std::vector<uint32_t> image_;
     Size size_;
-    std::vector<uint32_t> area_pixels_;
+    std::vector<uint32_t> part_pixels_;  // the part of the image last asked for
 };
 
 }  // namespace glimtap::platform

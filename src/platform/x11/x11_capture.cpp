@@ -98,14 +98,10 @@ bool X11ScreenCapture::FollowRootSize() {
 std::optional<ScreenImage> X11ScreenCapture::CaptureOnce(const ScreenRect& area) {
     if (xcb_connection_has_error(connection_.get()) != 0) return std::nullopt;
     const ScreenRect part = VisiblePart(area, root_size_);
-    const uint32_t* part_pixels = nullptr;
-    if (part.width > 0) {
-        part_pixels = use_shm_ ? FetchShared(part) : FetchPlain(part);
-        if (part_pixels == nullptr) return std::nullopt;
-        if (part == area) return ScreenImage{part_pixels, area.width, area.height};
-    }
-    PlaceInArea(part_pixels, part.width, part, area, area_pixels_);
-    return ScreenImage{area_pixels_.data(), area.width, area.height};
+    if (part.width == 0) return ScreenImage{nullptr, 0, 0, area.left, area.top};
+    const uint32_t* pixels = use_shm_ ? FetchShared(part) : FetchPlain(part);
+    if (pixels == nullptr) return std::nullopt;
+    return ScreenImage{pixels, part.width, part.height, part.left, part.top};
 }
 
 const uint32_t* X11ScreenCapture::FetchShared(const ScreenRect& part) {

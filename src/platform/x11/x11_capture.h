@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <vector>
 
 #include "platform/screen_capture.h"
 #include "platform/x11/x11_connection.h"
@@ -38,8 +37,6 @@ private:
     // Grown, never shrunk: one segment serves every capture that fits in it.
     std::unique_ptr<X11ShmSegment> segment_;
     Reply<xcb_get_image_reply_t> plain_image_;
-    // Areas that reach past the root are put together here.
-    std::vector<uint32_t> area_pixels_;
 };
 
 }  // namespace glimtap::platform

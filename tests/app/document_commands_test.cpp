@@ -13,6 +13,7 @@
 #include <QUrl>
 
 #include <cstring>
+#include <functional>
 
 #include "app/glimtap_app.h"
 #include "app/help_window.h"
@@ -60,12 +61,15 @@ int32_t StoredTolerance(const fs::path& path) {
     return data.settings.tolerance;
 }
 
-void WriteDataFile(const fs::path& path, int32_t tolerance, const std::u16string& folder = {}) {
+DataFile WriteDataFile(const fs::path& path, int32_t tolerance, const std::u16string& folder = {},
+                       const std::function<void(SearchSettings&)>& change = {}) {
     DataFile data;
     data.settings.ResetToDefaults(*platform::OpenDesktop());
     data.settings.tolerance = tolerance;
     data.settings.targetFolder = folder;
+    if (change) change(data.settings);
     SaveDataFile(path, data);
+    return data;
 }
 
 void Drop(QWidget& target, const fs::path& file) {
@@ -212,27 +216,20 @@ INSTANTIATE_TEST_SUITE_P(, SaveOnAFullDisk,
 
 TEST_F(AppTest, AFileThatCannotBeOpenedChangesNothingAndLeavesTheRecentFiles) {
     const fs::path good = home / "good.GlimtapDataFile";
-    WriteDataFile(good, 42);
     const fs::path bad = home / "bad.GlimtapDataFile";
-    std::vector<uint8_t> cut = ReadFile(good);
-    cut.resize(30);
-    WriteFile(bad, cut);
+    WriteDataFile(good, 42);
+    WriteDataFile(bad, 1);
     app = std::make_unique<CGlimtapApp>(AppServices{*profile, *desktop, launcher});
     auto report = Answer(QMessageBox::Ok);
-    EXPECT_FALSE(app->InitInstance(Q(bad))) << "a file named at start that cannot be read ends it";
-    EXPECT_TRUE(report->contains("bad.GlimtapDataFile")) << report->toStdString();
-
-    StartApp(Q(good));
-    WriteDataFile(bad, 1);
-    ASSERT_TRUE(app->OpenDocumentFile(Q(bad)));
-    WriteFile(bad, cut);
+    EXPECT_FALSE(app->InitInstance(Q(home / "missing"))) << "a file named at start that cannot be read ends it";
+    StartApp(Q(bad));
+    ASSERT_TRUE(app->OpenDocumentFile(Q(good)));
+    fs::resize_file(bad, 30);
     report = Answer(QMessageBox::Ok);
-    app->OnOpenRecentFile(0);
+    app->OnOpenRecentFile(1);
     EXPECT_TRUE(report->contains("bad.GlimtapDataFile")) << report->toStdString();
-    report = Answer(QMessageBox::Ok);
-    EXPECT_FALSE(app->OpenDocumentFile(Q(bad)));
-    EXPECT_EQ(Caption(), "bad.GlimtapDataFile - Glimtap");
-    EXPECT_EQ(app->Settings().tolerance, 1);
+    EXPECT_EQ(Caption(), "good.GlimtapDataFile - Glimtap");
+    EXPECT_EQ(app->Settings().tolerance, 42);
     EXPECT_EQ(app->RecentFiles().Entries(), QStringList{Q(good)});
 }
 
@@ -306,22 +303,14 @@ TEST_F(AppTest, OpeningADataFileNeverRunsItsCommandOnlyAMatchOfAStartedSearchDoe
     const BmpPicture picture = RandomPicture(16, 12, 31);
     ScreenPainter painter;
     painter.DrawOnRoot(1800, 1000, picture.width, picture.height, picture.pixels);
-    const fs::path images = home / "images";
-    fs::create_directories(images);
-    WriteBmp(images / "target.bmp", picture);
-    DataFile data;
-    data.settings.ResetToDefaults(*desktop);
-    data.settings.targetFolder = FromPath(images);
-    data.settings.areaLeft = 1700;
-    data.settings.areaTop = 950;
-    data.settings.areaWidth = 220;
-    data.settings.areaHeight = 130;
-    data.settings.speechAlerts = data.settings.overlayOnMatch = data.settings.matchDelayMs = 0;
-    data.settings.autoStopEnabled = data.settings.autoStopCount = data.settings.executeEnabled = 1;
-    data.settings.executeVerb = u"open";
-    data.settings.executeFile = FromPath(home / "ran");
+    WriteBmp(home / "target.bmp", picture);
     const fs::path file = home / "armed.GlimtapDataFile";
-    SaveDataFile(file, data);
+    WriteDataFile(file, 15, FromPath(home.path()), [&](SearchSettings& s) {
+        s.areaLeft = 1700, s.areaTop = 950, s.areaWidth = 220, s.areaHeight = 130;
+        s.speechAlerts = s.overlayOnMatch = s.matchDelayMs = 0;
+        s.autoStopEnabled = s.autoStopCount = s.executeEnabled = 1;
+        s.executeFile = FromPath(home / "ran");
+    });
 
     // Named at start, File > Open, a recent file and a drop.
     StartApp(Q(file));

@@ -5,6 +5,10 @@ install(FILES ${PROJECT_SOURCE_DIR}/res/glimtap.desktop DESTINATION ${CMAKE_INST
 install(FILES ${PROJECT_SOURCE_DIR}/res/glimtap.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
 install(FILES ${PROJECT_SOURCE_DIR}/res/glimtap.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+# The user's manual (the window also shows it on F1) and a manual page per program.
+install(FILES ${PROJECT_SOURCE_DIR}/res/manual.html DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/glimtap)
+install(FILES ${PROJECT_SOURCE_DIR}/res/man/glimtap.1 ${PROJECT_SOURCE_DIR}/res/man/glimtap-cli.1
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 set(CPACK_PACKAGE_NAME glimtap)
 set(CPACK_PACKAGE_VENDOR "Glimtap maintainers")

@@ -15,7 +15,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     const DialogUnits du(font());
     auto* icon = new QLabel(this);
     icon->setPixmap(QIcon(QStringLiteral(":/glimtap.svg")).pixmap(48, 48));
-    auto* name = new QLabel("Glimtap, Version 1.0", this);
+    auto* name = new QLabel(QStringLiteral("Glimtap, Version ") + QStringLiteral(GLIMTAP_VERSION), this);
     name->setTextFormat(Qt::PlainText);
     auto* support = new QLabel("support@glimtap.example", this);
     support->setTextInteractionFlags(Qt::TextSelectableByMouse);

@@ -8,14 +8,14 @@
 namespace glimtap {
 
 std::optional<QString> CCustomDocManager::DoPromptFileName(
-    QWidget* owner, bool bOpenFileDialog, const std::u16string& suggestedFileName) const {
+    QWidget* owner, bool openFileDialog, const std::u16string& suggestedFileName) const {
     QFileDialog dialog(owner);
     // Qt's own dialog looks the same on every desktop and honours every setting below.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setNameFilter(QStringLiteral("Glimtap Files (*.GlimtapDataFile)"));
     dialog.setDefaultSuffix(QStringLiteral("GlimtapDataFile"));
     dialog.setDirectory(QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
-    if (bOpenFileDialog) {
+    if (openFileDialog) {
         dialog.setWindowTitle(QStringLiteral("Select File Path to Load Data File - ") + kAppName);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         // A name that does not exist is refused when it is read, with the reason.

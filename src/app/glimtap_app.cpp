@@ -11,91 +11,109 @@
 namespace glimtap {
 
 CGlimtapApp::CGlimtapApp(AppServices services)
-    : m_oServices(services), m_oRecentFiles(services.profile) {}
+    : services_(services), recentFiles_(services.profile) {}
 
 CGlimtapApp::~CGlimtapApp() = default;
 
 bool CGlimtapApp::InitInstance(const std::optional<QString>& file) {
-    m_pMainFrame = std::make_unique<CMainFrame>(*this, m_oSettings, m_oServices.profile,
-                                                m_oServices.launcher);
-    m_pMainFrame->UpdateRecentFileMenu(m_oRecentFiles.Entries());
+    mainFrame_ = std::make_unique<CMainFrame>(*this, settings_, services_.profile,
+                                                services_.launcher);
+    mainFrame_->UpdateRecentFileMenu(recentFiles_.Entries());
     if (file) {
         if (!OpenDocumentFile(*file)) return false;
     } else {
         OnFileNew();
     }
-    m_pMainFrame->show();
+    mainFrame_->show();
     return true;
 }
 
 void CGlimtapApp::OnFileNew() {
-    m_oDocument.OnNewDocument(m_oSettings, m_oServices.desktop);
+    if (!SaveModified()) return;
+    document_.OnNewDocument(settings_, services_.desktop);
     DocumentChanged();
 }
 
 void CGlimtapApp::OnFileOpen() {
-    const std::optional<QString> path = m_oDocManager.DoPromptFileName(m_pMainFrame.get(), true, {});
+    if (!SaveModified()) return;
+    const std::optional<QString> path = docManager_.DoPromptFileName(mainFrame_.get(), true, {});
     if (path) OpenDocumentFile(*path);
 }
 
 void CGlimtapApp::OnOpenRecentFile(int index) {
-    if (index < 0 || index >= m_oRecentFiles.Entries().size()) return;
-    const QString path = m_oRecentFiles.Entries()[index];
+    if (index < 0 || index >= recentFiles_.Entries().size() || !SaveModified()) return;
+    const QString path = recentFiles_.Entries()[index];
     if (!OpenDocumentFile(path)) {
         // A file that cannot be opened stays off the list.
-        m_oRecentFiles.Remove(index);
-        m_pMainFrame->UpdateRecentFileMenu(m_oRecentFiles.Entries());
+        recentFiles_.Remove(index);
+        mainFrame_->UpdateRecentFileMenu(recentFiles_.Entries());
+    }
+}
+
+bool CGlimtapApp::SaveModified() {
+    CGlimtapView& view = mainFrame_->View();
+    if (!view.IsModified()) return true;
+    QMessageBox box(QMessageBox::Warning, kAppName,
+                    QStringLiteral("Save changes to %1?")
+                        .arg(QString::fromStdU16String(document_.GetTitle())),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                    mainFrame_.get());
+    box.setDefaultButton(QMessageBox::Save);
+    switch (box.exec()) {
+        case QMessageBox::Save: return view.OnSave();
+        case QMessageBox::Discard: return true;
+        default: return false;
     }
 }
 
 void CGlimtapApp::OnAppAbout() {
-    CAboutDlg about(m_pMainFrame.get());
+    CAboutDlg about(mainFrame_.get());
     about.exec();
 }
 
 bool CGlimtapApp::OpenDocumentFile(const QString& path) {
     const QString fullPath = QFileInfo(path).absoluteFilePath();
     try {
-        m_oDocument.OnOpenDocument(ToPath(fullPath.toStdU16String()), m_oSettings);
+        document_.OnOpenDocument(ToPath(fullPath.toStdU16String()), settings_);
     } catch (const DataFileError& e) {
-        ShowMessage(m_pMainFrame->isVisible() ? m_pMainFrame.get() : nullptr,
+        ShowMessage(mainFrame_->isVisible() ? mainFrame_.get() : nullptr,
                     QMessageBox::Warning, QString::fromStdString(e.what()));
         return false;
     }
-    m_oRecentFiles.Add(fullPath);
+    recentFiles_.Add(fullPath);
     DocumentChanged();
     return true;
 }
 
 bool CGlimtapApp::SaveDocument(bool saveAs) {
-    const std::filesystem::path& current = m_oDocument.GetPathName();
+    const std::filesystem::path& current = document_.GetPathName();
     const QFileInfo existing(QString::fromStdU16String(FromPath(current)));
     QString path;
     if (!saveAs && !current.empty() && existing.isFile() && existing.isWritable()) {
         path = existing.absoluteFilePath();
     } else {
-        const std::optional<QString> chosen = m_oDocManager.DoPromptFileName(
-            m_pMainFrame.get(), false, m_oSettings.suggestedFileName);
+        const std::optional<QString> chosen = docManager_.DoPromptFileName(
+            mainFrame_.get(), false, settings_.suggestedFileName);
         if (!chosen) return false;
         path = *chosen;
     }
     try {
-        m_oDocument.OnSaveDocument(ToPath(path.toStdU16String()), m_oSettings);
+        document_.OnSaveDocument(ToPath(path.toStdU16String()), settings_);
     } catch (const DataFileError& e) {
-        ShowMessage(m_pMainFrame.get(), QMessageBox::Warning, QString::fromStdString(e.what()));
+        ShowMessage(mainFrame_.get(), QMessageBox::Warning, QString::fromStdString(e.what()));
         return false;
     }
-    m_oRecentFiles.Add(path);
-    m_pMainFrame->UpdateRecentFileMenu(m_oRecentFiles.Entries());
+    recentFiles_.Add(path);
+    mainFrame_->UpdateRecentFileMenu(recentFiles_.Entries());
     // Saving gives the document a name, not a new folder: no initial update.
-    m_pMainFrame->UpdateTitle();
+    mainFrame_->UpdateTitle();
     return true;
 }
 
 void CGlimtapApp::DocumentChanged() {
-    m_pMainFrame->UpdateTitle();
-    m_pMainFrame->UpdateRecentFileMenu(m_oRecentFiles.Entries());
-    m_pMainFrame->View().OnInitialUpdate();
+    mainFrame_->UpdateTitle();
+    mainFrame_->UpdateRecentFileMenu(recentFiles_.Entries());
+    mainFrame_->View().OnInitialUpdate();
 }
 
 }  // namespace glimtap

@@ -42,6 +42,9 @@ public:
     void OnFileOpen();
     void OnOpenRecentFile(int index);
     void OnAppAbout();
+    // Asks "Save changes to NAME?" when the document is modified. True when the command
+    // that asked may go on: nothing to save, saved, or discarded.
+    bool SaveModified();
     // Reads `path` as the document; a file that cannot be read is reported and changes
     // nothing. True when it was opened.
     bool OpenDocumentFile(const QString& path);
@@ -49,20 +52,20 @@ public:
     // (or saveAs). A failure is reported. True when written.
     bool SaveDocument(bool saveAs);
 
-    SearchSettings& Settings() { return m_oSettings; }
-    const CGlimtapDoc& Document() const { return m_oDocument; }
-    const RecentFileList& RecentFiles() const { return m_oRecentFiles; }
-    CMainFrame& MainFrame() { return *m_pMainFrame; }
+    SearchSettings& Settings() { return settings_; }
+    const CGlimtapDoc& Document() const { return document_; }
+    const RecentFileList& RecentFiles() const { return recentFiles_; }
+    CMainFrame& MainFrame() { return *mainFrame_; }
 
 private:
     void DocumentChanged();
 
-    AppServices m_oServices;
-    SearchSettings m_oSettings;
-    CGlimtapDoc m_oDocument;
-    CCustomDocManager m_oDocManager;
-    RecentFileList m_oRecentFiles;
-    std::unique_ptr<CMainFrame> m_pMainFrame;
+    AppServices services_;
+    SearchSettings settings_;
+    CGlimtapDoc document_;
+    CCustomDocManager docManager_;
+    RecentFileList recentFiles_;
+    std::unique_ptr<CMainFrame> mainFrame_;
 };
 
 }  // namespace glimtap

@@ -6,25 +6,25 @@
 namespace glimtap {
 
 std::u16string CGlimtapDoc::GetTitle() const {
-    return m_oPath.empty() ? u"Untitled" : FromPath(m_oPath.filename());
+    return path_.empty() ? u"Untitled" : FromPath(path_.filename());
 }
 
 void CGlimtapDoc::OnNewDocument(SearchSettings& settings, const platform::Desktop& desktop) {
-    m_oPath.clear();
+    path_.clear();
     settings.ResetToDefaults(desktop);
 }
 
 void CGlimtapDoc::OnOpenDocument(const std::filesystem::path& path, SearchSettings& settings) {
-    DataFile data{m_nFileVersion, settings};
+    DataFile data{fileVersion_, settings};
     LoadDataFile(path, data);
-    m_nFileVersion = data.fileVersion;
+    fileVersion_ = data.fileVersion;
     settings = data.settings;
-    m_oPath = path;
+    path_ = path;
 }
 
 void CGlimtapDoc::OnSaveDocument(const std::filesystem::path& path, const SearchSettings& settings) {
-    SaveDataFile(path, DataFile{m_nFileVersion, settings});
-    m_oPath = path;
+    SaveDataFile(path, DataFile{fileVersion_, settings});
+    path_ = path;
 }
 
 }  // namespace glimtap

@@ -9,14 +9,14 @@
 
 namespace glimtap {
 
-// The one document: the settings block as a data file. It is never marked modified, so
-// New, Open and closing never ask to save.
+// The one document: the settings block as a data file. Whether it is modified is the
+// form's to say (CGlimtapView::IsModified).
 class CGlimtapDoc {
 public:
     // "Untitled" for a new document, else the file name of its path.
     std::u16string GetTitle() const;
     // Empty for a new document.
-    const std::filesystem::path& GetPathName() const { return m_oPath; }
+    const std::filesystem::path& GetPathName() const { return path_; }
 
     // Forgets the path and puts the settings back to their defaults.
     void OnNewDocument(SearchSettings& settings, const platform::Desktop& desktop);
@@ -28,9 +28,9 @@ public:
     void OnSaveDocument(const std::filesystem::path& path, const SearchSettings& settings);
 
 private:
-    std::filesystem::path m_oPath;
+    std::filesystem::path path_;
     // Written back as it was read; 1 for files made here.
-    int32_t m_nFileVersion = 1;
+    int32_t fileVersion_ = 1;
 };
 
 }  // namespace glimtap

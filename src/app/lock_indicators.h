@@ -24,11 +24,11 @@ public:
     void Refresh();
 
 private:
-    std::unique_ptr<platform::KeyboardLocks> m_pLocks;
-    QLabel* m_pCaps;
-    QLabel* m_pNum;
-    QLabel* m_pScroll;
-    QTimer m_oPoll;
+    std::unique_ptr<platform::KeyboardLocks> locks_;
+    QLabel* caps_;
+    QLabel* num_;
+    QLabel* scroll_;
+    QTimer poll_;
 };
 
 }  // namespace glimtap

@@ -1,5 +1,6 @@
 #include "app/main_frame.h"
 
+#include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -11,6 +12,7 @@
 #include <QStatusTipEvent>
 
 #include "app/glimtap_app.h"
+#include "app/help_window.h"
 #include "app/lock_indicators.h"
 #include "ui/message_box.h"
 
@@ -18,15 +20,15 @@ namespace glimtap {
 
 CMainFrame::CMainFrame(CGlimtapApp& app, SearchSettings& settings, Profile& profile,
                        platform::Launcher& launcher)
-    : m_rApp(app), m_pScroll(new QScrollArea(this)),
-      m_pView(new CGlimtapView(settings, profile, *this, launcher)) {
+    : app_(app), scroll_(new QScrollArea(this)),
+      view_(new CGlimtapView(settings, profile, *this, launcher)) {
     setWindowIcon(QIcon(QStringLiteral(":/glimtap.svg")));
     setMinimumSize(300, 200);
     setAcceptDrops(true);
-    m_pScroll->setFrameShape(QFrame::NoFrame);
-    m_pScroll->setWidgetResizable(true);
-    m_pScroll->setWidget(m_pView);
-    setCentralWidget(m_pScroll);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidgetResizable(true);
+    scroll_->setWidget(view_);
+    setCentralWidget(scroll_);
     CreateMenus();
     CreateStatusBar();
 }
@@ -34,24 +36,24 @@ CMainFrame::CMainFrame(CGlimtapApp& app, SearchSettings& settings, Profile& prof
 CMainFrame::~CMainFrame() = default;
 
 void CMainFrame::CreateMenus() {
-    m_pFileMenu = menuBar()->addMenu("&File");
-    QAction* action = m_pFileMenu->addAction("&New", &m_rApp, &CGlimtapApp::OnFileNew);
+    fileMenu_ = menuBar()->addMenu("&File");
+    QAction* action = fileMenu_->addAction("&New", &app_, &CGlimtapApp::OnFileNew);
     action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     action->setStatusTip("Create a new document");
-    action = m_pFileMenu->addAction("&Open...", &m_rApp, &CGlimtapApp::OnFileOpen);
+    action = fileMenu_->addAction("&Open...", &app_, &CGlimtapApp::OnFileOpen);
     action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     action->setStatusTip("Open an existing document");
     // Ctrl+S takes the same path as the menu, so what is on screen is what is saved.
-    action = m_pFileMenu->addAction("&Save", m_pView, &CGlimtapView::OnSave);
+    action = fileMenu_->addAction("&Save", view_, &CGlimtapView::OnSave);
     action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    m_pFileMenu->addAction("Save &As...", m_pView, &CGlimtapView::OnSaveAs);
-    m_pFileMenu->addSeparator();
-    m_pRecentEnd = m_pFileMenu->addSeparator();
-    action = m_pFileMenu->addAction("E&xit", this, &QWidget::close);
+    fileMenu_->addAction("Save &As...", view_, &CGlimtapView::OnSaveAs);
+    fileMenu_->addSeparator();
+    recentEnd_ = fileMenu_->addSeparator();
+    action = fileMenu_->addAction("E&xit", this, &QWidget::close);
     action->setStatusTip("Quit the application; prompts to save documents");
 
     QMenu* edit = menuBar()->addMenu("&Edit");
-    edit->addAction("Select Target Folder...", m_pView, &CGlimtapView::OnSelectTargetFolder);
+    edit->addAction("Select Target Folder...", view_, &CGlimtapView::OnSelectTargetFolder);
 
     QMenu* view = menuBar()->addMenu("&View");
     action = view->addAction("&Status Bar");
@@ -60,54 +62,68 @@ void CMainFrame::CreateMenus() {
     action->setStatusTip("Show or hide the status bar");
     connect(action, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
     view->addSeparator();
-    view->addAction("Target Folder...", m_pView, &CGlimtapView::OnExploreTargetFolder);
+    view->addAction("Target Folder...", view_, &CGlimtapView::OnExploreTargetFolder);
     view->addSeparator();
-    view->addAction("Selected Image...", m_pView, &CGlimtapView::OnViewSelectedImage);
+    view->addAction("Selected Image...", view_, &CGlimtapView::OnViewSelectedImage);
 
     // Help stands at the right end of the menu bar.
     auto* helpBar = new QMenuBar(menuBar());
     QMenu* help = helpBar->addMenu("&Help");
-    action = help->addAction("&About Glimtap...", &m_rApp, &CGlimtapApp::OnAppAbout);
+    action = help->addAction("&About Glimtap...", &app_, &CGlimtapApp::OnAppAbout);
     action->setStatusTip("Display program information, version number and copyright");
+    action = help->addAction("Glimtap &Help", this, &CMainFrame::OnHelp);
+    action->setShortcut(QKeySequence(Qt::Key_F1));
+    action->setStatusTip("Show the user's manual");
+    // The corner menu bar's shortcuts do not reach the window by themselves.
+    addAction(action);
     menuBar()->setCornerWidget(helpBar, Qt::TopRightCorner);
     UpdateRecentFileMenu({});
 }
 
 void CMainFrame::CreateStatusBar() {
-    m_pLockIndicators = new LockIndicators(*statusBar());
+    lockIndicators_ = new LockIndicators(*statusBar());
     statusBar()->showMessage("Ready");
 }
 
 void CMainFrame::UpdateRecentFileMenu(const QStringList& paths) {
-    for (QAction* old : m_oRecentActions) {
-        m_pFileMenu->removeAction(old);
+    for (QAction* old : recentActions_) {
+        fileMenu_->removeAction(old);
         old->deleteLater();
     }
-    m_oRecentActions.clear();
+    recentActions_.clear();
     for (int i = 0; i < paths.size(); ++i) {
-        auto* action = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(paths[i]), m_pFileMenu);
+        auto* action = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(paths[i]), fileMenu_);
         action->setStatusTip("Open this document");
-        connect(action, &QAction::triggered, &m_rApp, [this, i] { m_rApp.OnOpenRecentFile(i); });
-        m_oRecentActions.append(action);
+        connect(action, &QAction::triggered, &app_, [this, i] { app_.OnOpenRecentFile(i); });
+        recentActions_.append(action);
     }
-    if (m_oRecentActions.isEmpty()) {
-        auto* placeholder = new QAction("Recent File", m_pFileMenu);
+    if (recentActions_.isEmpty()) {
+        auto* placeholder = new QAction("Recent File", fileMenu_);
         placeholder->setEnabled(false);
-        m_oRecentActions.append(placeholder);
+        recentActions_.append(placeholder);
     }
-    m_pFileMenu->insertActions(m_pRecentEnd, m_oRecentActions);
+    fileMenu_->insertActions(recentEnd_, recentActions_);
 }
 
 void CMainFrame::UpdateTitle() {
-    setWindowTitle(QString::fromStdU16String(m_rApp.Document().GetTitle()) + " - " + kAppName);
+    setWindowTitle(QString::fromStdU16String(app_.Document().GetTitle()) + "[*] - " + kAppName);
 }
 
-std::u16string CMainFrame::DocumentTitle() const { return m_rApp.Document().GetTitle(); }
+std::u16string CMainFrame::DocumentTitle() const { return app_.Document().GetTitle(); }
 
-void CMainFrame::SaveDocument(bool saveAs) { m_rApp.SaveDocument(saveAs); }
+bool CMainFrame::SaveDocument(bool saveAs) { return app_.SaveDocument(saveAs); }
+
+void CMainFrame::SetModified(bool modified) { setWindowModified(modified); }
+
+void CMainFrame::OnHelp() {
+    if (help_ == nullptr) help_ = new HelpWindow(this);
+    help_->show();
+    help_->raise();
+    help_->activateWindow();
+}
 
 void CMainFrame::ResizeParentToFit() {
-    const QSize form = m_pView->sizeHint().expandedTo(m_pView->minimumSize());
+    const QSize form = view_->sizeHint().expandedTo(view_->minimumSize());
     int height = form.height() + menuBar()->sizeHint().height();
     if (!statusBar()->isHidden()) height += statusBar()->sizeHint().height();
     resize(form.width(), height);
@@ -125,6 +141,14 @@ bool CMainFrame::event(QEvent* event) {
     return QMainWindow::event(event);
 }
 
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (!app_.SaveModified()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
     if (event->mimeData()->hasUrls()) event->acceptProposedAction();
 }
@@ -140,7 +164,8 @@ void CMainFrame::dropEvent(QDropEvent* event) {
     QMetaObject::invokeMethod(
         this,
         [this, paths] {
-            for (const QString& path : paths) m_rApp.OpenDocumentFile(path);
+            if (!app_.SaveModified()) return;
+            for (const QString& path : paths) app_.OpenDocumentFile(path);
         },
         Qt::QueuedConnection);
 }

@@ -29,34 +29,38 @@ public:
                platform::Launcher& launcher);
     ~CMainFrame() override;
 
-    CGlimtapView& View() { return *m_pView; }
-    // "<document title> - Glimtap".
+    CGlimtapView& View() { return *view_; }
+    // "<document title> - Glimtap", with a "*" after the title while it is modified.
     void UpdateTitle();
     // Shows the recent files between the File menu's separators, "Recent File" when none.
     void UpdateRecentFileMenu(const QStringList& paths);
-    QMenu& FileMenu() { return *m_pFileMenu; }
+    QMenu& FileMenu() { return *fileMenu_; }
 
     std::u16string DocumentTitle() const override;
-    void SaveDocument(bool saveAs) override;
+    bool SaveDocument(bool saveAs) override;
+    void SetModified(bool modified) override;
     void ResizeParentToFit() override;
     void ShowStatusMessage(const QString& text) override;
 
 protected:
     bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
     void CreateMenus();
     void CreateStatusBar();
+    void OnHelp();
 
-    CGlimtapApp& m_rApp;
-    QScrollArea* m_pScroll;
-    CGlimtapView* m_pView;
-    QMenu* m_pFileMenu = nullptr;
-    QAction* m_pRecentEnd = nullptr;  // the separator after the recent files
-    QList<QAction*> m_oRecentActions;
-    LockIndicators* m_pLockIndicators = nullptr;
+    CGlimtapApp& app_;
+    QScrollArea* scroll_;
+    CGlimtapView* view_;
+    QMenu* fileMenu_ = nullptr;
+    QAction* recentEnd_ = nullptr;  // the separator after the recent files
+    QList<QAction*> recentActions_;
+    LockIndicators* lockIndicators_ = nullptr;
+    QWidget* help_ = nullptr;
 };
 
 }  // namespace glimtap

@@ -9,30 +9,30 @@ QString EntryName(int index) { return kSection + QStringLiteral("/File%1").arg(i
 
 }  // namespace
 
-RecentFileList::RecentFileList(Profile& profile) : m_rProfile(profile) {
+RecentFileList::RecentFileList(Profile& profile) : profile_(profile) {
     for (int i = 0; i < kSize; ++i) {
-        const QString path = m_rProfile.settings().value(EntryName(i)).toString();
-        if (!path.isEmpty() && !m_oEntries.contains(path)) m_oEntries.append(path);
+        const QString path = profile_.Store().value(EntryName(i)).toString();
+        if (!path.isEmpty() && !entries_.contains(path)) entries_.append(path);
     }
 }
 
 void RecentFileList::Add(const QString& path) {
-    m_oEntries.removeAll(path);
-    m_oEntries.prepend(path);
-    while (m_oEntries.size() > kSize) m_oEntries.removeLast();
+    entries_.removeAll(path);
+    entries_.prepend(path);
+    while (entries_.size() > kSize) entries_.removeLast();
     Write();
 }
 
 void RecentFileList::Remove(int index) {
-    if (index < 0 || index >= m_oEntries.size()) return;
-    m_oEntries.removeAt(index);
+    if (index < 0 || index >= entries_.size()) return;
+    entries_.removeAt(index);
     Write();
 }
 
 void RecentFileList::Write() {
-    m_rProfile.Change([this](QSettings& store) {
+    profile_.Change([this](QSettings& store) {
         store.remove(kSection);
-        for (int i = 0; i < m_oEntries.size(); ++i) store.setValue(EntryName(i), m_oEntries[i]);
+        for (int i = 0; i < entries_.size(); ++i) store.setValue(EntryName(i), entries_[i]);
         store.sync();
     });
 }

@@ -15,7 +15,7 @@ public:
     // Reads the list from `profile`, which must outlive it.
     explicit RecentFileList(Profile& profile);
 
-    const QStringList& Entries() const { return m_oEntries; }
+    const QStringList& Entries() const { return entries_; }
     // Puts `path` first, once; the oldest entry falls off a full list.
     void Add(const QString& path);
     void Remove(int index);
@@ -23,8 +23,8 @@ public:
 private:
     void Write();
 
-    Profile& m_rProfile;
-    QStringList m_oEntries;
+    Profile& profile_;
+    QStringList entries_;
 };
 
 }  // namespace glimtap

@@ -25,10 +25,10 @@ constexpr qreal kOpacity = 130.0 / 255.0;
 const QColor kFill(255, 242, 0);
 const QColor kOutline(237, 28, 36);
 
-// The desktop's font in extra bold, whose cell (ascent plus
-// descent) is `cellHeight` pixels high: the number is sized by its cell, not its em.
+// The desktop's font in bold, whose cell (ascent plus descent) is `cellHeight` pixels
+// high: the number is sized by its cell, not its em.
 QFont CountdownFont(int32_t cellHeight) {
-    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    QFont font = QGuiApplication::font();
     font.setWeight(QFont::ExtraBold);
     font.setPixelSize(cellHeight);
     const qreal cell = QFontMetricsF(font).height();

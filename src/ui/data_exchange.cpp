@@ -2,71 +2,91 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QRegularExpressionValidator>
 
+#include <string>
+
+#include "engine/field_ranges.h"
 
 namespace glimtap {
 namespace {
 
-const QString kIntegerPrompt = QStringLiteral("Please enter an integer.");
+struct CheckField {
+    QCheckBox* GlimtapForm::*box;
+    AtomicInt32 SearchSettings::*value;
+};
 
-void Show(QCheckBox* box, int32_t value) { box->setChecked(value != 0); }
+struct NumberField {
+    QLineEdit* GlimtapForm::*edit;
+    AtomicInt32 SearchSettings::*value;
+    const char* field;  // its name in the table of ranges
+};
 
-void Show(QLineEdit* edit, int32_t value) { edit->setText(QString::number(value)); }
+struct TextField {
+    QLineEdit* GlimtapForm::*edit;
+    std::u16string SearchSettings::*value;
+};
 
-void Show(QLineEdit* edit, const std::u16string& value) {
-    edit->setText(QString::fromStdU16String(value));
-}
+constexpr CheckField kChecks[] = {
+    {&GlimtapForm::autoStop, &SearchSettings::autoStopEnabled},
+    {&GlimtapForm::speechAlerts, &SearchSettings::speechAlerts},
+    {&GlimtapForm::overlayOnMatch, &SearchSettings::overlayOnMatch},
+    {&GlimtapForm::cursorToMatch, &SearchSettings::moveCursorToMatch},
+    {&GlimtapForm::touchAtMatch, &SearchSettings::touchAtMatch},
+    {&GlimtapForm::execute, &SearchSettings::executeEnabled},
+    {&GlimtapForm::beepForSearch, &SearchSettings::beepForSearch},
+};
 
-int32_t Checked(const QCheckBox* box) { return box->isChecked() ? 1 : 0; }
+constexpr NumberField kNumbers[] = {
+    {&GlimtapForm::autoStopCount, &SearchSettings::autoStopCount, "autoStopCount"},
+    {&GlimtapForm::matchDelay, &SearchSettings::matchDelayMs, "matchDelayMs"},
+    {&GlimtapForm::tolerance, &SearchSettings::tolerance, "tolerance"},
+};
+
+constexpr TextField kTexts[] = {
+    {&GlimtapForm::executeFile, &SearchSettings::executeFile},
+    {&GlimtapForm::executeVerb, &SearchSettings::executeVerb},
+};
+
+const FieldRange& RangeOf(const NumberField& number) { return *FindFieldRange(number.field); }
 
 }  // namespace
 
-std::optional<int32_t> ParseInteger(const QString& text) {
-    bool ok = false;
-    const int value = text.trimmed().toInt(&ok, 10);
-    if (!ok) return std::nullopt;
-    return value;
-}
-
 void ShowSettings(const GlimtapForm& form, const SearchSettings& settings) {
-    Show(form.autoStop, settings.autoStopEnabled);
-    Show(form.autoStopCount, settings.autoStopCount);
-    Show(form.speechAlerts, settings.speechAlerts);
-    Show(form.overlayOnMatch, settings.overlayOnMatch);
-    Show(form.matchDelay, settings.matchDelayMs);
-    Show(form.tolerance, settings.tolerance);
-    Show(form.cursorToMatch, settings.moveCursorToMatch);
-    Show(form.touchAtMatch, settings.touchAtMatch);
-    Show(form.execute, settings.executeEnabled);
-    Show(form.executeFile, settings.executeFile);
-    Show(form.executeVerb, settings.executeVerb);
-    Show(form.beepForSearch, settings.beepForSearch);
+    for (const CheckField& check : kChecks) (form.*check.box)->setChecked((settings.*check.value) != 0);
+    for (const NumberField& number : kNumbers) {
+        (form.*number.edit)->setText(QString::number((settings.*number.value).load()));
+    }
+    for (const TextField& text : kTexts) {
+        (form.*text.edit)->setText(QString::fromStdU16String(settings.*text.value));
+    }
 }
 
 std::optional<ExchangeFailure> TakeSettings(const GlimtapForm& form, SearchSettings& settings) {
-    settings.autoStopEnabled = Checked(form.autoStop);
-    const std::optional<int32_t> count = ParseInteger(form.autoStopCount->text());
-    if (!count) return ExchangeFailure{form.autoStopCount, kIntegerPrompt};
-    settings.autoStopCount = *count;
-    settings.speechAlerts = Checked(form.speechAlerts);
-    settings.overlayOnMatch = Checked(form.overlayOnMatch);
-    const std::optional<int32_t> delay = ParseInteger(form.matchDelay->text());
-    if (!delay) return ExchangeFailure{form.matchDelay, kIntegerPrompt};
-    settings.matchDelayMs = *delay;
-    const std::optional<int32_t> tolerance = ParseInteger(form.tolerance->text());
-    if (!tolerance) return ExchangeFailure{form.tolerance, kIntegerPrompt};
-    // The value is taken before its range is checked, as the exchange has always done.
-    settings.tolerance = *tolerance;
-    if (*tolerance < 0 || *tolerance > 255) {
-        return ExchangeFailure{form.tolerance, QStringLiteral("Please enter an integer between 0 and 255.")};
+    for (const CheckField& check : kChecks) settings.*check.value = (form.*check.box)->isChecked() ? 1 : 0;
+    for (const TextField& text : kTexts) settings.*text.value = (form.*text.edit)->text().toStdU16String();
+    std::optional<ExchangeFailure> failure;
+    for (const NumberField& number : kNumbers) {
+        QLineEdit* edit = form.*number.edit;
+        bool whole = false;
+        const int value = edit->text().trimmed().toInt(&whole, 10);
+        if (whole) settings.*number.value = value;
+        std::string error;
+        if (!ParseInRange(edit->text().trimmed().toStdString(), RangeOf(number), error) && !failure) {
+            failure = ExchangeFailure{edit, QString::fromStdString(error)};
+        }
     }
-    settings.moveCursorToMatch = Checked(form.cursorToMatch);
-    settings.touchAtMatch = Checked(form.touchAtMatch);
-    settings.executeEnabled = Checked(form.execute);
-    settings.executeFile = form.executeFile->text().toStdU16String();
-    settings.executeVerb = form.executeVerb->text().toStdU16String();
-    settings.beepForSearch = Checked(form.beepForSearch);
-    return std::nullopt;
+    return failure;
+}
+
+void LimitNumberFields(const GlimtapForm& form) {
+    for (const NumberField& number : kNumbers) {
+        const FieldRange& range = RangeOf(number);
+        const QString digits = QStringLiteral("[0-9]{0,%1}").arg(QString::number(range.max).size());
+        const QString pattern = range.min < 0 ? QStringLiteral("-?") + digits : digits;
+        QLineEdit* edit = form.*number.edit;
+        edit->setValidator(new QRegularExpressionValidator(QRegularExpression(pattern), edit));
+    }
 }
 
 }  // namespace glimtap

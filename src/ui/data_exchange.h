@@ -2,7 +2,6 @@
 
 #include <QString>
 
-#include <cstdint>
 #include <optional>
 
 #include "engine/search_settings.h"
@@ -11,10 +10,6 @@
 class QWidget;
 
 namespace glimtap {
-
-// An edit's text as a whole integer: blanks around it allowed, an optional sign, digits,
-// and a value that fits 32 bits.
-std::optional<int32_t> ParseInteger(const QString& text);
 
 // The control whose value was refused and the prompt that tells the user why.
 struct ExchangeFailure {
@@ -25,8 +20,13 @@ struct ExchangeFailure {
 // Shows the settings in the controls.
 void ShowSettings(const GlimtapForm& form, const SearchSettings& settings);
 
-// Takes the controls into the settings in the form's exchange order. It stops at the first
-// refused value: the fields before it hold their new values, the rest keep theirs.
+// Takes the controls into the settings. A number is taken whenever it is a whole number, so
+// a value kept from a data file stays as it is; the first number that is none or lies
+// outside its field's range is returned, naming the field and the range.
 std::optional<ExchangeFailure> TakeSettings(const GlimtapForm& form, SearchSettings& settings);
+
+// Lets the form's number fields take only what their ranges can hold: digits, and a sign
+// where the range goes below zero.
+void LimitNumberFields(const GlimtapForm& form);
 
 }  // namespace glimtap

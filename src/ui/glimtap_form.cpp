@@ -9,10 +9,12 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <utility>
+
+#include "ui/data_exchange.h"
 #include "ui/dialog_units.h"
 
 namespace glimtap {
@@ -67,6 +69,31 @@ QHBoxLayout* EdgeRow(QWidget* left, QLayout* middle, QWidget* right) {
     return row;
 }
 
+void SetToolTips(const GlimtapForm& f) {
+    const std::pair<QWidget*, const char*> tips[] = {
+        {f.selectImage, "Cut a new template out of the screen into the target folder"},
+        {f.selectScreenArea, "Drag the rectangle of the screen that the search watches"},
+        {f.previewScreenArea, "Mark the search area on the screen for a moment"},
+        {f.autoStop, "Stop the search after this many matches"},
+        {f.autoStopCount, "Matches before the search stops by itself (0 or more)"},
+        {f.speechAlerts, "Say when the search starts and stops"},
+        {f.beepForSearch, "Beep for every template tried"},
+        {f.overlayOnMatch, "Mark every match on the screen for a moment"},
+        {f.matchDelay, "Pause after every pass over the templates, in milliseconds (0: no pause)"},
+        {f.tolerance, "How far each colour channel of a pixel may differ from the template (0 to 255)"},
+        {f.cursorToMatch, "Move the pointer to a random point inside the match"},
+        {f.execute, "Run the command below at every match"},
+        {f.executeFile, "A program, file, folder or URL to open at every match"},
+        {f.executeVerb, "How to open it: open (or empty) or edit"},
+        {f.test, "Run the command now, as a match would"},
+        {f.touchAtMatch, "Tap a random point inside the match"},
+        {f.startStop, "Start or stop the search (also the hot key above)"},
+        {f.exploreImages, "Open the target folder, which holds the templates"},
+        {f.fileList, "The templates of the target folder; double-click one to view it"},
+    };
+    for (const auto& [widget, tip] : tips) widget->setToolTip(QString::fromLatin1(tip));
+}
+
 }  // namespace
 
 GlimtapForm BuildGlimtapForm(QWidget& form) {
@@ -78,9 +105,6 @@ GlimtapForm BuildGlimtapForm(QWidget& form) {
     f.previewScreenArea = MakeButton(form, "Preview Screen Area...", du.Size(149, 36));
     f.autoStop = new QCheckBox("Auto Stop After", &form);
     f.autoStopCount = MakeEdit(form, du.X(40));
-    // The count takes digits only, as typed.
-    f.autoStopCount->setValidator(
-        new QRegularExpressionValidator(QRegularExpression("[0-9]*"), f.autoStopCount));
     f.speechAlerts = new QCheckBox("Speech Alert(s)", &form);
     f.beepForSearch = new QCheckBox("Beep for Search", &form);
     f.overlayOnMatch = new QCheckBox("Overlay on Matched", &form);
@@ -103,12 +127,19 @@ GlimtapForm BuildGlimtapForm(QWidget& form) {
     f.areaText = MakeCentredLabel(form, "Static");
     f.areaText->setMinimumSize(du.X(141), 3 * form.fontMetrics().lineSpacing());
     f.counterText = MakeCentredLabel(form, "Counter");
+    // The counts grow during a run; the buttons beside them must stay where they are.
+    f.counterText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     f.progress = new QProgressBar(&form);
     f.progress->setRange(0, 100);
     f.progress->setValue(0);
-    f.progress->setTextVisible(false);
+    // A busy bar shows no text; an idle one says so instead of looking like an empty box.
+    f.progress->setFormat(QStringLiteral("Idle"));
+    f.progress->setAlignment(Qt::AlignCenter);
     f.progress->setFixedHeight(du.Y(14));
+    f.progress->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     f.hotKeyText = MakeCentredLabel(form, "Keyboard Shortcut");
+    LimitNumberFields(f);
+    SetToolTips(f);
 
     auto* top = new QVBoxLayout;
     top->addWidget(f.hotKeyText, 0, Qt::AlignCenter);

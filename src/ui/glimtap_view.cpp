@@ -7,11 +7,11 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTableWidget>
 #include <QWindow>
 
 #include <filesystem>
+#include <string>
 #include <system_error>
 
 #include "engine/target_folder.h"
@@ -29,9 +29,6 @@
 
 namespace glimtap {
 namespace {
-
-// The product's web page, opened by F1.
-constexpr char16_t kHelpPage[] = u"https://glimtap.example/help";
 
 // How long a marker stays on screen.
 constexpr int kMarkerSeconds = 3;
@@ -56,17 +53,17 @@ SearchServices DesktopSearchServices() {
 
 CGlimtapView::CGlimtapView(SearchSettings& settings, Profile& profile, ViewHost& host,
                            platform::Launcher& launcher, QWidget* parent)
-    : QWidget(parent), m_rSettings(settings), m_rProfile(profile), m_rHost(host),
-      m_rLauncher(launcher), m_oForm(BuildGlimtapForm(*this)), desktop_(platform::OpenDesktop()),
+    : QWidget(parent), settings_(settings), profile_(profile), host_(host),
+      launcher_(launcher), form_(BuildGlimtapForm(*this)), desktop_(platform::OpenDesktop()),
       markers_(*desktop_) {
     SearchReactions reactions{
         [this](const MatchReport& match) { OnMatchFound(match); },
         [this](const MatchReport& match) { OnShowOverlay(match); },
         [] { PlaySearchBeep(); },
     };
-    m_pSearch = std::make_unique<SearchControl>(
-        m_rSettings, SearchDisplay{*m_oForm.startStop, *m_oForm.counterText, *m_oForm.progress},
-        m_oSpeech, DesktopSearchServices(), std::move(reactions));
+    search_ = std::make_unique<SearchControl>(
+        settings_, SearchDisplay{*form_.startStop, *form_.counterText, *form_.progress},
+        speech_, DesktopSearchServices(), std::move(reactions));
     BuildContextMenu();
     ConnectControls();
 }
@@ -74,88 +71,113 @@ CGlimtapView::CGlimtapView(SearchSettings& settings, Profile& profile, ViewHost&
 CGlimtapView::~CGlimtapView() = default;
 
 void CGlimtapView::BuildContextMenu() {
-    m_oContextMenu.addAction("Select Image...", this, &CGlimtapView::OnSelectImage);
-    m_oContextMenu.addSeparator();
-    m_oContextMenu.addAction("Select Screen Area...", this, &CGlimtapView::OnSelectScreenArea);
-    m_oContextMenu.addAction("Preview Screen Area...", this, &CGlimtapView::OnPreviewScreenArea);
-    m_oContextMenu.addSeparator();
-    m_oContextMenu.addAction("Explore Target Folder...", this, &CGlimtapView::OnExploreTargetFolder);
-    m_oContextMenu.addSeparator();
-    m_oContextMenu.addAction("Refresh File Names", this, &CGlimtapView::OnRefreshFileNames);
-    m_oContextMenu.addSeparator();
-    m_oContextMenu.addAction("View Selected Image...", this, &CGlimtapView::OnViewSelectedImage);
+    contextMenu_.addAction("Select Image...", this, &CGlimtapView::OnSelectImage);
+    contextMenu_.addSeparator();
+    contextMenu_.addAction("Select Screen Area...", this, &CGlimtapView::OnSelectScreenArea);
+    contextMenu_.addAction("Preview Screen Area...", this, &CGlimtapView::OnPreviewScreenArea);
+    contextMenu_.addSeparator();
+    contextMenu_.addAction("Explore Target Folder...", this, &CGlimtapView::OnExploreTargetFolder);
+    contextMenu_.addSeparator();
+    contextMenu_.addAction("Refresh File Names", this, &CGlimtapView::OnRefreshFileNames);
+    contextMenu_.addSeparator();
+    contextMenu_.addAction("View Selected Image...", this, &CGlimtapView::OnViewSelectedImage);
     // F2 renames while the list has the focus.
-    QAction* rename = m_oContextMenu.addAction("Rename...", this, &CGlimtapView::OnRenameImage);
+    QAction* rename = contextMenu_.addAction("Rename...", this, &CGlimtapView::OnRenameImage);
     rename->setShortcut(Qt::Key_F2);
     rename->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    m_oForm.fileList->addAction(rename);
-    m_oContextMenu.addSeparator();
-    m_oContextMenu.addAction("Minimize", this, &CGlimtapView::OnMinimize);
-    m_oContextMenu.addSeparator();
-    m_oContextMenu.addAction("Exit", this, &CGlimtapView::OnExit);
+    form_.fileList->addAction(rename);
+    contextMenu_.addSeparator();
+    contextMenu_.addAction("Minimize", this, &CGlimtapView::OnMinimize);
+    contextMenu_.addSeparator();
+    contextMenu_.addAction("Exit", this, &CGlimtapView::OnExit);
 }
 
 void CGlimtapView::ConnectControls() {
-    connect(m_oForm.selectImage, &QPushButton::clicked, this, &CGlimtapView::OnSelectImage);
-    connect(m_oForm.selectScreenArea, &QPushButton::clicked, this, &CGlimtapView::OnSelectScreenArea);
-    connect(m_oForm.previewScreenArea, &QPushButton::clicked, this, &CGlimtapView::OnPreviewScreenArea);
-    connect(m_oForm.startStop, &QPushButton::clicked, this, &CGlimtapView::OnStartStopSearch);
-    connect(m_oForm.exploreImages, &QPushButton::clicked, this, &CGlimtapView::OnExploreTargetFolder);
-    connect(m_oForm.test, &QPushButton::clicked, this, &CGlimtapView::OnTestExecute);
-    connect(m_oForm.beepForSearch, &QCheckBox::clicked, this, &CGlimtapView::OnBeepForSearch);
-    connect(&m_oHotKey, &HotKeyWatcher::pressed, this, &CGlimtapView::OnHotKey);
-    m_oForm.fileList->viewport()->installEventFilter(this);
-    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    help->setContext(Qt::WindowShortcut);
-    connect(help, &QShortcut::activated, this, &CGlimtapView::OnHelpInfo);
+    connect(form_.selectImage, &QPushButton::clicked, this, &CGlimtapView::OnSelectImage);
+    connect(form_.selectScreenArea, &QPushButton::clicked, this, &CGlimtapView::OnSelectScreenArea);
+    connect(form_.previewScreenArea, &QPushButton::clicked, this, &CGlimtapView::OnPreviewScreenArea);
+    connect(form_.startStop, &QPushButton::clicked, this, &CGlimtapView::OnStartStopSearch);
+    connect(form_.exploreImages, &QPushButton::clicked, this, &CGlimtapView::OnExploreTargetFolder);
+    connect(form_.test, &QPushButton::clicked, this, &CGlimtapView::OnTestExecute);
+    connect(form_.beepForSearch, &QCheckBox::clicked, this, &CGlimtapView::OnBeepForSearch);
+    connect(&hotKeyWatcher_, &HotKeyWatcher::pressed, this, &CGlimtapView::OnHotKey);
+    form_.fileList->viewport()->installEventFilter(this);
+    // Any change of a value the document keeps may make it modified, or no longer so.
+    for (QCheckBox* box : findChildren<QCheckBox*>()) {
+        connect(box, &QCheckBox::toggled, this, &CGlimtapView::UpdateModified);
+    }
+    for (QLineEdit* edit : findChildren<QLineEdit*>()) {
+        connect(edit, &QLineEdit::textChanged, this, &CGlimtapView::UpdateModified);
+    }
 }
 
 void CGlimtapView::OnInitialUpdate() {
     // The Save dialog offers a name only once one of the form's Save commands gave it.
-    m_rSettings.suggestedFileName.clear();
+    settings_.suggestedFileName.clear();
     UpdateData(false);
-    m_strHotKey = m_oHotKey.Grab();
-    m_oForm.hotKeyText->setText(m_strHotKey);
-    m_rHost.ResizeParentToFit();
-    if (!m_bColumnsSet) {
+    hotKey_ = hotKeyWatcher_.Grab();
+    form_.hotKeyText->setText(hotKey_.isEmpty()
+                                  ? QStringLiteral("No Start/Stop hot key: F6 to F12 are taken")
+                                  : QStringLiteral("Start/Stop hot key: ") + hotKey_);
+    host_.ResizeParentToFit();
+    if (!columnsSet_) {
         SetUpColumns();
-        m_bColumnsSet = true;
+        columnsSet_ = true;
     }
     SettleTargetFolder();
     OnRefreshFileNames();
     ShowSearchArea();
-    m_oForm.counterText->setText(QStringLiteral("Counter"));
+    form_.counterText->setText(QStringLiteral("Counter"));
+    MarkSaved();
 }
+
+QStringList CGlimtapView::FormState() const {
+    QStringList state;
+    for (const QCheckBox* box : findChildren<QCheckBox*>()) state.append(box->isChecked() ? "1" : "0");
+    for (const QLineEdit* edit : findChildren<QLineEdit*>()) state.append(edit->text());
+    state.append(SearchAreaText(settings_));
+    state.append(QString::fromStdU16String(settings_.targetFolder));
+    return state;
+}
+
+void CGlimtapView::MarkSaved() {
+    savedState_ = FormState();
+    UpdateModified();
+}
+
+bool CGlimtapView::IsModified() const { return savedState_ && *savedState_ != FormState(); }
+
+void CGlimtapView::UpdateModified() { host_.SetModified(IsModified()); }
 
 void CGlimtapView::SetUpColumns() {
     // The list's width at the form's own size decides the default widths.
     resize(size().expandedTo(sizeHint()));
     layout()->activate();
-    const int listWidth = m_oForm.fileList->width();
+    const int listWidth = form_.fileList->width();
     for (int column = 0; column < 4; ++column) {
         const int defaultWidth = listWidth * kColumnPercent[column] / 195;
-        m_oForm.fileList->setColumnWidth(
-            column, m_rProfile.GetProfileInt("Settings", QStringLiteral("Column%1").arg(column),
+        form_.fileList->setColumnWidth(
+            column, profile_.GetProfileInt("Settings", QStringLiteral("Column%1").arg(column),
                                              defaultWidth));
     }
 }
 
 void CGlimtapView::SettleTargetFolder() {
     std::error_code error;
-    const std::u16string& stored = m_rSettings.targetFolder;
+    const std::u16string& stored = settings_.targetFolder;
     if (stored.empty() || !std::filesystem::is_directory(ToPath(stored), error)) {
-        m_rSettings.targetFolder =
-            DefaultTargetFolder(platform::LocalDataFolder(), m_rHost.DocumentTitle());
+        settings_.targetFolder =
+            DefaultTargetFolder(platform::LocalDataFolder(), host_.DocumentTitle());
     }
-    EnsureFolderExists(ToPath(m_rSettings.targetFolder));
+    EnsureFolderExists(ToPath(settings_.targetFolder));
 }
 
 bool CGlimtapView::UpdateData(bool saveAndValidate) {
     if (!saveAndValidate) {
-        ShowSettings(m_oForm, m_rSettings);
+        ShowSettings(form_, settings_);
         return true;
     }
-    const std::optional<ExchangeFailure> failure = TakeSettings(m_oForm, m_rSettings);
+    const std::optional<ExchangeFailure> failure = TakeSettings(form_, settings_);
     if (!failure) return true;
     ShowMessage(this, QMessageBox::Warning, failure->prompt);
     failure->control->setFocus(Qt::OtherFocusReason);
@@ -163,51 +185,51 @@ bool CGlimtapView::UpdateData(bool saveAndValidate) {
     return false;
 }
 
-void CGlimtapView::ShowSearchArea() { m_oForm.areaText->setText(SearchAreaText(m_rSettings)); }
+void CGlimtapView::ShowSearchArea() { form_.areaText->setText(SearchAreaText(settings_)); }
 
 void CGlimtapView::OnSelectScreenArea() {
-    if (ApplySelectedArea(SelectScreenArea(this, m_rProfile, ScreenStill::Take()), m_rSettings)) {
-        ShowSearchArea();
-    }
+    if (!ApplySelectedArea(SelectScreenArea(this, profile_, ScreenStill::Take()), settings_)) return;
+    ShowSearchArea();
+    UpdateModified();
 }
 
 void CGlimtapView::OnSelectImage() {
-    const std::optional<SnipAttempt> attempt = SnipNewTemplate(this, m_rProfile, m_rSettings.targetFolder);
+    const std::optional<SnipAttempt> attempt = SnipNewTemplate(this, profile_, settings_.targetFolder);
     if (!attempt) return;
-    if (!attempt->file) m_rHost.ShowStatusMessage(QStringLiteral("The new image could not be saved."));
+    if (!attempt->file) host_.ShowStatusMessage(QStringLiteral("The new image could not be saved."));
     OnRefreshFileNames();
 }
 
 void CGlimtapView::OnPreviewScreenArea() {
-    markers_.Show({m_rSettings.areaLeft, m_rSettings.areaTop, m_rSettings.areaWidth,
-                   m_rSettings.areaHeight},
+    markers_.Show({settings_.areaLeft, settings_.areaTop, settings_.areaWidth,
+                   settings_.areaHeight},
                   kMarkerSeconds);
 }
 
-void CGlimtapView::OnSave() {
+bool CGlimtapView::OnSave() { return Save(false); }
+
+bool CGlimtapView::OnSaveAs() { return Save(true); }
+
+bool CGlimtapView::Save(bool saveAs) {
     // A refused value is reported, and the file is still written.
     UpdateData(true);
-    m_rSettings.suggestedFileName = m_rHost.DocumentTitle();
-    m_rHost.SaveDocument(false);
-}
-
-void CGlimtapView::OnSaveAs() {
-    UpdateData(true);
-    m_rSettings.suggestedFileName = m_rHost.DocumentTitle();
-    m_rHost.SaveDocument(true);
+    settings_.suggestedFileName = host_.DocumentTitle();
+    if (!host_.SaveDocument(saveAs)) return false;
+    MarkSaved();
+    return true;
 }
 
 void CGlimtapView::OnStartStopSearch() {
-    if (m_pSearch->IsRunning()) {
-        m_pSearch->Stop();
+    if (search_->IsRunning()) {
+        search_->Stop();
         return;
     }
     if (!UpdateData(true)) return;
-    if (m_oForm.fileList->rowCount() == 0) {
+    if (form_.fileList->rowCount() == 0) {
         ShowMessage(this, QMessageBox::Information, QStringLiteral("No Image(s) Configured Yet."));
         return;
     }
-    if (!m_pSearch->Start()) {
+    if (!search_->Start()) {
         ShowMessage(this, QMessageBox::NoIcon,
                     QStringLiteral("Failed to initiate background worker thread."));
     }
@@ -218,37 +240,47 @@ void CGlimtapView::OnHotKey() {
 }
 
 void CGlimtapView::OnSelectTargetFolder() {
-    if (!PickTargetFolder(this, m_rSettings).empty()) OnRefreshFileNames();
+    if (!PickTargetFolder(this, settings_).empty()) OnRefreshFileNames();
+    UpdateModified();
 }
 
 void CGlimtapView::OnExploreTargetFolder() {
-    m_rLauncher.Launch(u"", m_rSettings.targetFolder, nullptr);
+    std::string error;
+    if (!launcher_.Launch(u"", settings_.targetFolder, &error)) {
+        host_.ShowStatusMessage(QStringLiteral("The target folder could not be opened: ") +
+                                QString::fromStdString(error));
+    }
 }
 
 void CGlimtapView::OnRefreshFileNames() {
     QString error;
-    RefreshImageList(*m_oForm.fileList, m_rSettings.targetFolder, &error);
-    if (!error.isEmpty()) m_rHost.ShowStatusMessage(error);
+    RefreshImageList(*form_.fileList, settings_.targetFolder, &error);
+    if (!error.isEmpty()) host_.ShowStatusMessage(error);
 }
 
 void CGlimtapView::OnViewSelectedImage() {
-    ViewSelectedImage(this, *m_oForm.fileList, m_rSettings.targetFolder, m_rLauncher);
+    ViewSelectedImage(this, *form_.fileList, settings_.targetFolder, launcher_);
 }
 
 void CGlimtapView::OnRenameImage() {
-    if (RenameSelectedImage(this, *m_oForm.fileList, m_rSettings.targetFolder)) {
+    if (RenameSelectedImage(this, *form_.fileList, settings_.targetFolder)) {
         OnRefreshFileNames();
     }
 }
 
 void CGlimtapView::OnTestExecute() {
-    // What is typed counts, saved or not, ticked or not.
-    m_rLauncher.Launch(m_oForm.executeVerb->text().toStdU16String(),
-                       m_oForm.executeFile->text().toStdU16String(), nullptr);
+    // What is typed counts, saved or not, ticked or not. The user asked to see it work,
+    // so a failure is told in a message of its own.
+    std::string error;
+    if (!launcher_.Launch(form_.executeVerb->text().toStdU16String(),
+                          form_.executeFile->text().toStdU16String(), &error)) {
+        ShowMessage(this, QMessageBox::Warning,
+                    QStringLiteral("The command could not be run: ") + QString::fromStdString(error));
+    }
 }
 
 void CGlimtapView::OnBeepForSearch() {
-    if (m_oForm.beepForSearch->isChecked()) PlaySearchBeep();
+    if (form_.beepForSearch->isChecked()) PlaySearchBeep();
 }
 
 void CGlimtapView::OnMinimize() { window()->showMinimized(); }
@@ -258,16 +290,14 @@ void CGlimtapView::OnExit() {
     QMetaObject::invokeMethod(window(), &QWidget::close, Qt::QueuedConnection);
 }
 
-void CGlimtapView::OnHelpInfo() { m_rLauncher.Launch(u"open", kHelpPage, nullptr); }
-
 void CGlimtapView::OnShowOverlay(const MatchReport& match) {
     Responder(false).OnShowOverlay(match);
 }
 
 void CGlimtapView::OnMatchFound(const MatchReport& match) {
-    const bool drivesInput = m_rSettings.moveCursorToMatch != 0 || m_rSettings.touchAtMatch != 0;
-    if (!drivesInput && m_rSettings.executeEnabled == 0) return;
-    Responder(drivesInput).OnMatchFound(match, m_rSettings);
+    const bool drivesInput = settings_.moveCursorToMatch != 0 || settings_.touchAtMatch != 0;
+    if (!drivesInput && settings_.executeEnabled == 0) return;
+    Responder(drivesInput).OnMatchFound(match, settings_);
 }
 
 MatchResponder& CGlimtapView::Responder(bool drivesInput) {
@@ -282,14 +312,14 @@ MatchResponder& CGlimtapView::Responder(bool drivesInput) {
         responder_.reset();
     }
     if (responder_ == nullptr) {
-        responder_ = std::make_unique<MatchResponder>(pointer_.get(), touch_.get(), m_rLauncher,
+        responder_ = std::make_unique<MatchResponder>(pointer_.get(), touch_.get(), launcher_,
                                                       &markers_);
     }
     return *responder_;
 }
 
 void CGlimtapView::contextMenuEvent(QContextMenuEvent* event) {
-    m_oContextMenu.exec(event->globalPos());
+    contextMenu_.exec(event->globalPos());
 }
 
 void CGlimtapView::mousePressEvent(QMouseEvent* event) {
@@ -298,21 +328,21 @@ void CGlimtapView::mousePressEvent(QMouseEvent* event) {
     // else by following the pointer.
     QWindow* handle = window()->windowHandle();
     if (handle != nullptr && handle->startSystemMove()) return;
-    m_oDragOffset = event->globalPosition().toPoint() - window()->pos();
+    dragOffset_ = event->globalPosition().toPoint() - window()->pos();
 }
 
 void CGlimtapView::mouseMoveEvent(QMouseEvent* event) {
-    if (!m_oDragOffset || !(event->buttons() & Qt::LeftButton)) return QWidget::mouseMoveEvent(event);
-    window()->move(event->globalPosition().toPoint() - *m_oDragOffset);
+    if (!dragOffset_ || !(event->buttons() & Qt::LeftButton)) return QWidget::mouseMoveEvent(event);
+    window()->move(event->globalPosition().toPoint() - *dragOffset_);
 }
 
 void CGlimtapView::mouseReleaseEvent(QMouseEvent* event) {
-    m_oDragOffset.reset();
+    dragOffset_.reset();
     QWidget::mouseReleaseEvent(event);
 }
 
 bool CGlimtapView::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_oForm.fileList->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+    if (watched == form_.fileList->viewport() && event->type() == QEvent::MouseButtonDblClick) {
         OnViewSelectedImage();
     }
     return QWidget::eventFilter(watched, event);

@@ -3,6 +3,7 @@
 #include <QMenu>
 #include <QPoint>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <memory>
@@ -36,11 +37,11 @@ public:
                  platform::Launcher& launcher, QWidget* parent = nullptr);
     ~CGlimtapView() override;
 
-    const GlimtapForm& Form() const { return m_oForm; }
-    QMenu& ContextMenu() { return m_oContextMenu; }
+    const GlimtapForm& Form() const { return form_; }
+    QMenu& ContextMenu() { return contextMenu_; }
     // "F6" to "F12", or "" when no key could be had.
-    const QString& HotKey() const { return m_strHotKey; }
-    const SearchControl& Search() const { return *m_pSearch; }
+    const QString& HotKey() const { return hotKey_; }
+    const SearchControl& Search() const { return *search_; }
 
     // After every New and Open: shows the settings, grabs the hot key, settles the target
     // folder (the document's own when it names a folder, else its default one) and lists
@@ -50,12 +51,17 @@ public:
     // user and putting the focus on it); false: settings into the controls.
     bool UpdateData(bool saveAndValidate);
     void ShowSearchArea();
+    // The document is modified while the form's values (and the search area and target
+    // folder) differ from those last shown after New or Open, or last saved.
+    bool IsModified() const;
+    void MarkSaved();
 
     void OnSelectImage();
     void OnSelectScreenArea();
     void OnPreviewScreenArea();
-    void OnSave();
-    void OnSaveAs();
+    // True when the file was written.
+    bool OnSave();
+    bool OnSaveAs();
     void OnStartStopSearch();
     // Toggles the search one event-loop turn later, as a click on the button would.
     void OnHotKey();
@@ -68,7 +74,6 @@ public:
     void OnBeepForSearch();
     void OnMinimize();
     void OnExit();
-    void OnHelpInfo();
     void OnShowOverlay(const MatchReport& match);
 
 protected:
@@ -83,22 +88,27 @@ private:
     void ConnectControls();
     void SetUpColumns();
     void SettleTargetFolder();
+    bool Save(bool saveAs);
+    QStringList FormState() const;
+    void UpdateModified();
     void OnMatchFound(const MatchReport& match);
     // With `drivesInput`, the pointer and touch are opened first, once.
     MatchResponder& Responder(bool drivesInput);
 
-    SearchSettings& m_rSettings;
-    Profile& m_rProfile;
-    ViewHost& m_rHost;
-    platform::Launcher& m_rLauncher;
-    GlimtapForm m_oForm;
-    QMenu m_oContextMenu;
-    QString m_strHotKey;
-    HotKeyWatcher m_oHotKey;
-    CSpeechAlert m_oSpeech;
-    bool m_bColumnsSet = false;
+    SearchSettings& settings_;
+    Profile& profile_;
+    ViewHost& host_;
+    platform::Launcher& launcher_;
+    GlimtapForm form_;
+    QMenu contextMenu_;
+    QString hotKey_;
+    HotKeyWatcher hotKeyWatcher_;
+    CSpeechAlert speech_;
+    bool columnsSet_ = false;
+    // None before the first document is shown.
+    std::optional<QStringList> savedState_;
     // Where the window moves from while the form's background is dragged by hand.
-    std::optional<QPoint> m_oDragOffset;
+    std::optional<QPoint> dragOffset_;
     const std::unique_ptr<platform::Desktop> desktop_;
     ScreenMarkers markers_;
     // Opened at the first match that asks for them; none when the display has no XTest.
@@ -107,7 +117,7 @@ private:
     bool inputOpened_ = false;
     std::unique_ptr<MatchResponder> responder_;
     // Last: its worker reports into the members above, so it goes first.
-    std::unique_ptr<SearchControl> m_pSearch;
+    std::unique_ptr<SearchControl> search_;
 };
 
 }  // namespace glimtap

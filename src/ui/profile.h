@@ -21,7 +21,7 @@ public:
     void WriteProfileInt(const QString& section, const QString& entry, int32_t value);
 
     // The underlying store, for lists such as the recent files.
-    const QSettings& settings() const { return settings_; }
+    const QSettings& Store() const { return settings_; }
     // Every change goes through here: the store is never written through a symbolic link
     // found at the profile's file.
     void Change(const std::function<void(QSettings&)>& change);

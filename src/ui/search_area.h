@@ -13,8 +13,7 @@ namespace glimtap {
 QString SearchAreaText(const SearchSettings& settings);
 
 // Makes a selection the search area. False, and nothing changes, without one (the
-// selector was cancelled or the rectangle was empty). The document is not marked as
-// modified by this.
+// selector was cancelled or the rectangle was empty).
 bool ApplySelectedArea(const std::optional<platform::ScreenRect>& selection,
                        SearchSettings& settings);
 

@@ -12,8 +12,10 @@ public:
     virtual ~ViewHost() = default;
     // "Untitled" for a new document, else the file name of its path.
     virtual std::u16string DocumentTitle() const = 0;
-    // The document's save path; saveAs always asks for a file name.
-    virtual void SaveDocument(bool saveAs) = 0;
+    // The document's save path; saveAs always asks for a file name. True when written.
+    virtual bool SaveDocument(bool saveAs) = 0;
+    // Shows whether the document has changes that are not saved.
+    virtual void SetModified(bool modified) = 0;
     // Lays the window out again and sizes it so that the whole form shows.
     virtual void ResizeParentToFit() = 0;
     // A passing note in the status bar.

@@ -5,11 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <X11/keysym.h>
-
-#include <QLabel>
-#include <QStatusBar>
-
 #include <chrono>
 #include <filesystem>
 #include <future>
@@ -17,10 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/lock_indicators.h"
-#include "support/modal_driver.h"
 #include "support/temp_dir.h"
-#include "support/x_keyboard.h"
 
 namespace glimtap::test {
 namespace {
@@ -40,21 +32,12 @@ TEST(ShellRegistrationTest, WritesEntryTypeAndIconOnlyWhenMissingOrChanged) {
 
     const std::string program = "/opt/my apps/glimtap$1";
     EXPECT_EQ(RegisterShellFileTypes(home.path(), program), (std::vector<fs::path>{entry, mime, icon}));
-    const std::string desktop = Text(entry);
-    EXPECT_NE(desktop.find("Exec=\"/opt/my apps/glimtap\\\\$1\" %f\n"), std::string::npos) << desktop;
-    EXPECT_NE(desktop.find("MimeType=application/x-glimtap-document;\n"), std::string::npos);
+    EXPECT_NE(Text(entry).find("Exec=\"/opt/my apps/glimtap\\\\$1\" %f\n"), std::string::npos) << Text(entry);
     EXPECT_NE(Text(mime).find("<glob pattern=\"*.GlimtapDataFile\"/>"), std::string::npos);
-    EXPECT_NE(Text(icon).find("<svg"), std::string::npos);
-
-    // A second start finds everything in place.
+    // A second start finds everything in place; a damaged type is mended.
     EXPECT_TRUE(RegisterShellFileTypes(home.path(), program).empty());
-    // The program moved: only the entry naming it is written again.
-    EXPECT_EQ(RegisterShellFileTypes(home.path(), "/usr/bin/glimtap"), std::vector<fs::path>{entry});
-    EXPECT_NE(Text(entry).find("Exec=\"/usr/bin/glimtap\" %f\n"), std::string::npos);
-    // A damaged type is mended.
     WriteFile(mime, {'x'});
-    EXPECT_EQ(RegisterShellFileTypes(home.path(), "/usr/bin/glimtap"), std::vector<fs::path>{mime});
-
+    EXPECT_EQ(RegisterShellFileTypes(home.path(), program), std::vector<fs::path>{mime});
     // Quotes and a line break in the program's path stay inside the one Exec value.
     EXPECT_EQ(RegisterShellFileTypes(home.path(), "/opt/a \"b\" `c`\nName=x/glimtap"),
               std::vector<fs::path>{entry});
@@ -102,21 +85,6 @@ TEST(ShellRegistrationTest, WritesFilesOfItsOwnWithTheUmaskInsteadOfFollowingLin
         EXPECT_TRUE(fs::is_regular_file(status)) << file;
         EXPECT_EQ(status.permissions(), owner_read | owner_write | group_read) << file;
     }
-}
-
-TEST(LockIndicatorsTest, ShowCapWhileCapsLockIsOn) {
-    OtherClient keyboard;
-    QStatusBar bar;
-    auto* indicators = new LockIndicators(bar);
-    QLabel* cap = bar.findChild<QLabel*>("CAP");
-    ASSERT_NE(cap, nullptr);
-    EXPECT_EQ(cap->text(), "");
-    keyboard.Tap(XK_Caps_Lock);
-    EXPECT_TRUE(ProcessEventsUntil([&] { return cap->text() == "CAP"; }));
-    EXPECT_EQ(bar.findChild<QLabel*>("NUM")->text(), "");
-    keyboard.Tap(XK_Caps_Lock);
-    indicators->Refresh();
-    EXPECT_EQ(cap->text(), "");
 }
 
 }  // namespace

@@ -18,12 +18,16 @@ public:
         friend bool operator==(const Call&, const Call&) = default;
     };
 
-    bool Launch(std::u16string_view verb, std::u16string_view file, std::string*) override {
+    bool Launch(std::u16string_view verb, std::u16string_view file, std::string* error) override {
         calls.push_back({ToUtf8(verb), ToUtf8(file)});
-        return true;
+        if (failure.empty()) return true;
+        if (error != nullptr) *error = failure;
+        return false;
     }
 
     std::vector<Call> calls;
+    // When set, every launch fails with this reason.
+    std::string failure;
 };
 
 }  // namespace glimtap::test

@@ -25,13 +25,18 @@ namespace glimtap::test {
 class FakeHost : public ViewHost {
 public:
     std::u16string DocumentTitle() const override { return title; }
-    void SaveDocument(bool saveAs) override { saves.push_back(saveAs); }
+    bool SaveDocument(bool saveAs) override {
+        saves.push_back(saveAs);
+        return true;
+    }
+    void SetModified(bool isModified) override { modified = isModified; }
     void ResizeParentToFit() override { ++resizes; }
     void ShowStatusMessage(const QString& text) override { statusMessages.append(text); }
 
     std::u16string title = u"Untitled";
     std::vector<bool> saves;
     int resizes = 0;
+    bool modified = false;
     QStringList statusMessages;
 };
 

@@ -17,7 +17,7 @@ CGlimtapApp::~CGlimtapApp() = default;
 
 bool CGlimtapApp::InitInstance(const std::optional<QString>& file) {
     m_pMainFrame = std::make_unique<CMainFrame>(*this, m_oSettings, m_oServices.profile,
-                                                m_oServices.launcher);
+                                                m_oServices.backends, m_oServices.launcher);
     m_pMainFrame->UpdateRecentFileMenu(m_oRecentFiles.Entries());
     if (file) {
         if (!OpenDocumentFile(*file)) return false;
@@ -29,7 +29,7 @@ bool CGlimtapApp::InitInstance(const std::optional<QString>& file) {
 }
 
 void CGlimtapApp::OnFileNew() {
-    m_oDocument.OnNewDocument(m_oSettings, m_oServices.desktop);
+    m_oDocument.OnNewDocument(m_oSettings, m_oServices.backends.Geometry());
     DocumentChanged();
 }
 

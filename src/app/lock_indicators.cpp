@@ -3,7 +3,6 @@
 #include <QLabel>
 #include <QStatusBar>
 
-#include "platform/backends.h"
 
 namespace glimtap {
 namespace {
@@ -28,27 +27,23 @@ void Show(QLabel& pane, bool on) {
 
 }  // namespace
 
-LockIndicators::LockIndicators(QStatusBar& bar)
-    : QObject(&bar), m_pCaps(AddPane(bar, "CAP")), m_pNum(AddPane(bar, "NUM")),
-      m_pScroll(AddPane(bar, "SCRL")) {
-    try {
-        m_pLocks = platform::OpenKeyboardLocks();
-    } catch (const platform::Unavailable&) {
-        return;
-    }
-    connect(&m_oPoll, &QTimer::timeout, this, &LockIndicators::Refresh);
-    m_oPoll.start(kPollMs);
+LockIndicators::LockIndicators(QStatusBar& bar, platform::KeyboardLocks* locks)
+    : QObject(&bar), locks_(locks), caps_(AddPane(bar, "CAP")), num_(AddPane(bar, "NUM")),
+      scroll_(AddPane(bar, "SCRL")) {
+    if (locks_ == nullptr) return;
+    connect(&poll_, &QTimer::timeout, this, &LockIndicators::Refresh);
+    poll_.start(kPollMs);
     Refresh();
 }
 
 LockIndicators::~LockIndicators() = default;
 
 void LockIndicators::Refresh() {
-    const std::optional<platform::LockKeys> state = m_pLocks ? m_pLocks->State() : std::nullopt;
+    const std::optional<platform::LockKeys> state = locks_ != nullptr ? locks_->State() : std::nullopt;
     const platform::LockKeys keys = state.value_or(platform::LockKeys{});
-    Show(*m_pCaps, keys.capsLock);
-    Show(*m_pNum, keys.numLock);
-    Show(*m_pScroll, keys.scrollLock);
+    Show(*caps_, keys.capsLock);
+    Show(*num_, keys.numLock);
+    Show(*scroll_, keys.scrollLock);
 }
 
 }  // namespace glimtap

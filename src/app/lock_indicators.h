@@ -3,8 +3,6 @@
 #include <QObject>
 #include <QTimer>
 
-#include <memory>
-
 #include "platform/keyboard_locks.h"
 
 class QLabel;
@@ -17,18 +15,19 @@ class LockIndicators : public QObject {
     Q_OBJECT
 
 public:
-    // Adds the panes to `bar`, which owns them and this object. Without a display they stay blank.
-    explicit LockIndicators(QStatusBar& bar);
+    // Adds the panes to `bar`, which owns them and this object. Without `locks` (null) they
+    // stay blank; `locks` must outlive this object.
+    LockIndicators(QStatusBar& bar, platform::KeyboardLocks* locks);
     ~LockIndicators() override;
 
     void Refresh();
 
 private:
-    std::unique_ptr<platform::KeyboardLocks> m_pLocks;
-    QLabel* m_pCaps;
-    QLabel* m_pNum;
-    QLabel* m_pScroll;
-    QTimer m_oPoll;
+    platform::KeyboardLocks* locks_;
+    QLabel* caps_;
+    QLabel* num_;
+    QLabel* scroll_;
+    QTimer poll_;
 };
 
 }  // namespace glimtap

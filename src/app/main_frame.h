@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/search_settings.h"
+#include "platform/backend_set.h"
 #include "platform/launcher.h"
 #include "ui/glimtap_view.h"
 #include "ui/profile.h"
@@ -26,7 +27,7 @@ class CMainFrame : public QMainWindow, public ViewHost {
 
 public:
     CMainFrame(CGlimtapApp& app, SearchSettings& settings, Profile& profile,
-               platform::Launcher& launcher);
+               platform::BackendSet& backends, platform::Launcher& launcher);
     ~CMainFrame() override;
 
     CGlimtapView& View() { return *m_pView; }
@@ -48,7 +49,7 @@ protected:
 
 private:
     void CreateMenus();
-    void CreateStatusBar();
+    void CreateStatusBar(platform::BackendSet& backends);
 
     CGlimtapApp& m_rApp;
     QScrollArea* m_pScroll;
@@ -57,6 +58,8 @@ private:
     QAction* m_pRecentEnd = nullptr;  // the separator after the recent files
     QList<QAction*> m_oRecentActions;
     LockIndicators* m_pLockIndicators = nullptr;
+    // What the message pane reads between prompts.
+    QString idleMessage_ = QStringLiteral("Ready");
 };
 
 }  // namespace glimtap

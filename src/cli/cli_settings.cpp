@@ -81,7 +81,7 @@ int RunSettings(std::span<char* const> args, std::ostream& out) {
             throw CliError(e.what());
         }
     } else {
-        data.settings.ResetToDefaults(*platform::OpenDesktop());
+        data.settings.ResetToDefaults(platform::OpenBackends()->Geometry());
     }
 
     if (!assignments.empty()) {

@@ -1,16 +1,5 @@
 #pragma once
 
-#include <filesystem>
-#include <string>
-#include <string_view>
-
-namespace glimtap {
-
-// Lone surrogates and malformed bytes become U+FFFD.
-std::string ToUtf8(std::u16string_view text);
-std::u16string FromUtf8(std::string_view text);
-
-std::filesystem::path ToPath(std::u16string_view text);
-std::u16string FromPath(const std::filesystem::path& path);
-
-}  // namespace glimtap
+// The conversions live with the platform code, which needs them too and may not reach up
+// into the engine.
+#include "platform/utf16.h"

@@ -8,19 +8,15 @@
 #include <filesystem>
 #include <optional>
 
-#include "engine/utf16.h"
 #include "platform/detached_process.h"
+#include "platform/report_failure.h"
+#include "platform/utf16.h"
 
 namespace glimtap::platform {
 
 namespace {
 
 namespace fs = std::filesystem;
-
-bool Fail(std::string* error, const std::string& message) {
-    if (error != nullptr) *error = message;
-    return false;
-}
 
 std::string ToLowerAscii(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -81,7 +77,7 @@ bool DesktopLauncher::Launch(std::u16string_view verb, std::u16string_view file,
         return Fail(error, "unknown action '" + ToUtf8(verb) + "': only open and edit are known");
     }
     const bool may_run = action != "edit";
-    const std::string target = ToUtf8(file);
+    const std::string target = ToPath(file).native();
     if (target.empty()) {
         return Fail(error, "nothing to open: no file, folder, URL or program given");
     }

@@ -12,11 +12,11 @@
 #include <QWindow>
 
 #include <filesystem>
+#include <initializer_list>
 #include <system_error>
 
 #include "engine/target_folder.h"
 #include "engine/utf16.h"
-#include "platform/backends.h"
 #include "platform/user_folders.h"
 #include "response/screen_overlay.h"
 #include "response/search_beep.h"
@@ -39,15 +39,9 @@ constexpr int kMarkerSeconds = 3;
 // The default column widths are these shares of the list's width, out of 195.
 constexpr int kColumnPercent[] = {30, 65, 40, 40};
 
-SearchServices DesktopSearchServices() {
+SearchServices DesktopSearchServices(platform::BackendSet& backends) {
     return SearchServices{
-        []() -> std::unique_ptr<platform::ScreenCapture> {
-            try {
-                return platform::OpenScreenCapture();
-            } catch (const platform::Unavailable&) {
-                return nullptr;
-            }
-        },
+        [&backends] { return backends.OpenCapture(); },
         [] { return std::make_unique<CSpeechAlert>(); },
     };
 }
@@ -55,9 +49,11 @@ SearchServices DesktopSearchServices() {
 }  // namespace
 
 CGlimtapView::CGlimtapView(SearchSettings& settings, Profile& profile, ViewHost& host,
-                           platform::Launcher& launcher, QWidget* parent)
+                           platform::BackendSet& backends, platform::Launcher& launcher,
+                           QWidget* parent)
     : QWidget(parent), m_rSettings(settings), m_rProfile(profile), m_rHost(host),
-      m_rLauncher(launcher), m_oForm(BuildGlimtapForm(*this)) {
+      backends_(backends), m_rLauncher(launcher), m_oForm(BuildGlimtapForm(*this)),
+      m_oHotKey(backends.HotKey()) {
     SearchReactions reactions{
         [this](const MatchReport& match) { OnMatchFound(match); },
         [this](const MatchReport& match) { OnShowOverlay(match); },
@@ -65,9 +61,17 @@ CGlimtapView::CGlimtapView(SearchSettings& settings, Profile& profile, ViewHost&
     };
     m_pSearch = std::make_unique<SearchControl>(
         m_rSettings, SearchDisplay{*m_oForm.startStop, *m_oForm.counterText, *m_oForm.progress},
-        m_oSpeech, DesktopSearchServices(), std::move(reactions));
+        m_oSpeech, DesktopSearchServices(backends), std::move(reactions));
     BuildContextMenu();
     ConnectControls();
+    if (!backends.CanCapture()) {
+        const std::initializer_list<QWidget*> screenTools = {
+            m_oForm.startStop, m_oForm.selectScreenArea, m_oForm.previewScreenArea,
+            m_oForm.selectImage};
+        for (QWidget* tool : screenTools) {
+            tool->setEnabled(false);
+        }
+    }
 }
 
 CGlimtapView::~CGlimtapView() = default;
@@ -160,11 +164,14 @@ bool CGlimtapView::UpdateData(bool saveAndValidate) {
 void CGlimtapView::ShowSearchArea() { m_oForm.areaText->setText(SearchAreaText(m_rSettings)); }
 
 void CGlimtapView::OnSelectScreenArea() {
-    if (ApplySelectedArea(SelectScreenArea(this, m_rProfile), m_rSettings)) ShowSearchArea();
+    if (ApplySelectedArea(SelectScreenArea(this, m_rProfile, backends_.Geometry()), m_rSettings)) {
+        ShowSearchArea();
+    }
 }
 
 void CGlimtapView::OnSelectImage() {
-    const std::optional<SnipAttempt> attempt = SnipNewTemplate(this, m_rProfile, m_rSettings.targetFolder);
+    const std::optional<SnipAttempt> attempt =
+        SnipNewTemplate(this, m_rProfile, m_rSettings.targetFolder, backends_);
     if (!attempt) return;
     if (!attempt->file) m_rHost.ShowStatusMessage(QStringLiteral("The new image could not be saved."));
     OnRefreshFileNames();
@@ -257,15 +264,11 @@ void CGlimtapView::OnMatchFound(const MatchReport& match) {
 }
 
 MatchActions* CGlimtapView::Actions() {
-    if (m_pActions == nullptr && !m_bActionsUnavailable) {
-        try {
-            m_pPointer = platform::OpenPointer();
-            m_pTouch = platform::OpenTouchInjector();
-            m_pActions = std::make_unique<MatchActions>(*m_pPointer, *m_pTouch, m_rLauncher);
-        } catch (const platform::Unavailable&) {
-            // A display without XTest cannot be driven; matches are still counted.
-            m_bActionsUnavailable = true;
-        }
+    platform::Pointer* pointer = backends_.MousePointer();
+    platform::TouchInjector* touch = backends_.Touch();
+    // A display without XTest cannot be driven; matches are still counted.
+    if (m_pActions == nullptr && pointer != nullptr && touch != nullptr) {
+        m_pActions = std::make_unique<MatchActions>(*pointer, *touch, m_rLauncher);
     }
     return m_pActions.get();
 }

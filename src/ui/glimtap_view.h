@@ -10,9 +10,8 @@
 
 #include "engine/search_events.h"
 #include "engine/search_settings.h"
+#include "platform/backend_set.h"
 #include "platform/launcher.h"
-#include "platform/pointer.h"
-#include "platform/touch_injector.h"
 #include "response/match_actions.h"
 #include "response/speech_alert.h"
 #include "ui/glimtap_form.h"
@@ -30,8 +29,10 @@ class CGlimtapView : public QWidget {
 
 public:
     // `host` is the window and document around the form; all references must outlive it.
+    // Without a screen to capture, the search and the screen tools are off.
     CGlimtapView(SearchSettings& settings, Profile& profile, ViewHost& host,
-                 platform::Launcher& launcher, QWidget* parent = nullptr);
+                 platform::BackendSet& backends, platform::Launcher& launcher,
+                 QWidget* parent = nullptr);
     ~CGlimtapView() override;
 
     const GlimtapForm& Form() const { return m_oForm; }
@@ -86,6 +87,7 @@ private:
     SearchSettings& m_rSettings;
     Profile& m_rProfile;
     ViewHost& m_rHost;
+    platform::BackendSet& backends_;
     platform::Launcher& m_rLauncher;
     GlimtapForm m_oForm;
     QMenu m_oContextMenu;
@@ -95,11 +97,8 @@ private:
     bool m_bColumnsSet = false;
     // Where the window moves from while the form's background is dragged by hand.
     std::optional<QPoint> m_oDragOffset;
-    // Opened at the first match that asks for them; none when the display has no XTest.
-    std::unique_ptr<platform::Pointer> m_pPointer;
-    std::unique_ptr<platform::TouchInjector> m_pTouch;
+    // Made at the first match that asks for them.
     std::unique_ptr<MatchActions> m_pActions;
-    bool m_bActionsUnavailable = false;
     // Last: its worker reports into the members above, so it goes first.
     std::unique_ptr<SearchControl> m_pSearch;
 };

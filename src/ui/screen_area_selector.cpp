@@ -6,7 +6,6 @@
 #include <QPainter>
 #include <QRegion>
 
-#include "platform/backends.h"
 #include "response/device_pixels.h"
 
 namespace glimtap {
@@ -130,9 +129,10 @@ void CDlgScreenAreaSelector::paintEvent(QPaintEvent*) {
     painter.drawRect(QRect(hole.left - 1, hole.top - 1, hole.width + 1, hole.height + 1));
 }
 
-std::optional<platform::ScreenRect> SelectScreenArea(QWidget* owner, Profile& profile) {
+std::optional<platform::ScreenRect> SelectScreenArea(QWidget* owner, Profile& profile,
+                                                     const platform::Desktop& desktop) {
     // The X root window is the virtual screen; its origin is (0, 0).
-    const platform::Size screen = platform::OpenDesktop()->VirtualScreenSize();
+    const platform::Size screen = desktop.VirtualScreenSize();
     if (screen.width < 1 || screen.height < 1) return std::nullopt;
     bool accepted = false;
     {

@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "platform/desktop.h"
 #include "platform/geometry.h"
 #include "ui/area_selection.h"
 #include "ui/profile.h"
@@ -45,6 +46,7 @@ private:
 // Runs the selector modally over `owner` and returns the selected rectangle in screen
 // coordinates; nullopt when it was cancelled or the rectangle is empty. Returns once
 // the veil is off the screen, so the caller may capture what lies under it.
-std::optional<platform::ScreenRect> SelectScreenArea(QWidget* owner, Profile& profile);
+std::optional<platform::ScreenRect> SelectScreenArea(QWidget* owner, Profile& profile,
+                                                     const platform::Desktop& desktop);
 
 }  // namespace glimtap

@@ -2,22 +2,20 @@
 
 #include "engine/screenshot_bmp.h"
 #include "engine/utf16.h"
-#include "platform/backends.h"
 #include "ui/screen_area_selector.h"
 
 namespace glimtap {
 
 std::optional<SnipAttempt> SnipNewTemplate(QWidget* owner, Profile& profile,
-                                           const std::u16string& targetFolder) {
-    const std::optional<platform::ScreenRect> area = SelectScreenArea(owner, profile);
+                                           const std::u16string& targetFolder,
+                                           platform::BackendSet& backends) {
+    const std::optional<platform::ScreenRect> area =
+        SelectScreenArea(owner, profile, backends.Geometry());
     if (!area) return std::nullopt;
-    try {
-        // The capture backend the search uses, so a snip is what the search will see.
-        const std::unique_ptr<platform::ScreenCapture> capture = platform::OpenScreenCapture();
-        return SnipAttempt{CaptureScreenToBmp(*capture, *area, ToPath(targetFolder))};
-    } catch (const platform::Unavailable&) {
-        return SnipAttempt{};
-    }
+    // The capture backend the search uses, so a snip is what the search will see.
+    const std::unique_ptr<platform::ScreenCapture> capture = backends.OpenCapture();
+    if (capture == nullptr) return SnipAttempt{};
+    return SnipAttempt{CaptureScreenToBmp(*capture, *area, ToPath(targetFolder))};
 }
 
 }  // namespace glimtap

@@ -40,7 +40,7 @@ protected:
     static std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
 
     CGlimtapApp& StartApp() {
-        app = std::make_unique<CGlimtapApp>(AppServices{*profile, *desktop, launcher});
+        app = std::make_unique<CGlimtapApp>(AppServices{*profile, *backends, launcher});
         EXPECT_TRUE(app->InitInstance(std::nullopt));
         return *app;
     }
@@ -61,7 +61,7 @@ protected:
     TempDir home;
     std::unique_ptr<Profile> profile =
         std::make_unique<Profile>(Q(home / "profile.ini"));
-    std::unique_ptr<platform::Desktop> desktop = platform::OpenDesktop();
+    std::unique_ptr<platform::BackendSet> backends = platform::OpenBackends();
     RecordingLauncher launcher;
     std::unique_ptr<CGlimtapApp> app;
 };

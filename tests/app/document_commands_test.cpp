@@ -74,7 +74,7 @@ DataFile ReadBack(const fs::path& path) {
 
 void WriteDataFile(const fs::path& path, int32_t tolerance, const std::u16string& folder = {}) {
     DataFile data;
-    data.settings.ResetToDefaults(*platform::OpenDesktop());
+    data.settings.ResetToDefaults(platform::OpenBackends()->Geometry());
     data.settings.tolerance = tolerance;
     data.settings.targetFolder = folder;
     SaveDataFile(path, data);
@@ -364,7 +364,7 @@ TEST_F(AppTest, OpeningADataFileNeverRunsItsCommandOnlyAMatchOfAStartedSearchDoe
     fs::create_directories(images);
     WriteBmp(images / "target.bmp", picture);
     DataFile data;
-    data.settings.ResetToDefaults(*desktop);
+    data.settings.ResetToDefaults(backends->Geometry());
     data.settings.targetFolder = FromPath(images);
     data.settings.areaLeft = 1700;
     data.settings.areaTop = 950;
@@ -382,7 +382,7 @@ TEST_F(AppTest, OpeningADataFileNeverRunsItsCommandOnlyAMatchOfAStartedSearchDoe
     SaveDataFile(file, data);
 
     // Started with the file named on the command line.
-    app = std::make_unique<CGlimtapApp>(AppServices{*profile, *desktop, launcher});
+    app = std::make_unique<CGlimtapApp>(AppServices{*profile, *backends, launcher});
     ASSERT_TRUE(app->InitInstance(Q(file)));
     EXPECT_TRUE(Form().execute->isChecked());
     // File > Open, the recent file list and a drop.
@@ -428,7 +428,7 @@ TEST_F(AppTest, DroppedFilesOpenOneAfterAnother) {
 }
 
 TEST_F(AppTest, ANamedFileThatCannotBeOpenedEndsTheStart) {
-    app = std::make_unique<CGlimtapApp>(AppServices{*profile, *desktop, launcher});
+    app = std::make_unique<CGlimtapApp>(AppServices{*profile, *backends, launcher});
     QString report;
     AnswerNextQuestion(QMessageBox::Ok, &report);
     EXPECT_FALSE(app->InitInstance(Q(home / "missing.GlimtapDataFile")));

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/lock_indicators.h"
+#include "platform/backends.h"
 #include "support/modal_driver.h"
 #include "support/temp_dir.h"
 #include "support/x_keyboard.h"
@@ -106,8 +107,9 @@ TEST(ShellRegistrationTest, WritesFilesOfItsOwnWithTheUmaskInsteadOfFollowingLin
 
 TEST(LockIndicatorsTest, ShowCapWhileCapsLockIsOn) {
     OtherClient keyboard;
+    const std::unique_ptr<platform::BackendSet> backends = platform::OpenBackends();
     QStatusBar bar;
-    auto* indicators = new LockIndicators(bar);
+    auto* indicators = new LockIndicators(bar, backends->Locks());
     QLabel* cap = bar.findChild<QLabel*>("CAP");
     ASSERT_NE(cap, nullptr);
     EXPECT_EQ(cap->text(), "");

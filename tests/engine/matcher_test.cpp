@@ -3,7 +3,7 @@
 #include "engine/find_template.h"
 #include "engine/matcher.h"
 #include "engine/pixels_agree.h"
-#include "platform/fake/image_capture.h"
+#include "platform/image_screen.h"
 
 namespace glimtap {
 namespace {
@@ -129,7 +129,7 @@ TEST(FindTemplateOnScreen, AreaFromSettingsAndRefusals) {
     const TemplateImage t = Pattern(6, 4);
     Screen screen(100, 80);
     screen.Paste(t, 50, 30);
-    platform::ImageCapture capture(screen.pixels, screen.width, screen.height);
+    platform::ImageScreen capture(screen.pixels, screen.width, screen.height);
     SearchSettings settings;
     settings.areaLeft = 40;
     settings.areaTop = 20;

@@ -12,14 +12,14 @@
 
 #include "engine/bmp_decoder.h"
 #include "engine/template_image.h"
-#include "platform/fake/image_capture.h"
+#include "platform/image_screen.h"
 #include "support/temp_dir.h"
 
 namespace glimtap::test {
 namespace {
 
 using namespace std::chrono;
-using platform::ImageCapture;
+using platform::ImageScreen;
 using platform::ScreenImage;
 using platform::ScreenRect;
 using Ticks = SnipClockReading::Ticks;
@@ -108,7 +108,7 @@ TEST(CaptureScreenToBmpTest, WritesANewBitmapTheTemplateLoaderReads) {
     for (size_t i = 0; i < screen.size(); ++i) {
         screen[i] = static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFF;
     }
-    ImageCapture capture(screen, 64, 48);
+    ImageScreen capture(screen, 64, 48);
 
     const std::optional<std::filesystem::path> written =
         CaptureScreenToBmp(capture, ScreenRect{10, 5, 40, 30}, folder.path());
@@ -140,7 +140,7 @@ TEST(CaptureScreenToBmpTest, WritesANewBitmapTheTemplateLoaderReads) {
 TEST(CaptureScreenToBmpTest, LeavesNoFileWhenItCannotWrite) {
     TempDir base;
     std::vector<uint32_t> screen(16 * 16, 0x123456);
-    ImageCapture capture(screen, 16, 16);
+    ImageScreen capture(screen, 16, 16);
     const ScreenRect area{0, 0, 8, 8};
 
     // A folder that vanished, an empty folder name, a file in place of the folder.

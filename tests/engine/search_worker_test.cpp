@@ -5,7 +5,7 @@
 #include "engine/search_worker.h"
 #include "engine/template_folder.h"
 #include "engine/utf16.h"
-#include "platform/fake/image_capture.h"
+#include "platform/image_screen.h"
 #include "support/bmp_writer.h"
 #include "support/temp_dir.h"
 
@@ -70,7 +70,7 @@ protected:
         StopSignal stop;
         auto sink = std::make_shared<RecordingSink>(stop, attemptsBeforeStop);
         SearchServices services{
-            [this] { return std::make_unique<platform::ImageCapture>(screen, 300, 200); },
+            [this] { return std::make_unique<platform::ImageScreen>(screen, 300, 200); },
             [this] { return std::make_unique<RecordingSpeaker>(spoken); }};
         RunSearch(settings, {sink, folder.empty() ? FromPath(dir.path()) : folder}, services, stop);
         return sink->events;
@@ -219,7 +219,7 @@ TEST_F(SearchWorkerTest, StopEndsALongPauseAtOnce) {
     auto queue = std::make_shared<SearchEventQueue>();
     {
         SearchWorker worker(settings, {queue, FromPath(dir.path())},
-                            {[this] { return std::make_unique<platform::ImageCapture>(screen, 300, 200); }, {}});
+                            {[this] { return std::make_unique<platform::ImageScreen>(screen, 300, 200); }, {}});
         ASSERT_EQ(queue->Next(std::chrono::seconds(30))->kind, Kind::Loaded);
         ASSERT_EQ(queue->Next(std::chrono::seconds(30))->kind, Kind::Attempt);
         worker.RequestStop();

@@ -60,7 +60,7 @@ protected:
 
     std::unique_ptr<SearchControl> MakeControl() {
         SearchServices services{
-            [] { return platform::OpenScreenCapture(); },
+            [backends = std::shared_ptr(platform::OpenBackends())] { return backends->OpenCapture(); },
             [started = workerSpeech] { return std::make_unique<RecordingSpeaker>(started); },
         };
         SearchReactions reactions{

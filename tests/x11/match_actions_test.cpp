@@ -11,6 +11,7 @@
 #include "engine/search_events.h"
 #include "engine/search_settings.h"
 #include "engine/utf16.h"
+#include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_pointer.h"
 #include "platform/x11/xtest_tap.h"
 #include "response/match_actions.h"
@@ -127,8 +128,9 @@ bool Inside(Point at, const MatchReport& match) {
 // Everything the actions need, with the real X pointer and XTest taps behind recorders.
 struct RealDesktop {
     Log log;
-    platform::X11Pointer x_pointer;
-    platform::XTestTap x_tap;
+    platform::X11Connection x;
+    platform::X11Pointer x_pointer{x};
+    platform::XTestTap x_tap{x};
     RecordingPointer pointer{log, &x_pointer};
     RecordingTouch touch{log, &x_tap};
     RecordingLauncher launcher{log};
@@ -137,7 +139,8 @@ struct RealDesktop {
 
 TEST(MatchActionsTest, CursorLandsOnEveryPixelOfTheMatchAndNowhereElse) {
     RealDesktop desktop;
-    platform::X11Pointer observer;
+    const platform::X11Connection x;
+    platform::X11Pointer observer{x};
     const SearchSettings settings = Settings(true, false);
     const auto pixels_reached = [&](const MatchReport& match) {
         std::set<std::pair<int32_t, int32_t>> reached;

@@ -11,7 +11,7 @@
 #include <optional>
 
 #include "engine/search_settings.h"
-#include "platform/x11/x11_desktop.h"
+#include "platform/backends.h"
 #include "support/geometry_printing.h"
 #include "support/screen_shots.h"
 #include "support/selector_driver.h"
@@ -59,10 +59,11 @@ protected:
     // Runs the selector, letting `act` work on it, and returns what it selected.
     std::optional<ScreenRect> Select(const std::function<void(CDlgScreenAreaSelector&)>& act) {
         std::optional<ScreenRect> selected;
-        WhileSelecting(act, [&] { selected = SelectScreenArea(nullptr, profile_); });
+        WhileSelecting(act, [&] { selected = SelectScreenArea(nullptr, profile_, backends_->Geometry()); });
         return selected;
     }
 
+    std::unique_ptr<platform::BackendSet> backends_ = platform::OpenBackends();
     TempDir folder_;
     Profile profile_{QString::fromStdString((folder_ / "profile.ini").string())};
     FakeMouse mouse_;
@@ -146,7 +147,7 @@ TEST_F(ScreenAreaSelectorTest, EscapeAndEmptyDragsChangeNothing) {
 }
 
 TEST_F(ScreenAreaSelectorTest, ShowsTheHoleAndTheBandWhileDragging) {
-    const platform::Size size = platform::X11Desktop().VirtualScreenSize();
+    const platform::Size size = platform::OpenBackends()->Geometry().VirtualScreenSize();
     RootBackdrop backdrop(PatternedScreenPixels(size));
 
     std::optional<ScreenShot> during;

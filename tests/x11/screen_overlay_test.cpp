@@ -13,7 +13,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "platform/x11/x11_desktop.h"
+#include "platform/backends.h"
 #include "support/geometry_printing.h"
 #include "support/screen_shots.h"
 #include "support/x_mouse.h"
@@ -106,7 +106,7 @@ TEST(ScreenOverlayTest, MarksTheRectangleCountsDownAndGoes) {
 }
 
 TEST(ScreenOverlayTest, DrawsFillOutlineAndNumberOverTheMatch) {
-    RootBackdrop backdrop(PatternedScreenPixels(platform::X11Desktop().VirtualScreenSize()));
+    RootBackdrop backdrop(PatternedScreenPixels(platform::OpenBackends()->Geometry().VirtualScreenSize()));
     WindowObserver observer;
     const ScreenRect match{600, 400, 200, 100};
     StartScreenOverlay(match, 3);

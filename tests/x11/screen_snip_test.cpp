@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/utf16.h"
-#include "platform/x11/x11_desktop.h"
+#include "platform/backends.h"
 #include "support/fillable_folder.h"
 #include "support/geometry_printing.h"
 #include "support/selector_driver.h"
@@ -43,10 +43,11 @@ protected:
                                     const std::filesystem::path& folder) {
         std::optional<SnipAttempt> attempt;
         WhileSelecting([&](CDlgScreenAreaSelector&) { mouse_.Drag(fromX, fromY, toX, toY); },
-                       [&] { attempt = SnipNewTemplate(nullptr, profile_, FromPath(folder)); });
+                       [&] { attempt = SnipNewTemplate(nullptr, profile_, FromPath(folder), *backends_); });
         return attempt;
     }
 
+    std::unique_ptr<platform::BackendSet> backends_ = platform::OpenBackends();
     TempDir base_;
     // Quotes, a newline, shell syntax and letters from beyond ASCII must all reach the disk.
     std::filesystem::path templates_ = base_ / "my 'shots' \"x\"\n$HOME `id` ü ✓ 漢";
@@ -55,7 +56,7 @@ protected:
 };
 
 TEST_F(ScreenSnipTest, WritesWhatTheScreenShowsUnderTheDraggedRectangle) {
-    RootBackdrop backdrop(PatternedScreenPixels(platform::X11Desktop().VirtualScreenSize()));
+    RootBackdrop backdrop(PatternedScreenPixels(platform::OpenBackends()->Geometry().VirtualScreenSize()));
 
     // Dragged from the bottom-right corner: the rectangle is (660, 470), 40 x 30.
     const std::optional<SnipAttempt> attempt = Snip(700, 500, 660, 470, templates_);

@@ -1,4 +1,4 @@
-#include "platform/fake/image_capture.h"
+#include "platform/image_screen.h"
 
 #include <cstddef>
 #include <stdexcept>
@@ -8,7 +8,7 @@
 
 namespace glimtap::platform {
 
-ImageCapture::ImageCapture(std::vector<uint32_t> pixels, int32_t width, int32_t height)
+ImageScreen::ImageScreen(std::vector<uint32_t> pixels, int32_t width, int32_t height)
     : image_(std::move(pixels)), size_{width, height} {
     if (width < 0 || height < 0 ||
         image_.size() != static_cast<size_t>(width) * static_cast<size_t>(height)) {
@@ -16,14 +16,14 @@ ImageCapture::ImageCapture(std::vector<uint32_t> pixels, int32_t width, int32_t 
     }
 }
 
-std::optional<ScreenImage> ImageCapture::Capture(const ScreenRect& area) {
+std::optional<ScreenImage> ImageScreen::Capture(const ScreenRect& area) {
     if (area.width <= 0 || area.height <= 0) return std::nullopt;
     const ScreenRect part = VisiblePart(area, size_);
-    const uint32_t* part_pixels =
+    const uint32_t* partPixels =
         image_.data() + static_cast<size_t>(part.top) * static_cast<size_t>(size_.width) +
         static_cast<size_t>(part.left);
-    PlaceInArea(part_pixels, size_.width, part, area, area_pixels_);
-    return ScreenImage{area_pixels_.data(), area.width, area.height};
+    PlaceInArea(partPixels, size_.width, part, area, areaPixels_);
+    return ScreenImage{areaPixels_.data(), area.width, area.height};
 }
 
 }  // namespace glimtap::platform

@@ -51,8 +51,8 @@ TEST(GlobalHotKeyTest, TakesTheFirstFreeKeyWithEveryLockStateAndLetsGoWhenDestro
         // The lock states of F6 grabbed before the refusal were let go.
         EXPECT_TRUE(bystander.GrabKey(XK_F6, kNumLock));
         bystander.UngrabKey(XK_F6, kNumLock);
-        for (uint16_t locks : {0, kLock, kNumLock, kLock | kNumLock}) {
-            EXPECT_FALSE(bystander.GrabKey(XK_F7, locks)) << locks;
+        for (const int locks : {0, int{kLock}, int{kNumLock}, kLock | kNumLock}) {
+            EXPECT_FALSE(bystander.GrabKey(XK_F7, static_cast<uint16_t>(locks))) << locks;
         }
         blocker.UngrabKey(XK_F6, kLock);
         // Grabbing again lets go first, so it is not refused by its own grab.

@@ -139,8 +139,8 @@ struct RealDesktop {
 
 TEST(MatchActionsTest, CursorLandsOnEveryPixelOfTheMatchAndNowhereElse) {
     RealDesktop desktop;
-    const platform::X11Connection x;
-    platform::X11Pointer observer{x};
+    const platform::X11Connection observed;
+    platform::X11Pointer observer{observed};
     const SearchSettings settings = Settings(true, false);
     const auto pixels_reached = [&](const MatchReport& match) {
         std::set<std::pair<int32_t, int32_t>> reached;

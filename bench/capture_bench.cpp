@@ -11,11 +11,10 @@ namespace {
 // Captures `area` with the production backend. Timed by the wall clock: most of the work
 // is done by the X server, not by this process.
 void RunCapture(benchmark::State& state, const ScreenRect& area) {
-    std::unique_ptr<ScreenCapture> capture;
-    try {
-        capture = OpenScreenCapture();
-    } catch (const Unavailable& error) {
-        state.SkipWithError(error.what());
+    const std::unique_ptr<BackendSet> backends = OpenBackends();
+    const std::unique_ptr<ScreenCapture> capture = backends->OpenCapture();
+    if (capture == nullptr) {
+        state.SkipWithError(backends->Missing().c_str());
         return;
     }
     for (auto _ : state) {
@@ -30,7 +29,7 @@ void RunCapture(benchmark::State& state, const ScreenRect& area) {
 }
 
 void BM_CaptureFullScreen(benchmark::State& state) {
-    const Size screen = OpenDesktop()->VirtualScreenSize();
+    const Size screen = OpenBackends()->Geometry().VirtualScreenSize();
     RunCapture(state, {0, 0, screen.width, screen.height});
 }
 BENCHMARK(BM_CaptureFullScreen)->Unit(benchmark::kMicrosecond)->UseRealTime();

@@ -12,16 +12,14 @@ namespace {
 // One search pass as the worker runs it: ten templates of 40 x 20, none on a screen of
 // random noise, each with a capture of its own of the whole screen.
 void BM_SearchPassTenTemplates(benchmark::State& state) {
-    std::unique_ptr<platform::ScreenCapture> capture;
-    std::unique_ptr<platform::Desktop> desktop = platform::OpenDesktop();
-    try {
-        capture = platform::OpenScreenCapture();
-    } catch (const platform::Unavailable& error) {
-        state.SkipWithError(error.what());
+    const std::unique_ptr<platform::BackendSet> backends = platform::OpenBackends();
+    const std::unique_ptr<platform::ScreenCapture> capture = backends->OpenCapture();
+    if (capture == nullptr) {
+        state.SkipWithError(backends->Missing().c_str());
         return;
     }
     SearchSettings settings;
-    const platform::Size screen = desktop->VirtualScreenSize();
+    const platform::Size screen = backends->Geometry().VirtualScreenSize();
     settings.areaWidth = screen.width;
     settings.areaHeight = screen.height;
 

@@ -5,7 +5,7 @@
 #include "app/about_dlg.h"
 #include "app/main_frame.h"
 #include "engine/data_file.h"
-#include "engine/utf16.h"
+#include "platform/utf16.h"
 #include "ui/message_box.h"
 
 namespace glimtap {
@@ -17,7 +17,7 @@ CGlimtapApp::~CGlimtapApp() = default;
 
 bool CGlimtapApp::InitInstance(const std::optional<QString>& file) {
     mainFrame_ = std::make_unique<CMainFrame>(*this, settings_, services_.profile,
-                                                services_.launcher);
+                                                services_.backends, services_.launcher);
     mainFrame_->UpdateRecentFileMenu(recentFiles_.Entries());
     if (file) {
         if (!OpenDocumentFile(*file)) return false;
@@ -30,7 +30,7 @@ bool CGlimtapApp::InitInstance(const std::optional<QString>& file) {
 
 void CGlimtapApp::OnFileNew() {
     if (!SaveModified()) return;
-    document_.OnNewDocument(settings_, services_.desktop);
+    document_.OnNewDocument(settings_, services_.backends.Geometry());
     DocumentChanged();
 }
 

@@ -10,7 +10,7 @@
 #include "app/glimtap_doc.h"
 #include "app/recent_file_list.h"
 #include "engine/search_settings.h"
-#include "platform/desktop.h"
+#include "platform/backend_set.h"
 #include "platform/launcher.h"
 #include "ui/profile.h"
 
@@ -21,7 +21,8 @@ class CMainFrame;
 // What the application is given from outside; all must outlive it.
 struct AppServices {
     Profile& profile;
-    const platform::Desktop& desktop;
+    platform::BackendSet& backends;
+    // The backends' own, or a stand-in.
     platform::Launcher& launcher;
 };
 

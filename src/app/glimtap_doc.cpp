@@ -1,7 +1,7 @@
 #include "app/glimtap_doc.h"
 
 #include "engine/data_file.h"
-#include "engine/utf16.h"
+#include "platform/utf16.h"
 
 namespace glimtap {
 

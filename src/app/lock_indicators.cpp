@@ -3,7 +3,6 @@
 #include <QLabel>
 #include <QStatusBar>
 
-#include "platform/backends.h"
 
 namespace glimtap {
 namespace {
@@ -28,14 +27,10 @@ void Show(QLabel& pane, bool on) {
 
 }  // namespace
 
-LockIndicators::LockIndicators(QStatusBar& bar)
-    : QObject(&bar), caps_(AddPane(bar, "CAP")), num_(AddPane(bar, "NUM")),
+LockIndicators::LockIndicators(QStatusBar& bar, platform::KeyboardLocks* locks)
+    : QObject(&bar), locks_(locks), caps_(AddPane(bar, "CAP")), num_(AddPane(bar, "NUM")),
       scroll_(AddPane(bar, "SCRL")) {
-    try {
-        locks_ = platform::OpenKeyboardLocks();
-    } catch (const platform::Unavailable&) {
-        return;
-    }
+    if (locks_ == nullptr) return;
     connect(&poll_, &QTimer::timeout, this, &LockIndicators::Refresh);
     poll_.start(kPollMs);
     Refresh();
@@ -44,7 +39,7 @@ LockIndicators::LockIndicators(QStatusBar& bar)
 LockIndicators::~LockIndicators() = default;
 
 void LockIndicators::Refresh() {
-    const std::optional<platform::LockKeys> state = locks_ ? locks_->State() : std::nullopt;
+    const std::optional<platform::LockKeys> state = locks_ != nullptr ? locks_->State() : std::nullopt;
     const platform::LockKeys keys = state.value_or(platform::LockKeys{});
     Show(*caps_, keys.capsLock);
     Show(*num_, keys.numLock);

@@ -3,8 +3,6 @@
 #include <QObject>
 #include <QTimer>
 
-#include <memory>
-
 #include "platform/keyboard_locks.h"
 
 class QLabel;
@@ -17,14 +15,15 @@ class LockIndicators : public QObject {
     Q_OBJECT
 
 public:
-    // Adds the panes to `bar`, which owns them and this object. Without a display they stay blank.
-    explicit LockIndicators(QStatusBar& bar);
+    // Adds the panes to `bar`, which owns them and this object. Without `locks` (null) they
+    // stay blank; `locks` must outlive this object.
+    LockIndicators(QStatusBar& bar, platform::KeyboardLocks* locks);
     ~LockIndicators() override;
 
     void Refresh();
 
 private:
-    std::unique_ptr<platform::KeyboardLocks> locks_;
+    platform::KeyboardLocks* locks_;
     QLabel* caps_;
     QLabel* num_;
     QLabel* scroll_;

@@ -84,9 +84,9 @@ int main(int argc, char** argv) {
     }
 
     glimtap::Profile profile;
-    const std::unique_ptr<glimtap::platform::Desktop> desktop = glimtap::platform::OpenDesktop();
-    const std::unique_ptr<glimtap::platform::Launcher> launcher = glimtap::platform::OpenLauncher();
-    glimtap::CGlimtapApp app({profile, *desktop, *launcher});
+    // Opened once, before the windows, and closed after them.
+    const std::unique_ptr<glimtap::platform::BackendSet> backends = glimtap::platform::OpenBackends();
+    glimtap::CGlimtapApp app({profile, *backends, backends->AppLauncher()});
     if (!app.InitInstance(arguments.file)) return 1;
     return QApplication::exec();
 }

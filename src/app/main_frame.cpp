@@ -19,9 +19,9 @@
 namespace glimtap {
 
 CMainFrame::CMainFrame(CGlimtapApp& app, SearchSettings& settings, Profile& profile,
-                       platform::Launcher& launcher)
+                       platform::BackendSet& backends, platform::Launcher& launcher)
     : app_(app), scroll_(new QScrollArea(this)),
-      view_(new CGlimtapView(settings, profile, *this, launcher)) {
+      view_(new CGlimtapView(settings, profile, *this, backends, launcher)) {
     setWindowIcon(QIcon(QStringLiteral(":/glimtap.svg")));
     setMinimumSize(300, 200);
     setAcceptDrops(true);
@@ -30,7 +30,7 @@ CMainFrame::CMainFrame(CGlimtapApp& app, SearchSettings& settings, Profile& prof
     scroll_->setWidget(view_);
     setCentralWidget(scroll_);
     CreateMenus();
-    CreateStatusBar();
+    CreateStatusBar(backends);
 }
 
 CMainFrame::~CMainFrame() = default;
@@ -80,9 +80,15 @@ void CMainFrame::CreateMenus() {
     UpdateRecentFileMenu({});
 }
 
-void CMainFrame::CreateStatusBar() {
-    lockIndicators_ = new LockIndicators(*statusBar());
-    statusBar()->showMessage("Ready");
+void CMainFrame::CreateStatusBar(platform::BackendSet& backends) {
+    lockIndicators_ = new LockIndicators(*statusBar(), backends.Locks());
+    // Between prompts the message pane says why the screen tools are off, if they are.
+    if (!backends.Missing().empty()) {
+        idleMessage_ = QString::fromStdString(
+            (backends.CanCapture() ? "Not available here: " : "No screen available: ") +
+            backends.Missing());
+    }
+    statusBar()->showMessage(idleMessage_);
 }
 
 void CMainFrame::UpdateRecentFileMenu(const QStringList& paths) {
@@ -133,9 +139,8 @@ void CMainFrame::ShowStatusMessage(const QString& text) { statusBar()->showMessa
 
 bool CMainFrame::event(QEvent* event) {
     if (event->type() == QEvent::StatusTip) {
-        // Between prompts the message pane reads "Ready".
         const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
-        statusBar()->showMessage(tip.isEmpty() ? QStringLiteral("Ready") : tip);
+        statusBar()->showMessage(tip.isEmpty() ? idleMessage_ : tip);
         return true;
     }
     return QMainWindow::event(event);

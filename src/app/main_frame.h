@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/search_settings.h"
+#include "platform/backend_set.h"
 #include "platform/launcher.h"
 #include "ui/glimtap_view.h"
 #include "ui/profile.h"
@@ -26,7 +27,7 @@ class CMainFrame : public QMainWindow, public ViewHost {
 
 public:
     CMainFrame(CGlimtapApp& app, SearchSettings& settings, Profile& profile,
-               platform::Launcher& launcher);
+               platform::BackendSet& backends, platform::Launcher& launcher);
     ~CMainFrame() override;
 
     CGlimtapView& View() { return *view_; }
@@ -50,7 +51,7 @@ protected:
 
 private:
     void CreateMenus();
-    void CreateStatusBar();
+    void CreateStatusBar(platform::BackendSet& backends);
     void OnHelp();
 
     CGlimtapApp& app_;
@@ -61,6 +62,8 @@ private:
     QList<QAction*> recentActions_;
     LockIndicators* lockIndicators_ = nullptr;
     QWidget* help_ = nullptr;
+    // What the message pane reads between prompts.
+    QString idleMessage_ = QStringLiteral("Ready");
 };
 
 }  // namespace glimtap

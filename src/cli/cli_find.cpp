@@ -11,7 +11,7 @@
 #include "engine/matcher.h"
 #include "engine/template_image.h"
 #include "platform/backends.h"
-#include "platform/fake/image_capture.h"
+#include "platform/image_screen.h"
 
 namespace glimtap::cli {
 namespace {
@@ -88,21 +88,18 @@ int RunFind(std::span<char* const> args, std::ostream& out) {
     templ.maxMatches = options.maxMatches;
     templ.scanByColumns = options.byColumns ? 1 : 0;
 
+    std::unique_ptr<platform::BackendSet> backends;
     std::unique_ptr<platform::ScreenCapture> capture;
     platform::Size screen;
     if (options.imagePath.empty()) {
-        // Asked before the capture opens: a display gone by then makes the capture fail,
-        // so a size of 0 x 0 is never taken for an empty screen.
-        screen = platform::OpenDesktop()->VirtualScreenSize();
-        try {
-            capture = platform::OpenScreenCapture();
-        } catch (const platform::Unavailable& e) {
-            throw CliError(e.what());
-        }
+        backends = platform::OpenBackends();
+        capture = backends->OpenCapture();
+        if (capture == nullptr) throw CliError("no screen available: " + backends->Missing());
+        screen = backends->Geometry().VirtualScreenSize();
     } else {
         TemplateImage image = LoadBitmap(options.imagePath, "screen image");
         screen = {image.width, image.height};
-        capture = std::make_unique<platform::ImageCapture>(std::move(image.pixels), image.width,
+        capture = std::make_unique<platform::ImageScreen>(std::move(image.pixels), image.width,
                                                            image.height);
     }
     const platform::ScreenRect area = options.area.value_or(platform::ScreenRect{0, 0, screen.width, screen.height});

@@ -17,7 +17,7 @@
 #include "engine/data_file.h"
 #include "engine/search_worker.h"
 #include "engine/target_folder.h"
-#include "engine/utf16.h"
+#include "platform/utf16.h"
 #include "platform/backends.h"
 #include "platform/user_folders.h"
 #include "response/match_responder.h"
@@ -174,19 +174,16 @@ int RunRun(std::span<char* const> args, std::ostream& out) {
 
     // Opened here, where it can say clearly why there is no screen to search, and handed
     // to the run: a screen lost later is then reported as lost.
-    std::unique_ptr<platform::ScreenCapture> capture;
-    std::unique_ptr<platform::Pointer> pointer;
-    std::unique_ptr<platform::TouchInjector> touch;
-    try {
-        capture = platform::OpenScreenCapture();
-        pointer = platform::OpenPointer();
-        touch = platform::OpenTouchInjector();
-    } catch (const platform::Unavailable& e) {
-        throw CliError(e.what());
+    const std::unique_ptr<platform::BackendSet> backends = platform::OpenBackends();
+    std::unique_ptr<platform::ScreenCapture> capture = backends->OpenCapture();
+    if (capture == nullptr) throw CliError("no screen available: " + backends->Missing());
+    platform::Pointer* pointer = backends->MousePointer();
+    platform::TouchInjector* touch = backends->Touch();
+    if (pointer == nullptr || touch == nullptr) {
+        throw CliError("no pointer available: " + backends->Missing());
     }
-    const std::unique_ptr<platform::Launcher> launcher = platform::OpenLauncher();
     // No window to put markers in: marker requests are let go.
-    MatchResponder responder(pointer.get(), touch.get(), *launcher, nullptr);
+    MatchResponder responder(pointer, touch, backends->AppLauncher(), nullptr);
 
     int argc = 1;
     char name[] = "glimtap-cli";

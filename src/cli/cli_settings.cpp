@@ -8,7 +8,7 @@
 #include "cli/options.h"
 #include "engine/data_file.h"
 #include "engine/data_file_fields.h"
-#include "engine/utf16.h"
+#include "platform/utf16.h"
 #include "platform/backends.h"
 
 namespace glimtap::cli {
@@ -80,7 +80,7 @@ int RunSettings(std::span<char* const> args, std::ostream& out) {
             throw CliError(e.what());
         }
     } else {
-        data.settings.ResetToDefaults(*platform::OpenDesktop());
+        data.settings.ResetToDefaults(platform::OpenBackends()->Geometry());
     }
 
     if (!assignments.empty()) {

@@ -9,6 +9,8 @@
 #include <system_error>
 #include <utility>
 
+#include "platform/unique_fd.h"
+
 namespace glimtap {
 namespace {
 
@@ -16,29 +18,14 @@ namespace {
     throw std::system_error(error, std::generic_category(), what + " '" + path.string() + "'");
 }
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-    int release() { return std::exchange(fd_, -1); }
-
-private:
-    int fd_;
-};
-
 // O_EXCL with a fresh name: never opens something planted there, and keeps the umask.
-FileDescriptor CreateTemporary(const std::filesystem::path& target, std::filesystem::path& temporary) {
+platform::UniqueFd CreateTemporary(const std::filesystem::path& target, std::filesystem::path& temporary) {
     std::random_device seed;
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporary = target;
         temporary += ".tmp-" + std::to_string(seed());
         const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
-        if (fd >= 0) return FileDescriptor(fd);
+        if (fd >= 0) return platform::UniqueFd(fd);
         if (errno != EEXIST) Fail("cannot create a file beside", target, errno);
     }
     Fail("cannot create a file beside", target, EEXIST);
@@ -48,7 +35,7 @@ FileDescriptor CreateTemporary(const std::filesystem::path& target, std::filesys
 
 void WriteFileAtomically(const std::filesystem::path& path, std::span<const uint8_t> bytes) {
     std::filesystem::path temporary;
-    FileDescriptor file = CreateTemporary(path, temporary);
+    platform::UniqueFd file = CreateTemporary(path, temporary);
     auto failed = [&](const std::string& what) {
         const int error = errno;
         ::unlink(temporary.c_str());
@@ -56,7 +43,7 @@ void WriteFileAtomically(const std::filesystem::path& path, std::span<const uint
     };
     size_t written = 0;
     while (written < bytes.size()) {
-        const ssize_t n = ::write(file.get(), bytes.data() + written, bytes.size() - written);
+        const ssize_t n = ::write(file.Get(), bytes.data() + written, bytes.size() - written);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             if (n == 0) errno = EIO;
@@ -64,8 +51,8 @@ void WriteFileAtomically(const std::filesystem::path& path, std::span<const uint
         }
         written += static_cast<size_t>(n);
     }
-    if (::fsync(file.get()) != 0) failed("cannot write");
-    if (::close(file.release()) != 0) failed("cannot write");
+    if (::fsync(file.Get()) != 0) failed("cannot write");
+    if (::close(file.Release()) != 0) failed("cannot write");
     if (::rename(temporary.c_str(), path.c_str()) != 0) failed("cannot replace");
 }
 

@@ -1,6 +1,6 @@
 #include "engine/target_folder.h"
 
-#include "engine/utf16.h"
+#include "platform/utf16.h"
 
 namespace glimtap {
 

@@ -1,37 +1,42 @@
 #include "platform/backends.h"
 
-#include "platform/desktop_launcher.h"
-#include "platform/uinput/uinput_touch.h"
-#include "platform/x11/x11_capture.h"
-#include "platform/x11/x11_desktop.h"
-#include "platform/x11/x11_global_hot_key.h"
-#include "platform/x11/x11_keyboard_locks.h"
-#include "platform/x11/x11_pointer.h"
-#include "platform/x11/xtest_tap.h"
+#include <cstdlib>
+#include <string>
+
+#include "platform/null/null_backend_set.h"
+#include "platform/unavailable.h"
+#include "platform/x11/x11_backend_set.h"
 
 namespace glimtap::platform {
+namespace {
 
-std::unique_ptr<Desktop> OpenDesktop() { return std::make_unique<X11Desktop>(); }
-
-std::unique_ptr<ScreenCapture> OpenScreenCapture() {
-    return std::make_unique<X11ScreenCapture>();
+std::string Environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
 }
 
-std::unique_ptr<Pointer> OpenPointer() { return std::make_unique<X11Pointer>(); }
-
-std::unique_ptr<TouchInjector> OpenTouchInjector() {
+std::unique_ptr<BackendSet> OpenX11() {
     try {
-        return std::make_unique<UinputTouch>(X11Desktop().VirtualScreenSize());
-    } catch (const Unavailable&) {
-        // No access to /dev/uinput is the usual case for a desktop user.
-        return std::make_unique<XTestTap>();
+        return std::make_unique<X11BackendSet>();
+    } catch (const Unavailable& e) {
+        return std::make_unique<NullBackendSet>(e.what());
     }
 }
 
-std::unique_ptr<Launcher> OpenLauncher() { return std::make_unique<DesktopLauncher>(); }
+}  // namespace
 
-std::unique_ptr<GlobalHotKey> OpenGlobalHotKey() { return std::make_unique<X11GlobalHotKey>(); }
-
-std::unique_ptr<KeyboardLocks> OpenKeyboardLocks() { return std::make_unique<X11KeyboardLocks>(); }
+std::unique_ptr<BackendSet> OpenBackends() {
+    const std::string chosen = Environment("GLIMTAP_BACKEND");
+    if (chosen == "x11") return OpenX11();
+    if (chosen == "null") {
+        return std::make_unique<NullBackendSet>("GLIMTAP_BACKEND=null turns the desktop off");
+    }
+    if (!chosen.empty()) {
+        return std::make_unique<NullBackendSet>("GLIMTAP_BACKEND='" + chosen +
+                                                "' is unknown (x11 or null)");
+    }
+    if (!Environment("DISPLAY").empty()) return OpenX11();
+    return std::make_unique<NullBackendSet>("no desktop session (DISPLAY is not set)");
+}
 
 }  // namespace glimtap::platform

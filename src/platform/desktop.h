@@ -4,7 +4,7 @@
 
 namespace glimtap::platform {
 
-// Facts about the desktop as a whole.
+// Facts about the desktop as a whole. Any thread may ask; nothing is thrown.
 class Desktop {
 public:
     virtual ~Desktop() = default;

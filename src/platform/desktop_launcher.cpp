@@ -8,19 +8,15 @@
 #include <filesystem>
 #include <optional>
 
-#include "engine/utf16.h"
 #include "platform/detached_process.h"
+#include "platform/report_failure.h"
+#include "platform/utf16.h"
 
 namespace glimtap::platform {
 
 namespace {
 
 namespace fs = std::filesystem;
-
-bool Fail(std::string* error, const std::string& message) {
-    if (error != nullptr) *error = message;
-    return false;
-}
 
 std::string ToLowerAscii(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),

@@ -8,31 +8,12 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/report_failure.h"
+#include "platform/unique_fd.h"
+
 namespace glimtap::platform {
 
 namespace {
-
-class UniqueFd {
-public:
-    explicit UniqueFd(int fd = -1) : fd_(fd) {}
-    ~UniqueFd() { reset(); }
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-
-    int get() const { return fd_; }
-    void reset() {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = -1;
-    }
-
-private:
-    int fd_;
-};
-
-bool Fail(std::string* error, const std::string& message) {
-    if (error != nullptr) *error = message;
-    return false;
-}
 
 std::string ErrnoText(int number) { return std::strerror(number); }
 
@@ -80,7 +61,7 @@ bool StartDetached(const std::string& program, const std::vector<std::string>& a
     argv.push_back(nullptr);
 
     const UniqueFd null_device{::open("/dev/null", O_RDWR | O_CLOEXEC)};
-    if (null_device.get() < 0) return Fail(error, "cannot open /dev/null: " + ErrnoText(errno));
+    if (null_device.Get() < 0) return Fail(error, "cannot open /dev/null: " + ErrnoText(errno));
     int pipe_fds[2];
     if (::pipe2(pipe_fds, O_CLOEXEC) != 0) {
         return Fail(error, "cannot make a pipe: " + ErrnoText(errno));
@@ -91,17 +72,17 @@ bool StartDetached(const std::string& program, const std::vector<std::string>& a
     const pid_t child = ::fork();
     if (child < 0) return Fail(error, "cannot fork: " + ErrnoText(errno));
     if (child == 0) {
-        StartGrandchild(program.c_str(), argv.data(), null_device.get(), report_write.get());
+        StartGrandchild(program.c_str(), argv.data(), null_device.Get(), report_write.Get());
     }
 
-    report_write.reset();
+    report_write.Reset();
     while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
     }
     // The pipe closes without a word when exec succeeds.
     int failure = 0;
     ssize_t received = 0;
     do {
-        received = ::read(report_read.get(), &failure, sizeof failure);
+        received = ::read(report_read.Get(), &failure, sizeof failure);
     } while (received < 0 && errno == EINTR);
     if (received == sizeof failure) {
         return Fail(error, "cannot start " + program + ": " + ErrnoText(failure));

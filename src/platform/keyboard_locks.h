@@ -11,7 +11,8 @@ struct LockKeys {
     friend bool operator==(const LockKeys&, const LockKeys&) = default;
 };
 
-// The keyboard's lock lights, for the status bar.
+// The keyboard's lock lights, for the status bar. Asked from the thread that opened the
+// backend set; nothing is thrown.
 class KeyboardLocks {
 public:
     virtual ~KeyboardLocks() = default;

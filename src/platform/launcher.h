@@ -6,7 +6,8 @@
 namespace glimtap::platform {
 
 // Opens what the user named: a document, folder or URL with the program the desktop
-// associates with it, or a program (a path or a name on PATH) as a process of its own.
+// associates with it, or a program (a path or a name on PATH) as a process of its own, never
+// through a shell. Any thread may call; nothing is thrown.
 class Launcher {
 public:
     virtual ~Launcher() = default;

@@ -26,7 +26,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Copies rectangles of the screen. One instance serves one thread.
+// Copies rectangles of the screen. One instance serves one thread (the search opens its
+// own on its worker thread); instances of one backend set may run on threads side by side.
 class ScreenCapture {
 public:
     virtual ~ScreenCapture() = default;

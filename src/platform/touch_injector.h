@@ -4,7 +4,9 @@
 
 namespace glimtap::platform {
 
-// Puts one synthetic finger on the screen. A tap is Prepare, Down, a pause, Up.
+// Puts one synthetic finger on the screen, in virtual-screen pixels. A tap is Prepare, Down,
+// a pause, Up; each returns once the desktop has it. Called from the thread that opened the
+// backend set; nothing is thrown.
 class TouchInjector {
 public:
     virtual ~TouchInjector() = default;

@@ -11,12 +11,12 @@
 #include <QWindow>
 
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 #include <system_error>
 
 #include "engine/target_folder.h"
-#include "engine/utf16.h"
-#include "platform/backends.h"
+#include "platform/utf16.h"
 #include "platform/user_folders.h"
 #include "response/search_beep.h"
 #include "ui/data_exchange.h"
@@ -36,15 +36,9 @@ constexpr int kMarkerSeconds = 3;
 // The default column widths are these shares of the list's width, out of 195.
 constexpr int kColumnPercent[] = {30, 65, 40, 40};
 
-SearchServices DesktopSearchServices() {
+SearchServices DesktopSearchServices(platform::BackendSet& backends) {
     return SearchServices{
-        []() -> std::unique_ptr<platform::ScreenCapture> {
-            try {
-                return platform::OpenScreenCapture();
-            } catch (const platform::Unavailable&) {
-                return nullptr;
-            }
-        },
+        [&backends] { return backends.OpenCapture(); },
         [] { return std::make_unique<CSpeechAlert>(); },
     };
 }
@@ -52,10 +46,11 @@ SearchServices DesktopSearchServices() {
 }  // namespace
 
 CGlimtapView::CGlimtapView(SearchSettings& settings, Profile& profile, ViewHost& host,
-                           platform::Launcher& launcher, QWidget* parent)
-    : QWidget(parent), settings_(settings), profile_(profile), host_(host),
-      launcher_(launcher), form_(BuildGlimtapForm(*this)), desktop_(platform::OpenDesktop()),
-      markers_(*desktop_) {
+                           platform::BackendSet& backends, platform::Launcher& launcher,
+                           QWidget* parent)
+    : QWidget(parent), settings_(settings), profile_(profile), host_(host), backends_(backends),
+      launcher_(launcher), form_(BuildGlimtapForm(*this)), hotKeyWatcher_(backends.HotKey()),
+      markers_(backends.Geometry()) {
     SearchReactions reactions{
         [this](const MatchReport& match) { OnMatchFound(match); },
         [this](const MatchReport& match) { OnShowOverlay(match); },
@@ -63,9 +58,17 @@ CGlimtapView::CGlimtapView(SearchSettings& settings, Profile& profile, ViewHost&
     };
     search_ = std::make_unique<SearchControl>(
         settings_, SearchDisplay{*form_.startStop, *form_.counterText, *form_.progress},
-        speech_, DesktopSearchServices(), std::move(reactions));
+        speech_, DesktopSearchServices(backends), std::move(reactions));
     BuildContextMenu();
     ConnectControls();
+    if (!backends.CanCapture()) {
+        const std::initializer_list<QWidget*> screenTools = {
+            form_.startStop, form_.selectScreenArea, form_.previewScreenArea,
+            form_.selectImage};
+        for (QWidget* tool : screenTools) {
+            tool->setEnabled(false);
+        }
+    }
 }
 
 CGlimtapView::~CGlimtapView() = default;
@@ -188,13 +191,17 @@ bool CGlimtapView::UpdateData(bool saveAndValidate) {
 void CGlimtapView::ShowSearchArea() { form_.areaText->setText(SearchAreaText(settings_)); }
 
 void CGlimtapView::OnSelectScreenArea() {
-    if (!ApplySelectedArea(SelectScreenArea(this, profile_, ScreenStill::Take()), settings_)) return;
+    if (!ApplySelectedArea(SelectScreenArea(this, profile_, ScreenStill::Take(backends_)),
+                           settings_)) {
+        return;
+    }
     ShowSearchArea();
     UpdateModified();
 }
 
 void CGlimtapView::OnSelectImage() {
-    const std::optional<SnipAttempt> attempt = SnipNewTemplate(this, profile_, settings_.targetFolder);
+    const std::optional<SnipAttempt> attempt =
+        SnipNewTemplate(this, profile_, settings_.targetFolder, backends_);
     if (!attempt) return;
     if (!attempt->file) host_.ShowStatusMessage(QStringLiteral("The new image could not be saved."));
     OnRefreshFileNames();
@@ -303,16 +310,13 @@ void CGlimtapView::OnMatchFound(const MatchReport& match) {
 MatchResponder& CGlimtapView::Responder(bool drivesInput) {
     if (drivesInput && !inputOpened_) {
         inputOpened_ = true;
-        // A display without XTest cannot be driven; matches are still counted and marked.
-        try {
-            pointer_ = platform::OpenPointer();
-            touch_ = platform::OpenTouchInjector();
-        } catch (const platform::Unavailable&) {
-        }
+        // Without them the desktop cannot be driven; matches are still counted and marked.
+        pointer_ = backends_.MousePointer();
+        touch_ = backends_.Touch();
         responder_.reset();
     }
     if (responder_ == nullptr) {
-        responder_ = std::make_unique<MatchResponder>(pointer_.get(), touch_.get(), launcher_,
+        responder_ = std::make_unique<MatchResponder>(pointer_, touch_, launcher_,
                                                       &markers_);
     }
     return *responder_;

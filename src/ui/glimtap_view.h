@@ -11,10 +11,8 @@
 
 #include "engine/search_events.h"
 #include "engine/search_settings.h"
+#include "platform/backend_set.h"
 #include "platform/launcher.h"
-#include "platform/pointer.h"
-#include "platform/touch_injector.h"
-#include "platform/desktop.h"
 #include "response/match_responder.h"
 #include "response/screen_markers.h"
 #include "response/speech_alert.h"
@@ -33,8 +31,10 @@ class CGlimtapView : public QWidget {
 
 public:
     // `host` is the window and document around the form; all references must outlive it.
+    // Without a screen to capture, the search and the screen tools are off.
     CGlimtapView(SearchSettings& settings, Profile& profile, ViewHost& host,
-                 platform::Launcher& launcher, QWidget* parent = nullptr);
+                 platform::BackendSet& backends, platform::Launcher& launcher,
+                 QWidget* parent = nullptr);
     ~CGlimtapView() override;
 
     const GlimtapForm& Form() const { return form_; }
@@ -98,6 +98,7 @@ private:
     SearchSettings& settings_;
     Profile& profile_;
     ViewHost& host_;
+    platform::BackendSet& backends_;
     platform::Launcher& launcher_;
     GlimtapForm form_;
     QMenu contextMenu_;
@@ -109,11 +110,10 @@ private:
     std::optional<QStringList> savedState_;
     // Where the window moves from while the form's background is dragged by hand.
     std::optional<QPoint> dragOffset_;
-    const std::unique_ptr<platform::Desktop> desktop_;
     ScreenMarkers markers_;
-    // Opened at the first match that asks for them; none when the display has no XTest.
-    std::unique_ptr<platform::Pointer> pointer_;
-    std::unique_ptr<platform::TouchInjector> touch_;
+    // Taken at the first match that asks for them; null where the desktop offers none.
+    platform::Pointer* pointer_ = nullptr;
+    platform::TouchInjector* touch_ = nullptr;
     bool inputOpened_ = false;
     std::unique_ptr<MatchResponder> responder_;
     // Last: its worker reports into the members above, so it goes first.

@@ -1,22 +1,20 @@
 #pragma once
 
 #include <QObject>
-#include <QSocketNotifier>
 #include <QString>
-
-#include <memory>
 
 #include "platform/global_hot_key.h"
 
 namespace glimtap {
 
 // The program's global hot key: one of F6 to F12, reported as a signal on the GUI thread.
-// Without a display it holds no key and never signals.
+// Without a hot key (null) it holds no key and never signals.
 class HotKeyWatcher : public QObject {
     Q_OBJECT
 
 public:
-    explicit HotKeyWatcher(QObject* parent = nullptr);
+    // `hotKey` must outlive this object.
+    explicit HotKeyWatcher(platform::GlobalHotKey* hotKey, QObject* parent = nullptr);
     ~HotKeyWatcher() override;
 
     // Lets go of the key held so far and takes the first free one; returns its name ("F6"
@@ -28,10 +26,7 @@ Q_SIGNALS:
     void pressed();
 
 private:
-    void DispatchEvents();
-
-    std::unique_ptr<platform::GlobalHotKey> hotKey_;
-    std::unique_ptr<QSocketNotifier> notifier_;
+    platform::GlobalHotKey* hotKey_;
 };
 
 }  // namespace glimtap

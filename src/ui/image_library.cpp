@@ -18,7 +18,7 @@
 
 #include "engine/bmp_size.h"
 #include "engine/template_folder.h"
-#include "engine/utf16.h"
+#include "platform/utf16.h"
 #include "ui/message_box.h"
 
 namespace glimtap {

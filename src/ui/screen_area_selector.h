@@ -5,6 +5,7 @@
 
 #include <optional>
 
+#include "platform/desktop.h"
 #include "platform/geometry.h"
 #include "ui/area_selection.h"
 #include "ui/profile.h"

@@ -1,16 +1,17 @@
 #include "ui/screen_snip.h"
 
 #include "engine/screenshot_bmp.h"
-#include "engine/utf16.h"
+#include "platform/utf16.h"
 #include "ui/screen_area_selector.h"
 #include "ui/screen_still.h"
 
 namespace glimtap {
 
 std::optional<SnipAttempt> SnipNewTemplate(QWidget* owner, Profile& profile,
-                                           const std::u16string& targetFolder) {
+                                           const std::u16string& targetFolder,
+                                           platform::BackendSet& backends) {
     // Cut from the picture the user selected on, never from the screen behind the veil.
-    ScreenStill still = ScreenStill::Take();
+    ScreenStill still = ScreenStill::Take(backends);
     const std::optional<platform::ScreenRect> area = SelectScreenArea(owner, profile, still);
     if (!area) return std::nullopt;
     return SnipAttempt{CaptureScreenToBmp(still, *area, ToPath(targetFolder))};

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/backend_set.h"
 #include "ui/profile.h"
 
 class QWidget;
@@ -21,6 +22,7 @@ struct SnipAttempt {
 // was tried (cancelled, or an empty rectangle); after an attempt, failed or not, the
 // template list wants a refresh.
 std::optional<SnipAttempt> SnipNewTemplate(QWidget* owner, Profile& profile,
-                                           const std::u16string& targetFolder);
+                                           const std::u16string& targetFolder,
+                                           platform::BackendSet& backends);
 
 }  // namespace glimtap

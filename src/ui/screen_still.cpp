@@ -4,7 +4,8 @@
 #include <memory>
 #include <utility>
 
-#include "platform/backends.h"
+#include "platform/area_clip.h"
+#include "platform/backend_set.h"
 
 namespace glimtap {
 namespace {
@@ -12,9 +13,10 @@ namespace {
 constexpr uint32_t kOpaque = 0xFF000000;
 constexpr uint32_t kColour = 0x00FFFFFF;
 
-QImage CapturePicture(const platform::ScreenRect& screen) {
+QImage CapturePicture(platform::BackendSet& backends, const platform::ScreenRect& screen) {
+    const std::unique_ptr<platform::ScreenCapture> capture = backends.OpenCapture();
+    if (capture == nullptr) return {};
     try {
-        const std::unique_ptr<platform::ScreenCapture> capture = platform::OpenScreenCapture();
         const std::optional<platform::ScreenImage> image = capture->Capture(screen);
         if (!image || image->width != screen.width || image->height != screen.height) return {};
         QImage picture(screen.width, screen.height, QImage::Format_RGB32);
@@ -27,8 +29,6 @@ QImage CapturePicture(const platform::ScreenRect& screen) {
                            [](uint32_t pixel) { return pixel | kOpaque; });
         }
         return picture;
-    } catch (const platform::Unavailable&) {
-        return {};
     } catch (const platform::ScreenLost&) {
         return {};
     }
@@ -36,12 +36,12 @@ QImage CapturePicture(const platform::ScreenRect& screen) {
 
 }  // namespace
 
-ScreenStill ScreenStill::Take() {
+ScreenStill ScreenStill::Take(platform::BackendSet& backends) {
     // The X root window is the virtual screen; its origin is (0, 0).
-    const platform::Size size = platform::OpenDesktop()->VirtualScreenSize();
+    const platform::Size size = backends.Geometry().VirtualScreenSize();
     const platform::ScreenRect screen{0, 0, size.width, size.height};
     if (size.width < 1 || size.height < 1) return {screen, QImage()};
-    return {screen, CapturePicture(screen)};
+    return {screen, CapturePicture(backends, screen)};
 }
 
 ScreenStill::ScreenStill(const platform::ScreenRect& screen, QImage picture)
@@ -49,22 +49,15 @@ ScreenStill::ScreenStill(const platform::ScreenRect& screen, QImage picture)
 
 std::optional<platform::ScreenImage> ScreenStill::Capture(const platform::ScreenRect& area) {
     if (picture_.isNull() || area.width < 1 || area.height < 1) return std::nullopt;
-    cut_.assign(static_cast<size_t>(area.width) * static_cast<size_t>(area.height), 0);
-    // 64 bits: an area may reach far beyond the screen.
-    const int64_t left = std::max<int64_t>(area.left, screen_.left);
-    const int64_t right =
-        std::min<int64_t>(int64_t{area.left} + area.width, int64_t{screen_.left} + screen_.width);
-    const int64_t top = std::max<int64_t>(area.top, screen_.top);
-    const int64_t bottom =
-        std::min<int64_t>(int64_t{area.top} + area.height, int64_t{screen_.top} + screen_.height);
-    for (int64_t y = top; y < bottom; ++y) {
-        const auto* row = reinterpret_cast<const uint32_t*>(
-            picture_.constScanLine(static_cast<int>(y - screen_.top)));
-        uint32_t* to =
-            cut_.data() + static_cast<size_t>(y - area.top) * static_cast<size_t>(area.width);
-        for (int64_t x = left; x < right; ++x) to[x - area.left] = row[x - screen_.left] & kColour;
+    const platform::ScreenRect part = platform::VisiblePart(area, {screen_.width, screen_.height});
+    if (part.width == 0) return platform::ScreenImage{nullptr, 0, 0, area.left, area.top};
+    cut_.resize(static_cast<size_t>(part.width) * static_cast<size_t>(part.height));
+    for (int32_t y = 0; y < part.height; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(picture_.constScanLine(part.top + y));
+        uint32_t* to = cut_.data() + static_cast<size_t>(y) * static_cast<size_t>(part.width);
+        for (int32_t x = 0; x < part.width; ++x) to[x] = row[part.left + x] & kColour;
     }
-    return platform::ScreenImage{cut_.data(), area.width, area.height};
+    return platform::ScreenImage{cut_.data(), part.width, part.height, part.left, part.top};
 }
 
 }  // namespace glimtap

@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/backend_set.h"
 #include "platform/geometry.h"
 #include "platform/screen_capture.h"
 
@@ -16,9 +17,9 @@ namespace glimtap {
 // with or without a compositor and nothing the program shows later ends up in a snip.
 class ScreenStill : public platform::ScreenCapture {
 public:
-    // Takes the picture now. The screen is empty when no display can be reached; the
-    // picture is null when the display cannot be captured.
-    static ScreenStill Take();
+    // Takes the picture now. The screen is empty when there is none; the picture is null
+    // when it cannot be captured.
+    static ScreenStill Take(platform::BackendSet& backends);
 
     // `picture` is null or covers `screen` one pixel per physical pixel.
     ScreenStill(const platform::ScreenRect& screen, QImage picture);
@@ -27,7 +28,7 @@ public:
     // Format_RGB32, top-left pixel at the screen's origin.
     const QImage& picture() const { return picture_; }
 
-    // Cuts `area` (screen coordinates) out of the picture; parts outside it read as zero.
+    // Cuts the part of `area` (screen coordinates) that lies on the picture.
     // nullopt when the picture is null.
     std::optional<platform::ScreenImage> Capture(const platform::ScreenRect& area) override;
 

@@ -7,7 +7,7 @@
 #include <system_error>
 #include <utility>
 
-#include "engine/utf16.h"
+#include "platform/utf16.h"
 #include "qt_support/search_event_relay.h"
 
 namespace glimtap {

@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "engine/data_file.h"
-#include "engine/utf16.h"
+#include "platform/utf16.h"
 #include "platform/backends.h"
 #include "platform/x11/x11_connection.h"
 #include "support/bmp_writer.h"
@@ -30,7 +30,7 @@ namespace fs = std::filesystem;
 
 // Whether a window with "Glimtap" in its title is on the screen.
 bool MainWindowShown(const platform::X11Connection& x) {
-    xcb_connection_t* connection = x.get();
+    xcb_connection_t* connection = x.Get();
     const Reply<xcb_query_tree_reply_t> tree{
         xcb_query_tree_reply(connection, xcb_query_tree(connection, x.Root()), nullptr)};
     if (tree == nullptr) return false;
@@ -54,7 +54,7 @@ bool MainWindowShown(const platform::X11Connection& x) {
 }
 
 bool PointerWithin(const platform::X11Connection& x, const platform::ScreenRect& area) {
-    xcb_connection_t* connection = x.get();
+    xcb_connection_t* connection = x.Get();
     const Reply<xcb_query_pointer_reply_t> pointer{
         xcb_query_pointer_reply(connection, xcb_query_pointer(connection, x.Root()), nullptr)};
     return pointer != nullptr && pointer->root_x >= area.left &&
@@ -77,7 +77,7 @@ TEST(GlimtapLostDisplay, EndsWhenTheServerGoesDuringASearch) {
     fs::create_directory(folder);
     WriteBmp(folder / "here.bmp", picture);
     DataFile data;
-    data.settings.ResetToDefaults(*platform::OpenDesktop());
+    data.settings.ResetToDefaults(platform::OpenBackends()->Geometry());
     data.settings.targetFolder = FromPath(folder);
     data.settings.moveCursorToMatch = 1;
     data.settings.matchDelayMs = 250;

@@ -9,7 +9,7 @@
 
 #include "engine/archive.h"
 #include "engine/data_file.h"
-#include "engine/utf16.h"
+#include "platform/utf16.h"
 #include "support/temp_dir.h"
 
 namespace glimtap {

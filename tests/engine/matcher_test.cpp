@@ -7,7 +7,7 @@
 #include "engine/find_template.h"
 #include "engine/matcher.h"
 #include "engine/scan_variants.h"
-#include "platform/fake/image_capture.h"
+#include "platform/image_screen.h"
 
 namespace glimtap {
 namespace {
@@ -169,7 +169,7 @@ TEST(FindTemplateOnScreen, SearchesTheAreaWhereItMeetsTheScreen) {
     Screen screen(100, 80);
     screen.Paste(t, 50, 30);
     screen.Paste(t, 94, 76);  // in the bottom-right corner
-    platform::ImageCapture capture(screen.pixels, screen.width, screen.height);
+    platform::ImageScreen capture(screen.pixels, screen.width, screen.height);
     constexpr int32_t kHuge = 99'999'999;
     constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
     struct Case {

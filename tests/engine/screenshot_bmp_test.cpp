@@ -4,7 +4,7 @@
 #include <unistd.h>
 
 #include "engine/template_image.h"
-#include "platform/fake/image_capture.h"
+#include "platform/image_screen.h"
 #include "support/temp_dir.h"
 
 namespace glimtap::test {
@@ -59,7 +59,7 @@ TEST(CaptureScreenToBmp, WritesWhatTheTemplateLoaderReadsOrNothingAtAll) {
     TempDir base;
     std::vector<uint32_t> screen(64 * 48);
     for (size_t i = 0; i < screen.size(); ++i) screen[i] = static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFF;
-    platform::ImageCapture capture(screen, 64, 48);
+    platform::ImageScreen capture(screen, 64, 48);
     const struct {
         ScreenRect area;
         ScreenRect written;  // what lies on the screen
@@ -85,7 +85,7 @@ TEST(CaptureScreenToBmp, WritesWhatTheTemplateLoaderReadsOrNothingAtAll) {
     std::filesystem::create_directory(folder);
     WriteFile(base / "plain", {1, 2, 3});
     std::vector<uint32_t> none;
-    platform::ImageCapture empty(none, 0, 0);
+    platform::ImageScreen empty(none, 0, 0);
     struct Lost : platform::ScreenCapture {
         std::optional<platform::ScreenImage> Capture(const ScreenRect&) override { throw platform::ScreenLost("gone"); }
     } lost;

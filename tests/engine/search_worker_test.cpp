@@ -6,7 +6,7 @@
 
 #include "engine/search_worker.h"
 #include "engine/template_folder.h"
-#include "platform/fake/image_capture.h"
+#include "platform/image_screen.h"
 #include "support/bmp_writer.h"
 #include "support/temp_dir.h"
 
@@ -95,7 +95,7 @@ protected:
             std::copy_n(&picture.pixels[size_t(r) * 12], 12, &screen[size_t(at->y + r) * 300 + at->x]);
     }
     SearchServices Services() {
-        return {[this] { return std::make_unique<platform::ImageCapture>(screen, 300, 200); },
+        return {[this] { return std::make_unique<platform::ImageScreen>(screen, 300, 200); },
                 [this] { return std::make_unique<RecordingSpeaker>(spoken); }};
     }
     std::shared_ptr<RecordingSink> Run(int attemptsBeforeStop, std::optional<std::filesystem::path> folder = {},

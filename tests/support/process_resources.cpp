@@ -28,7 +28,7 @@ using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
 
 void CountXResources(ProcessResources& counts) {
     platform::X11Connection connection;
-    xcb_connection_t* c = connection.get();
+    xcb_connection_t* c = connection.Get();
     // The connection just made is one of the clients, holding nothing yet.
     ReplyPtr<xcb_res_query_clients_reply_t> clients(
         xcb_res_query_clients_reply(c, xcb_res_query_clients(c), nullptr), &std::free);

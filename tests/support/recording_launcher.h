@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/utf16.h"
+#include "platform/utf16.h"
 #include "platform/launcher.h"
 
 namespace glimtap::test {

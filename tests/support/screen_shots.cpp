@@ -14,8 +14,10 @@
 namespace glimtap::test {
 
 ScreenShot CaptureWholeScreen() {
-    const platform::Size size = platform::OpenDesktop()->VirtualScreenSize();
-    const std::unique_ptr<platform::ScreenCapture> capture = platform::OpenScreenCapture();
+    const std::unique_ptr<platform::BackendSet> backends = platform::OpenBackends();
+    const platform::Size size = backends->Geometry().VirtualScreenSize();
+    const std::unique_ptr<platform::ScreenCapture> capture = backends->OpenCapture();
+    if (!capture) throw std::runtime_error("no screen: " + backends->Missing());
     const std::optional<platform::ScreenImage> image =
         capture->Capture({0, 0, size.width, size.height});
     if (!image) throw std::runtime_error("cannot capture the screen");

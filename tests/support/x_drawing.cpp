@@ -8,13 +8,13 @@ namespace glimtap::test {
 
 using platform::Reply;
 
-ScreenPainter::ScreenPainter() : gc_(xcb_generate_id(connection_.get())) {
-    xcb_create_gc(connection_.get(), gc_, connection_.Root(), 0, nullptr);
+ScreenPainter::ScreenPainter() : gc_(xcb_generate_id(connection_.Get())) {
+    xcb_create_gc(connection_.Get(), gc_, connection_.Root(), 0, nullptr);
 }
 
 ScreenPainter::~ScreenPainter() {
-    xcb_free_gc(connection_.get(), gc_);
-    xcb_flush(connection_.get());
+    xcb_free_gc(connection_.Get(), gc_);
+    xcb_flush(connection_.Get());
 }
 
 void ScreenPainter::DrawOnRoot(int32_t x, int32_t y, int32_t width, int32_t height,
@@ -23,7 +23,7 @@ void ScreenPainter::DrawOnRoot(int32_t x, int32_t y, int32_t width, int32_t heig
         pixels.size() != static_cast<size_t>(width) * static_cast<size_t>(height)) {
         throw std::invalid_argument("DrawOnRoot: pixels do not match width and height");
     }
-    xcb_connection_t* connection = connection_.get();
+    xcb_connection_t* connection = connection_.Get();
     // One PutImage may not exceed the server's request size (counted in 4-byte units),
     // so tall pictures go in bands of rows.
     constexpr size_t kPutImageHeader = 24;
@@ -45,7 +45,7 @@ void ScreenPainter::DrawOnRoot(int32_t x, int32_t y, int32_t width, int32_t heig
 }
 
 void ScreenPainter::FillRoot(uint32_t colour) {
-    xcb_connection_t* connection = connection_.get();
+    xcb_connection_t* connection = connection_.Get();
     const Reply<xcb_get_geometry_reply_t> geometry{xcb_get_geometry_reply(
         connection, xcb_get_geometry(connection, connection_.Root()), nullptr)};
     if (geometry == nullptr) throw std::runtime_error("FillRoot: lost the X display");
@@ -56,7 +56,7 @@ void ScreenPainter::FillRoot(uint32_t colour) {
 }
 
 void ScreenPainter::Sync() {
-    xcb_connection_t* connection = connection_.get();
+    xcb_connection_t* connection = connection_.Get();
     // Any reply comes after the server has carried out every earlier request.
     const Reply<xcb_get_input_focus_reply_t> reply{
         xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr)};

@@ -19,17 +19,17 @@ constexpr uint32_t kTapGapMs = 3;
 
 }  // namespace
 
-OtherClient::OtherClient() : symbols_(xcb_key_symbols_alloc(connection_.get())) {
-    platform::RequireXTest(connection_.get());
+OtherClient::OtherClient() : symbols_(xcb_key_symbols_alloc(connection_.Get())) {
+    platform::RequireXTest(connection_.Get());
 }
 
 OtherClient::~OtherClient() {
-    xcb_ungrab_key(connection_.get(), XCB_GRAB_ANY, connection_.Root(), XCB_MOD_MASK_ANY);
+    xcb_ungrab_key(connection_.Get(), XCB_GRAB_ANY, connection_.Root(), XCB_MOD_MASK_ANY);
     Sync();
 }
 
 bool OtherClient::GrabKey(xcb_keysym_t keysym, uint16_t modifiers) {
-    xcb_connection_t* connection = connection_.get();
+    xcb_connection_t* connection = connection_.Get();
     const Reply<xcb_generic_error_t> error{xcb_request_check(
         connection, xcb_grab_key_checked(connection, 1, connection_.Root(), modifiers,
                                          Keycode(keysym), XCB_GRAB_MODE_ASYNC,
@@ -38,7 +38,7 @@ bool OtherClient::GrabKey(xcb_keysym_t keysym, uint16_t modifiers) {
 }
 
 void OtherClient::UngrabKey(xcb_keysym_t keysym, uint16_t modifiers) {
-    xcb_ungrab_key(connection_.get(), Keycode(keysym), connection_.Root(), modifiers);
+    xcb_ungrab_key(connection_.Get(), Keycode(keysym), connection_.Root(), modifiers);
     Sync();
 }
 
@@ -56,7 +56,7 @@ void OtherClient::Hold(xcb_keysym_t keysym, uint32_t milliseconds) {
 }
 
 uint16_t OtherClient::ModifierState() {
-    xcb_connection_t* connection = connection_.get();
+    xcb_connection_t* connection = connection_.Get();
     const Reply<xcb_query_pointer_reply_t> pointer{xcb_query_pointer_reply(
         connection, xcb_query_pointer(connection, connection_.Root()), nullptr)};
     if (pointer == nullptr) throw std::runtime_error("QueryPointer failed");
@@ -72,11 +72,11 @@ xcb_keycode_t OtherClient::Keycode(xcb_keysym_t keysym) {
 }
 
 void OtherClient::FakeKey(uint8_t type, xcb_keysym_t keysym, uint32_t delayMs) {
-    xcb_test_fake_input(connection_.get(), type, Keycode(keysym), delayMs, XCB_NONE, 0, 0, 0);
+    xcb_test_fake_input(connection_.Get(), type, Keycode(keysym), delayMs, XCB_NONE, 0, 0, 0);
 }
 
 void OtherClient::Sync() {
-    xcb_connection_t* connection = connection_.get();
+    xcb_connection_t* connection = connection_.Get();
     const Reply<xcb_get_input_focus_reply_t> ignored{
         xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr)};
 }

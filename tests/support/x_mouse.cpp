@@ -16,7 +16,7 @@ constexpr uint8_t kLeftButton = 1;
 
 }  // namespace
 
-FakeMouse::FakeMouse() { platform::RequireXTest(connection_.get()); }
+FakeMouse::FakeMouse() { platform::RequireXTest(connection_.Get()); }
 
 void FakeMouse::MoveTo(int32_t x, int32_t y) {
     Fake(XCB_MOTION_NOTIFY, 0, x, y);
@@ -49,12 +49,12 @@ void FakeMouse::Click(int32_t x, int32_t y) {
 
 void FakeMouse::Fake(uint8_t type, uint8_t detail, int32_t x, int32_t y) {
     // Buttons act where the pointer is; only motion takes a position.
-    xcb_test_fake_input(connection_.get(), type, detail, XCB_CURRENT_TIME, connection_.Root(),
+    xcb_test_fake_input(connection_.Get(), type, detail, XCB_CURRENT_TIME, connection_.Root(),
                         platform::ToXCoordinate(x), platform::ToXCoordinate(y), 0);
 }
 
 void FakeMouse::Sync() {
-    xcb_connection_t* connection = connection_.get();
+    xcb_connection_t* connection = connection_.Get();
     const Reply<xcb_get_input_focus_reply_t> reply{
         xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr)};
     if (reply == nullptr) throw std::runtime_error("lost the X display while moving the mouse");

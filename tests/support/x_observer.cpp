@@ -12,7 +12,7 @@ using platform::Reply;
 WindowObserver::WindowObserver() = default;
 
 std::optional<platform::ScreenRect> WindowObserver::RootGeometry(xcb_window_t window) {
-    xcb_connection_t* connection = connection_.get();
+    xcb_connection_t* connection = connection_.Get();
     const Reply<xcb_get_geometry_reply_t> geometry{
         xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr)};
     const Reply<xcb_translate_coordinates_reply_t> origin{xcb_translate_coordinates_reply(
@@ -23,21 +23,21 @@ std::optional<platform::ScreenRect> WindowObserver::RootGeometry(xcb_window_t wi
 }
 
 bool WindowObserver::IsViewable(xcb_window_t window) {
-    xcb_connection_t* connection = connection_.get();
+    xcb_connection_t* connection = connection_.Get();
     const Reply<xcb_get_window_attributes_reply_t> attributes{xcb_get_window_attributes_reply(
         connection, xcb_get_window_attributes(connection, window), nullptr)};
     return attributes != nullptr && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
 }
 
 bool WindowObserver::IsOverrideRedirect(xcb_window_t window) {
-    xcb_connection_t* connection = connection_.get();
+    xcb_connection_t* connection = connection_.Get();
     const Reply<xcb_get_window_attributes_reply_t> attributes{xcb_get_window_attributes_reply(
         connection, xcb_get_window_attributes(connection, window), nullptr)};
     return attributes != nullptr && attributes->override_redirect != 0;
 }
 
 std::optional<uint32_t> WindowObserver::Opacity(xcb_window_t window) {
-    xcb_connection_t* connection = connection_.get();
+    xcb_connection_t* connection = connection_.Get();
     constexpr std::string_view kName = "_NET_WM_WINDOW_OPACITY";
     const Reply<xcb_intern_atom_reply_t> atom{xcb_intern_atom_reply(
         connection, xcb_intern_atom(connection, 1, kName.size(), kName.data()), nullptr)};
@@ -54,7 +54,7 @@ std::optional<uint32_t> WindowObserver::Opacity(xcb_window_t window) {
 }
 
 xcb_window_t WindowObserver::InputFocus() {
-    xcb_connection_t* connection = connection_.get();
+    xcb_connection_t* connection = connection_.Get();
     const Reply<xcb_get_input_focus_reply_t> focus{
         xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr)};
     if (focus == nullptr) throw std::runtime_error("lost the X display");
@@ -62,7 +62,7 @@ xcb_window_t WindowObserver::InputFocus() {
 }
 
 RootBackdrop::RootBackdrop(const std::vector<uint32_t>& pixels) : pixels_(pixels) {
-    xcb_connection_t* connection = connection_.get();
+    xcb_connection_t* connection = connection_.Get();
     const xcb_screen_t& screen = connection_.Screen();
     size_ = {screen.width_in_pixels, screen.height_in_pixels};
     const auto width = static_cast<size_t>(size_.width);
@@ -97,7 +97,7 @@ RootBackdrop::RootBackdrop(const std::vector<uint32_t>& pixels) : pixels_(pixels
 }
 
 RootBackdrop::~RootBackdrop() {
-    xcb_connection_t* connection = connection_.get();
+    xcb_connection_t* connection = connection_.Get();
     const uint32_t black = connection_.Screen().black_pixel;
     xcb_change_window_attributes(connection, connection_.Root(), XCB_CW_BACK_PIXEL, &black);
     xcb_clear_area(connection, 0, connection_.Root(), 0, 0, 0, 0);
@@ -105,7 +105,7 @@ RootBackdrop::~RootBackdrop() {
 }
 
 void RootBackdrop::Sync() {
-    xcb_connection_t* connection = connection_.get();
+    xcb_connection_t* connection = connection_.Get();
     const Reply<xcb_get_input_focus_reply_t> reply{
         xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr)};
     if (reply == nullptr) throw std::runtime_error("lost the X display while painting");

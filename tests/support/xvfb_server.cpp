@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <stdexcept>
+#include <utility>
 
 namespace glimtap::test {
 
@@ -63,20 +64,21 @@ void XvfbServer::Stop() {
     pid_ = -1;
 }
 
-DisplayOverride::DisplayOverride(const std::string& display) {
-    if (const char* saved = std::getenv("DISPLAY")) saved_ = saved;
-    if (display.empty()) {
-        unsetenv("DISPLAY");
+EnvironmentOverride::EnvironmentOverride(std::string name, const std::string& value)
+    : name_(std::move(name)) {
+    if (const char* saved = std::getenv(name_.c_str())) saved_ = saved;
+    if (value.empty()) {
+        unsetenv(name_.c_str());
     } else {
-        setenv("DISPLAY", display.c_str(), 1);
+        setenv(name_.c_str(), value.c_str(), 1);
     }
 }
 
-DisplayOverride::~DisplayOverride() {
+EnvironmentOverride::~EnvironmentOverride() {
     if (saved_) {
-        setenv("DISPLAY", saved_->c_str(), 1);
+        setenv(name_.c_str(), saved_->c_str(), 1);
     } else {
-        unsetenv("DISPLAY");
+        unsetenv(name_.c_str());
     }
 }
 

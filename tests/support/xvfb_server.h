@@ -29,16 +29,25 @@ private:
     std::string display_;
 };
 
-// Sets $DISPLAY (unsets it when given "") until destruction, then puts it back.
-class DisplayOverride {
+// Sets the environment variable `name` (unsets it when given "") until destruction, then
+// puts it back.
+class EnvironmentOverride {
 public:
-    explicit DisplayOverride(const std::string& display);
-    ~DisplayOverride();
-    DisplayOverride(const DisplayOverride&) = delete;
-    DisplayOverride& operator=(const DisplayOverride&) = delete;
+    EnvironmentOverride(std::string name, const std::string& value);
+    ~EnvironmentOverride();
+    EnvironmentOverride(const EnvironmentOverride&) = delete;
+    EnvironmentOverride& operator=(const EnvironmentOverride&) = delete;
 
 private:
+    std::string name_;
     std::optional<std::string> saved_;
+};
+
+// Sets $DISPLAY (unsets it when given "") until destruction.
+class DisplayOverride : public EnvironmentOverride {
+public:
+    explicit DisplayOverride(const std::string& display)
+        : EnvironmentOverride("DISPLAY", display) {}
 };
 
 }  // namespace glimtap::test

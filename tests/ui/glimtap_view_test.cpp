@@ -12,7 +12,7 @@
 
 #include <filesystem>
 
-#include "engine/utf16.h"
+#include "platform/utf16.h"
 #include "support/bmp_writer.h"
 #include "support/modal_driver.h"
 #include "support/x_drawing.h"

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/utf16.h"
+#include "platform/utf16.h"
 #include "support/bmp_writer.h"
 #include "support/modal_driver.h"
 #include "ui/view_fixture.h"

@@ -45,12 +45,12 @@ class ViewTest : public testing::Test {
 protected:
     ViewTest() {
         setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
-        settings.ResetToDefaults(*platform::OpenDesktop());
+        settings.ResetToDefaults(backends->Geometry());
         settings.speechAlerts = 0;
     }
 
     CGlimtapView& View() {
-        if (!view) view = std::make_unique<CGlimtapView>(settings, profile, host, launcher);
+        if (!view) view = std::make_unique<CGlimtapView>(settings, profile, host, *backends, launcher);
         return *view;
     }
 
@@ -61,6 +61,7 @@ protected:
         return folder;
     }
 
+    std::unique_ptr<platform::BackendSet> backends = platform::OpenBackends();
     TempDir home;
     Profile profile{QString::fromStdString((home / "profile.ini").string())};
     SearchSettings settings;

@@ -2,11 +2,19 @@
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
 
-#include <array>
+#include <QSignalSpy>
+
+#include <atomic>
+#include <chrono>
 #include <memory>
+#include <thread>
 
 #include "platform/backends.h"
+#include "support/modal_driver.h"
+#include "support/poll_until.h"
 #include "support/x_keyboard.h"
+#include "support/xvfb_server.h"
+#include "ui/hot_key_watcher.h"
 
 namespace glimtap::test {
 namespace {
@@ -15,91 +23,95 @@ namespace {
 constexpr uint16_t kNumLock = XCB_MOD_MASK_2;
 constexpr uint16_t kLock = XCB_MOD_MASK_LOCK;
 
-constexpr std::array<xcb_keysym_t, 7> kFunctionKeys = {XK_F6,  XK_F7,  XK_F8, XK_F9,
-                                                       XK_F10, XK_F11, XK_F12};
+// The hot key of a backend set of its own, counting the presses it hands over.
+struct CountedHotKey {
+    CountedHotKey() { key.OnPressed([this] { ++presses; }); }
+    ~CountedHotKey() { key.OnPressed({}); }
 
-// Grabbing waits for the server's answers, and every event the server sent before them has
-// arrived by then: grabbing F6 again gathers all presses made so far.
-int PressesSoFar(platform::GlobalHotKey& hotKey) {
-    EXPECT_EQ(hotKey.GrabFirstFree(), "F6");
-    return hotKey.Dispatch();
-}
-
-TEST(GlobalHotKeyTest, HoldsTheFirstKeyWithEveryLockStateUntilDestroyed) {
-    OtherClient bystander;
-    {
-        const std::unique_ptr<platform::GlobalHotKey> hotKey = platform::OpenGlobalHotKey();
-        EXPECT_EQ(hotKey->GrabFirstFree(), "F6");
-        EXPECT_FALSE(bystander.GrabKey(XK_F6, 0));
-        EXPECT_FALSE(bystander.GrabKey(XK_F6, kLock));
-        EXPECT_FALSE(bystander.GrabKey(XK_F6, kNumLock));
-        EXPECT_FALSE(bystander.GrabKey(XK_F6, kLock | kNumLock));
-        // Grabbing again lets go first, so it is not refused by its own grab.
-        EXPECT_EQ(hotKey->GrabFirstFree(), "F6");
+    // Waits for `expected` presses, then a while longer for any that should not come.
+    int PressesSettledAt(int expected) {
+        PollUntil([&] { return presses >= expected; }, std::chrono::seconds(5));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        return presses.exchange(0);
     }
-    EXPECT_TRUE(bystander.GrabKey(XK_F6, 0));
-    EXPECT_TRUE(bystander.GrabKey(XK_F6, kLock | kNumLock));
-}
 
-TEST(GlobalHotKeyTest, MovesOnFromKeysOtherClientsHoldAndBackWhenTheyLetGo) {
+    std::unique_ptr<platform::BackendSet> backends = platform::OpenBackends();
+    platform::GlobalHotKey& key = *backends->HotKey();
+    std::atomic<int> presses = 0;
+};
+
+TEST(GlobalHotKeyTest, TakesTheFirstFreeKeyWithEveryLockStateAndLetsGoWhenDestroyed) {
     OtherClient blocker;
     OtherClient bystander;
     // Held by another client with one lock state only: still taken.
     ASSERT_TRUE(blocker.GrabKey(XK_F6, kLock));
-    const std::unique_ptr<platform::GlobalHotKey> hotKey = platform::OpenGlobalHotKey();
-    EXPECT_EQ(hotKey->GrabFirstFree(), "F7");
-    // The lock states of F6 grabbed before the refusal were let go.
+    {
+        CountedHotKey hotKey;
+        EXPECT_EQ(hotKey.key.GrabFirstFree(), "F7");
+        // The lock states of F6 grabbed before the refusal were let go.
+        EXPECT_TRUE(bystander.GrabKey(XK_F6, kNumLock));
+        bystander.UngrabKey(XK_F6, kNumLock);
+        for (const int locks : {0, int{kLock}, int{kNumLock}, kLock | kNumLock}) {
+            EXPECT_FALSE(bystander.GrabKey(XK_F7, static_cast<uint16_t>(locks))) << locks;
+        }
+        blocker.UngrabKey(XK_F6, kLock);
+        // Grabbing again lets go first, so it is not refused by its own grab.
+        EXPECT_EQ(hotKey.key.GrabFirstFree(), "F6");
+        EXPECT_EQ(hotKey.key.GrabFirstFree(), "F6");
+        EXPECT_TRUE(bystander.GrabKey(XK_F7, kLock | kNumLock));
+    }
+    // Destroyed: the key is free again.
     EXPECT_TRUE(bystander.GrabKey(XK_F6, 0));
-    EXPECT_TRUE(bystander.GrabKey(XK_F6, kNumLock));
-    bystander.UngrabKey(XK_F6, 0);
-    bystander.UngrabKey(XK_F6, kNumLock);
-    EXPECT_FALSE(bystander.GrabKey(XK_F7, kLock | kNumLock));
-
-    blocker.UngrabKey(XK_F6, kLock);
-    EXPECT_EQ(hotKey->GrabFirstFree(), "F6");
-    EXPECT_TRUE(bystander.GrabKey(XK_F7, 0));
-    EXPECT_TRUE(bystander.GrabKey(XK_F7, kLock | kNumLock));
+    EXPECT_TRUE(bystander.GrabKey(XK_F6, kLock | kNumLock));
+    for (xcb_keysym_t key : {XK_F7, XK_F8, XK_F9, XK_F10, XK_F11, XK_F12}) {
+        ASSERT_TRUE(blocker.GrabKey(key, 0));
+    }
+    CountedHotKey none;
+    EXPECT_EQ(none.key.GrabFirstFree(), "");
 }
 
-TEST(GlobalHotKeyTest, HoldsNoKeyWhenOtherClientsHoldAll) {
-    OtherClient blocker;
-    for (xcb_keysym_t key : kFunctionKeys) ASSERT_TRUE(blocker.GrabKey(key, 0));
-    const std::unique_ptr<platform::GlobalHotKey> hotKey = platform::OpenGlobalHotKey();
-    EXPECT_EQ(hotKey->GrabFirstFree(), "");
-    blocker.UngrabKey(XK_F12, 0);
-    EXPECT_EQ(hotKey->GrabFirstFree(), "F12");
-}
-
-TEST(GlobalHotKeyTest, CountsEachPressOfTheHeldKeyOnce) {
+TEST(GlobalHotKeyTest, HandsOverEachPressOfTheHeldKeyOnce) {
     OtherClient keyboard;
-    const std::unique_ptr<platform::GlobalHotKey> hotKey = platform::OpenGlobalHotKey();
-    ASSERT_EQ(hotKey->GrabFirstFree(), "F6");
-
+    CountedHotKey hotKey;
+    ASSERT_EQ(hotKey.key.GrabFirstFree(), "F6");
     keyboard.Tap(XK_F6);
     keyboard.Tap(XK_F7);
     keyboard.Tap(XK_F6);
     keyboard.Tap(XK_F6);
-    EXPECT_EQ(PressesSoFar(*hotKey), 3);
+    EXPECT_EQ(hotKey.PressesSettledAt(3), 3);
 
     // With Caps Lock and Num Lock on, and with Caps Lock alone.
     keyboard.Tap(XK_Caps_Lock);
     keyboard.Tap(XK_Num_Lock);
     ASSERT_EQ(keyboard.ModifierState() & (kLock | kNumLock), kLock | kNumLock);
     keyboard.Tap(XK_F6);
-    keyboard.Tap(XK_F6);
     keyboard.Tap(XK_Num_Lock);
-    ASSERT_EQ(keyboard.ModifierState() & (kLock | kNumLock), kLock);
     keyboard.Tap(XK_F6);
     keyboard.Tap(XK_Caps_Lock);
     ASSERT_EQ(keyboard.ModifierState() & (kLock | kNumLock), 0);
-    EXPECT_EQ(PressesSoFar(*hotKey), 3);
+    EXPECT_EQ(hotKey.PressesSettledAt(2), 2);
 
     // Held well past the keyboard's repeat delay: the server repeats it, but that is still
     // one press.
     keyboard.Hold(XK_F6, 1500);
-    EXPECT_EQ(PressesSoFar(*hotKey), 1);
+    EXPECT_EQ(hotKey.PressesSettledAt(1), 1);
+}
+
+TEST(HotKeyWatcherTest, SignalsEachPressFromTheEventLoopAndNothingWithoutAKey) {
+    OtherClient keyboard;
+    const std::unique_ptr<platform::BackendSet> backends = platform::OpenBackends();
+    {
+        HotKeyWatcher watcher(backends->HotKey());
+        QSignalSpy pressed(&watcher, &HotKeyWatcher::pressed);
+        ASSERT_EQ(watcher.Grab(), "F6");
+        keyboard.Tap(XK_F6);
+        keyboard.Tap(XK_F6);
+        EXPECT_TRUE(ProcessEventsUntil([&] { return pressed.count() >= 2; }));
+    }
+    // A press after the watcher has gone reaches nobody.
     keyboard.Tap(XK_F6);
-    EXPECT_EQ(PressesSoFar(*hotKey), 1);
+    HotKeyWatcher none(nullptr);
+    EXPECT_EQ(none.Grab(), "");
 }
 
 }  // namespace

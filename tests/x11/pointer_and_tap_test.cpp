@@ -4,14 +4,15 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <stdexcept>
 #include <vector>
 
+#include "platform/backends.h"
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_pointer.h"
-#include "platform/x11/xtest_tap.h"
 
 namespace glimtap::test {
 namespace {
@@ -19,9 +20,12 @@ namespace {
 using platform::Point;
 using platform::Reply;
 
+// The pointer and the tap of one backend set, watched from a connection of the test's own.
 TEST(X11PointerTest, MovesReportsAndNudgesThePointer) {
-    platform::X11Pointer pointer;
-    platform::X11Pointer observer;
+    const std::unique_ptr<platform::BackendSet> backends = platform::OpenBackends();
+    platform::Pointer& pointer = *backends->MousePointer();
+    const platform::X11Connection x;
+    platform::X11Pointer observer(x);
 
     ASSERT_TRUE(pointer.MoveTo(300, 400));
     EXPECT_EQ(observer.Position(), (Point{300, 400}));
@@ -57,8 +61,8 @@ void PrintTo(const Click& click, std::ostream* out) {
 class ButtonWindow {
 public:
     ButtonWindow(int16_t x, int16_t y, uint16_t width, uint16_t height)
-        : window_(xcb_generate_id(connection_.get())) {
-        xcb_connection_t* connection = connection_.get();
+        : window_(xcb_generate_id(connection_.Get())) {
+        xcb_connection_t* connection = connection_.Get();
         const uint32_t values[] = {1, XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE};
         xcb_create_window(connection, XCB_COPY_FROM_PARENT, window_, connection_.Root(), x, y,
                           width, height, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
@@ -68,8 +72,8 @@ public:
         Sync();
     }
     ~ButtonWindow() {
-        xcb_destroy_window(connection_.get(), window_);
-        xcb_flush(connection_.get());
+        xcb_destroy_window(connection_.Get(), window_);
+        xcb_flush(connection_.Get());
     }
     ButtonWindow(const ButtonWindow&) = delete;
     ButtonWindow& operator=(const ButtonWindow&) = delete;
@@ -79,9 +83,9 @@ public:
         std::vector<Click> clicks;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         while (clicks.size() < count && std::chrono::steady_clock::now() < deadline) {
-            const Reply<xcb_generic_event_t> event{xcb_poll_for_event(connection_.get())};
+            const Reply<xcb_generic_event_t> event{xcb_poll_for_event(connection_.Get())};
             if (event == nullptr) {
-                pollfd ready{xcb_get_file_descriptor(connection_.get()), POLLIN, 0};
+                pollfd ready{xcb_get_file_descriptor(connection_.Get()), POLLIN, 0};
                 poll(&ready, 1, 100);
                 continue;
             }
@@ -97,7 +101,7 @@ public:
 private:
     void Sync() {
         const Reply<xcb_get_input_focus_reply_t> reply{xcb_get_input_focus_reply(
-            connection_.get(), xcb_get_input_focus(connection_.get()), nullptr)};
+            connection_.Get(), xcb_get_input_focus(connection_.Get()), nullptr)};
         if (reply == nullptr) throw std::runtime_error("lost the X display");
     }
 
@@ -107,7 +111,9 @@ private:
 
 TEST(XTestTapTest, TapPressesAndReleasesTheFirstButtonAtThePoint) {
     ButtonWindow window(100, 120, 200, 150);
-    platform::XTestTap tap;
+    const std::unique_ptr<platform::BackendSet> backends = platform::OpenBackends();
+    // No uinput here: the tap falls back to XTest clicks.
+    platform::TouchInjector& tap = *backends->Touch();
     ASSERT_TRUE(tap.Prepare());
 
     // Off the screen there is nothing to tap: the server would press at the edge instead.

@@ -1,8 +1,9 @@
 #include "platform/uinput/uinput_touch.h"
 
 #include <cstring>
+#include <string>
 
-#include "platform/backends.h"
+#include "platform/unavailable.h"
 
 namespace glimtap::platform {
 
@@ -25,22 +26,12 @@ bool UinputTouch::Prepare() { return true; }
 
 bool UinputTouch::Down(Point at) {
     if (at.x < 0 || at.y < 0 || at.x >= extent_.width || at.y >= extent_.height) return false;
-    const int32_t id = tracking_id_;
-    tracking_id_ = id == kMaxTrackingId ? 0 : id + 1;
+    const int32_t id = trackingId_;
+    trackingId_ = id == kMaxTrackingId ? 0 : id + 1;
     return Write(TouchDownFrame(at, id));
 }
 
 bool UinputTouch::Up(Point) { return Write(TouchUpFrame()); }
-
-std::string UinputTouch::SysPath() const {
-    const char* path = libevdev_uinput_get_syspath(device_.get());
-    return path != nullptr ? path : "";
-}
-
-std::string UinputTouch::DevNode() const {
-    const char* node = libevdev_uinput_get_devnode(device_.get());
-    return node != nullptr ? node : "";
-}
 
 bool UinputTouch::Write(const std::vector<InputEvent>& frame) {
     for (const InputEvent& event : frame) {

@@ -3,7 +3,6 @@
 #include <libevdev/libevdev-uinput.h>
 
 #include <memory>
-#include <string>
 #include <vector>
 
 #include "platform/geometry.h"
@@ -25,10 +24,6 @@ public:
     bool Down(Point at) override;
     bool Up(Point at) override;
 
-    // The device's folder under /sys and its node under /dev/input.
-    std::string SysPath() const;
-    std::string DevNode() const;
-
 private:
     struct Destroy {
         void operator()(libevdev_uinput* device) const noexcept {
@@ -40,7 +35,7 @@ private:
 
     Size extent_;
     std::unique_ptr<libevdev_uinput, Destroy> device_;
-    int32_t tracking_id_ = 0;
+    int32_t trackingId_ = 0;
 };
 
 }  // namespace glimtap::platform

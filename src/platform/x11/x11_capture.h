@@ -16,9 +16,12 @@ namespace glimtap::platform {
 // it and with plain GetImage requests otherwise.
 class X11ScreenCapture : public ScreenCapture {
 public:
-    // Opens $DISPLAY. Throws Unavailable when it cannot, or when the root window's pixels
-    // are not 32-bit values with red in bits 16-23.
-    X11ScreenCapture();
+    // Why the root window of `connection` cannot be captured (its pixels are not 32-bit
+    // values with red in bits 16-23); "" when it can.
+    static std::string Unsupported(const X11Connection& connection);
+
+    // Only for a connection that Unsupported() accepts.
+    explicit X11ScreenCapture(const X11Connection& connection);
 
     // Throws ScreenLost once the connection to the display has broken.
     std::optional<ScreenImage> Capture(const ScreenRect& area) override;
@@ -31,12 +34,12 @@ private:
     const uint32_t* FetchShared(const ScreenRect& part);
     const uint32_t* FetchPlain(const ScreenRect& part);
 
-    X11Connection connection_;
-    Size root_size_;
-    bool use_shm_ = false;
+    const X11Connection& connection_;
+    Size rootSize_;
+    bool useShm_ = false;
     // Grown, never shrunk: one segment serves every capture that fits in it.
     std::unique_ptr<X11ShmSegment> segment_;
-    Reply<xcb_get_image_reply_t> plain_image_;
+    Reply<xcb_get_image_reply_t> plainImage_;
 };
 
 }  // namespace glimtap::platform

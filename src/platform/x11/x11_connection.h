@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/geometry.h"
+
 namespace glimtap::platform {
 
 struct FreeDeleter {
@@ -16,17 +18,21 @@ struct FreeDeleter {
 template <typename T>
 using Reply = std::unique_ptr<T, FreeDeleter>;
 
-// A connection to the X display named by $DISPLAY, closed on destruction.
+// A connection to the X display named by $DISPLAY, closed on destruction. xcb connections
+// are thread-safe: one serves every X11 service of the program, on any thread.
 class X11Connection {
 public:
     // Throws Unavailable when the display cannot be opened.
     X11Connection();
 
-    xcb_connection_t* get() const { return connection_.get(); }
+    xcb_connection_t* Get() const { return connection_.get(); }
     const xcb_screen_t& Screen() const { return *screen_; }
     xcb_window_t Root() const { return screen_->root; }
     // For messages: the display as the user named it.
-    const std::string& DisplayName() const { return display_name_; }
+    const std::string& DisplayName() const { return displayName_; }
+    // The root window's size now (it grows and shrinks as monitors come and go); 0 x 0
+    // when the server does not answer.
+    Size RootSize() const;
 
 private:
     struct Disconnect {
@@ -35,7 +41,7 @@ private:
         }
     };
 
-    std::string display_name_;
+    std::string displayName_;
     std::unique_ptr<xcb_connection_t, Disconnect> connection_;
     const xcb_screen_t* screen_ = nullptr;
 };

@@ -2,34 +2,13 @@
 
 #include <string>
 
-#include "platform/backends.h"
-
 namespace glimtap::platform {
 
-X11Desktop::X11Desktop() {
-    try {
-        connection_.emplace();
-    } catch (const Unavailable&) {
-        // Left empty: callers get 0 x 0, as without a display.
-    }
-}
-
-Size X11Desktop::VirtualScreenSize() const {
-    if (!connection_) return {};
-    xcb_connection_t* connection = connection_->get();
-    // Asked each time: the root grows and shrinks as monitors come and go.
-    const Reply<xcb_get_geometry_reply_t> geometry{xcb_get_geometry_reply(
-        connection, xcb_get_geometry(connection, connection_->Root()), nullptr)};
-    if (geometry == nullptr) return {};
-    return {geometry->width, geometry->height};
-}
-
 bool X11Desktop::CompositorRunning() const {
-    if (!connection_) return false;
-    xcb_connection_t* connection = connection_->get();
+    xcb_connection_t* connection = connection_.Get();
     int number = 0;
     for (xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(connection));
-         it.rem > 0 && it.data->root != connection_->Root(); xcb_screen_next(&it)) {
+         it.rem > 0 && it.data->root != connection_.Root(); xcb_screen_next(&it)) {
         ++number;
     }
     const std::string name = "_NET_WM_CM_S" + std::to_string(number);

@@ -77,14 +77,35 @@ std::vector<uint16_t> LockCombinations(uint16_t numLock) {
 
 }  // namespace
 
-X11GlobalHotKey::X11GlobalHotKey() = default;
+X11GlobalHotKey::X11GlobalHotKey(const X11Connection& connection)
+    : connection_(connection), wakeWindow_(xcb_generate_id(connection.Get())) {
+    xcb_create_window(connection_.Get(), XCB_COPY_FROM_PARENT, wakeWindow_, connection_.Root(),
+                      0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0,
+                      nullptr);
+    xcb_flush(connection_.Get());
+    waiter_ = std::thread([this] { WaitForEvents(); });
+}
 
-X11GlobalHotKey::~X11GlobalHotKey() { Release(); }
+X11GlobalHotKey::~X11GlobalHotKey() {
+    xcb_connection_t* connection = connection_.Get();
+    xcb_client_message_event_t wake{};
+    wake.response_type = XCB_CLIENT_MESSAGE;
+    wake.format = 32;
+    wake.window = wakeWindow_;
+    xcb_send_event(connection, 0, wakeWindow_, XCB_EVENT_MASK_NO_EVENT,
+                   reinterpret_cast<const char*>(&wake));
+    xcb_flush(connection);
+    waiter_.join();
+    xcb_destroy_window(connection, wakeWindow_);
+    const std::lock_guard lock(mutex_);
+    Release();
+}
 
 std::string X11GlobalHotKey::GrabFirstFree() {
+    const std::lock_guard lock(mutex_);
     Release();
     lastRelease_.reset();
-    xcb_connection_t* connection = connection_.get();
+    xcb_connection_t* connection = connection_.Get();
     // Read afresh each time: the keyboard mapping may have changed since the last grab.
     const KeySymbols symbols{xcb_key_symbols_alloc(connection)};
     if (symbols == nullptr) return "";
@@ -100,29 +121,42 @@ std::string X11GlobalHotKey::GrabFirstFree() {
     return "";
 }
 
-int X11GlobalHotKey::EventFd() const { return xcb_get_file_descriptor(connection_.get()); }
+void X11GlobalHotKey::OnPressed(Pressed pressed) {
+    const std::lock_guard lock(mutex_);
+    pressed_ = std::move(pressed);
+}
 
-int X11GlobalHotKey::Dispatch() {
-    int presses = 0;
-    while (const Reply<xcb_generic_event_t> event{xcb_poll_for_event(connection_.get())}) {
-        // The top bit only says the event was sent by a client.
-        const uint8_t type = event->response_type & 0x7F;
-        if (type != XCB_KEY_PRESS && type != XCB_KEY_RELEASE) continue;
-        const auto* key = reinterpret_cast<const xcb_key_press_event_t*>(event.get());
-        if (!Holds(key->detail)) continue;
-        if (type == XCB_KEY_RELEASE) {
-            lastRelease_ = key->time;
-            continue;
-        }
-        if (lastRelease_ != key->time) ++presses;
-        lastRelease_.reset();
+void X11GlobalHotKey::WaitForEvents() {
+    // xcb hands this thread the events that replies read on other threads brought along.
+    // Null once the connection has broken: no key can be pressed any more.
+    while (const Reply<xcb_generic_event_t> event{xcb_wait_for_event(connection_.Get())}) {
+        if (Handle(*event)) return;
     }
-    return presses;
+}
+
+bool X11GlobalHotKey::Handle(const xcb_generic_event_t& event) {
+    // The top bit only says the event was sent by a client.
+    const uint8_t type = event.response_type & 0x7F;
+    if (type == XCB_CLIENT_MESSAGE) {
+        return reinterpret_cast<const xcb_client_message_event_t&>(event).window == wakeWindow_;
+    }
+    if (type != XCB_KEY_PRESS && type != XCB_KEY_RELEASE) return false;
+    const auto& key = reinterpret_cast<const xcb_key_press_event_t&>(event);
+    const std::lock_guard lock(mutex_);
+    if (!Holds(key.detail)) return false;
+    if (type == XCB_KEY_RELEASE) {
+        lastRelease_ = key.time;
+        return false;
+    }
+    const bool repeated = lastRelease_ == key.time;
+    lastRelease_.reset();
+    if (!repeated && pressed_) pressed_();
+    return false;
 }
 
 bool X11GlobalHotKey::GrabAll(const std::vector<xcb_keycode_t>& keycodes,
                               const std::vector<uint16_t>& modifiers) {
-    xcb_connection_t* connection = connection_.get();
+    xcb_connection_t* connection = connection_.Get();
     std::vector<xcb_void_cookie_t> grabs;
     for (xcb_keycode_t keycode : keycodes) {
         for (uint16_t modifier : modifiers) {
@@ -147,7 +181,7 @@ void X11GlobalHotKey::UngrabAll(const std::vector<xcb_keycode_t>& keycodes,
                                 const std::vector<uint16_t>& modifiers) {
     for (xcb_keycode_t keycode : keycodes) {
         for (uint16_t modifier : modifiers) {
-            xcb_ungrab_key(connection_.get(), keycode, connection_.Root(), modifier);
+            xcb_ungrab_key(connection_.Get(), keycode, connection_.Root(), modifier);
         }
     }
 }
@@ -157,7 +191,7 @@ void X11GlobalHotKey::Release() {
     UngrabAll(keycodes_, modifiers_);
     // Waited for, so that other programs can take the key as soon as this returns, even
     // when the connection closes next.
-    xcb_connection_t* connection = connection_.get();
+    xcb_connection_t* connection = connection_.Get();
     const Reply<xcb_get_input_focus_reply_t> ignored{
         xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr)};
     keycodes_.clear();

@@ -3,7 +3,7 @@
 namespace glimtap::platform {
 
 std::optional<LockKeys> X11KeyboardLocks::State() {
-    xcb_connection_t* connection = connection_.get();
+    xcb_connection_t* connection = connection_.Get();
     const Reply<xcb_get_keyboard_control_reply_t> control{xcb_get_keyboard_control_reply(
         connection, xcb_get_keyboard_control(connection), nullptr)};
     if (control == nullptr) return std::nullopt;

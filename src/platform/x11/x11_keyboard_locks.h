@@ -5,17 +5,16 @@
 
 namespace glimtap::platform {
 
-// The core keyboard's LEDs of the X display named by $DISPLAY: Caps Lock is LED 1, Num Lock
-// LED 2 and Scroll Lock LED 3, as the X keyboard extension numbers its standard indicators.
+// The core keyboard's LEDs of an X display: Caps Lock is LED 1, Num Lock LED 2 and Scroll
+// Lock LED 3, as the X keyboard extension numbers its standard indicators.
 class X11KeyboardLocks : public KeyboardLocks {
 public:
-    // Throws Unavailable when the display cannot be opened.
-    X11KeyboardLocks() = default;
+    explicit X11KeyboardLocks(const X11Connection& connection) : connection_(connection) {}
 
     std::optional<LockKeys> State() override;
 
 private:
-    X11Connection connection_;
+    const X11Connection& connection_;
 };
 
 }  // namespace glimtap::platform

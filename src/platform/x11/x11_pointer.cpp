@@ -6,10 +6,12 @@
 
 namespace glimtap::platform {
 
-X11Pointer::X11Pointer() { RequireXTest(connection_.get()); }
+X11Pointer::X11Pointer(const X11Connection& connection) : connection_(connection) {
+    RequireXTest(connection_.Get());
+}
 
 bool X11Pointer::MoveTo(int32_t x, int32_t y) {
-    xcb_connection_t* connection = connection_.get();
+    xcb_connection_t* connection = connection_.Get();
     const xcb_void_cookie_t warp =
         xcb_warp_pointer_checked(connection, XCB_NONE, connection_.Root(), 0, 0, 0, 0,
                                  ToXCoordinate(x), ToXCoordinate(y));
@@ -18,7 +20,7 @@ bool X11Pointer::MoveTo(int32_t x, int32_t y) {
 }
 
 std::optional<Point> X11Pointer::Position() {
-    xcb_connection_t* connection = connection_.get();
+    xcb_connection_t* connection = connection_.Get();
     const Reply<xcb_query_pointer_reply_t> pointer{xcb_query_pointer_reply(
         connection, xcb_query_pointer(connection, connection_.Root()), nullptr)};
     if (pointer == nullptr) return std::nullopt;
@@ -26,7 +28,7 @@ std::optional<Point> X11Pointer::Position() {
 }
 
 void X11Pointer::NudgeHorizontally(int32_t dx) {
-    xcb_connection_t* connection = connection_.get();
+    xcb_connection_t* connection = connection_.Get();
     // A detail of 1 makes XTest motion relative to where the pointer is. Waited for, so
     // that what other connections do next comes after it.
     const xcb_void_cookie_t motion = xcb_test_fake_input_checked(

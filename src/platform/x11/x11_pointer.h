@@ -5,19 +5,18 @@
 
 namespace glimtap::platform {
 
-// The core pointer of the X display named by $DISPLAY: warps on the root window and
-// XTest motion.
+// The core pointer of an X display: warps on the root window and XTest motion.
 class X11Pointer : public Pointer {
 public:
-    // Throws Unavailable when the display cannot be opened or lacks XTest.
-    X11Pointer();
+    // Throws Unavailable when the display lacks XTest.
+    explicit X11Pointer(const X11Connection& connection);
 
     bool MoveTo(int32_t x, int32_t y) override;
     std::optional<Point> Position() override;
     void NudgeHorizontally(int32_t dx) override;
 
 private:
-    X11Connection connection_;
+    const X11Connection& connection_;
 };
 
 }  // namespace glimtap::platform

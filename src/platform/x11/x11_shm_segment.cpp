@@ -9,10 +9,10 @@ namespace glimtap::platform {
 
 namespace {
 
-// True when the server has attached `shm_id` as `segment`.
-bool ServerAttach(xcb_connection_t* connection, xcb_shm_seg_t segment, int shm_id) {
+// True when the server has attached `shmId` as `segment`.
+bool ServerAttach(xcb_connection_t* connection, xcb_shm_seg_t segment, int shmId) {
     const Reply<xcb_generic_error_t> error{
-        xcb_request_check(connection, xcb_shm_attach_checked(connection, segment, shm_id, 0))};
+        xcb_request_check(connection, xcb_shm_attach_checked(connection, segment, shmId, 0))};
     // A broken connection reports no error either.
     return error == nullptr && xcb_connection_has_error(connection) == 0;
 }
@@ -21,17 +21,17 @@ bool ServerAttach(xcb_connection_t* connection, xcb_shm_seg_t segment, int shm_i
 
 std::unique_ptr<X11ShmSegment> X11ShmSegment::Attach(xcb_connection_t* connection,
                                                      size_t bytes) {
-    const int shm_id = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
-    if (shm_id == -1) return nullptr;
+    const int shmId = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+    if (shmId == -1) return nullptr;
     // Only the server writes; our side never needs to.
-    void* address = shmat(shm_id, nullptr, SHM_RDONLY);
+    void* address = shmat(shmId, nullptr, SHM_RDONLY);
     const xcb_shm_seg_t segment = xcb_generate_id(connection);
     const bool attached = address != reinterpret_cast<void*>(-1) &&
                           segment != static_cast<xcb_shm_seg_t>(-1) &&
-                          ServerAttach(connection, segment, shm_id);
+                          ServerAttach(connection, segment, shmId);
     // Removed only now that the server holds it: not every system lets a removed segment
     // be attached.
-    shmctl(shm_id, IPC_RMID, nullptr);
+    shmctl(shmId, IPC_RMID, nullptr);
     if (!attached) {
         if (address != reinterpret_cast<void*>(-1)) shmdt(address);
         return nullptr;

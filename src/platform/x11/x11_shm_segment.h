@@ -22,9 +22,9 @@ public:
     X11ShmSegment(const X11ShmSegment&) = delete;
     X11ShmSegment& operator=(const X11ShmSegment&) = delete;
 
-    xcb_shm_seg_t id() const { return id_; }
-    size_t size() const { return size_; }
-    const uint32_t* pixels() const { return static_cast<const uint32_t*>(address_); }
+    xcb_shm_seg_t Id() const { return id_; }
+    size_t Bytes() const { return size_; }
+    const uint32_t* Pixels() const { return static_cast<const uint32_t*>(address_); }
 
 private:
     X11ShmSegment(xcb_connection_t* connection, xcb_shm_seg_t id, const void* address,

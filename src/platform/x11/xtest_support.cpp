@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "platform/backends.h"
+#include "platform/unavailable.h"
 #include "platform/x11/x11_connection.h"
 
 namespace glimtap::platform {

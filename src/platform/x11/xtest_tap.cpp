@@ -6,25 +6,23 @@
 
 namespace glimtap::platform {
 
-XTestTap::XTestTap() { RequireXTest(connection_.get()); }
+XTestTap::XTestTap(const X11Connection& connection) : connection_(connection) {
+    RequireXTest(connection_.Get());
+}
 
-bool XTestTap::Prepare() { return xcb_connection_has_error(connection_.get()) == 0; }
+bool XTestTap::Prepare() { return xcb_connection_has_error(connection_.Get()) == 0; }
 
 bool XTestTap::Down(Point at) {
-    xcb_connection_t* connection = connection_.get();
     // Asked each time: the root grows and shrinks as monitors come and go.
-    const Reply<xcb_get_geometry_reply_t> root{xcb_get_geometry_reply(
-        connection, xcb_get_geometry(connection, connection_.Root()), nullptr)};
-    if (root == nullptr || at.x < 0 || at.y < 0 || at.x >= root->width || at.y >= root->height) {
-        return false;
-    }
+    const Size root = connection_.RootSize();
+    if (at.x < 0 || at.y < 0 || at.x >= root.width || at.y >= root.height) return false;
     return Fake(XCB_MOTION_NOTIFY, 0, at) && Fake(XCB_BUTTON_PRESS, 1);
 }
 
 bool XTestTap::Up(Point) { return Fake(XCB_BUTTON_RELEASE, 1); }
 
 bool XTestTap::Fake(uint8_t type, uint8_t detail, Point at) {
-    xcb_connection_t* connection = connection_.get();
+    xcb_connection_t* connection = connection_.Get();
     const xcb_void_cookie_t cookie = xcb_test_fake_input_checked(
         connection, type, detail, XCB_CURRENT_TIME, connection_.Root(), ToXCoordinate(at.x),
         ToXCoordinate(at.y), 0);

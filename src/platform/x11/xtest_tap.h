@@ -11,8 +11,8 @@ namespace glimtap::platform {
 // releases the first button there, which is what a tap means to X clients.
 class XTestTap : public TouchInjector {
 public:
-    // Throws Unavailable when the display cannot be opened or lacks XTest.
-    XTestTap();
+    // Throws Unavailable when the display lacks XTest.
+    explicit XTestTap(const X11Connection& connection);
 
     bool Prepare() override;
     // False for a point off the root window: the server would press at its edge instead.
@@ -23,7 +23,7 @@ private:
     // Sends a fake event and waits until the server has carried it out.
     bool Fake(uint8_t type, uint8_t detail, Point at = {});
 
-    X11Connection connection_;
+    const X11Connection& connection_;
 };
 
 }  // namespace glimtap::platform

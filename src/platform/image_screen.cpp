@@ -1,4 +1,4 @@
-#include "platform/fake/image_capture.h"
+#include "platform/image_screen.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -9,7 +9,7 @@
 
 namespace glimtap::platform {
 
-ImageCapture::ImageCapture(std::vector<uint32_t> pixels, int32_t width, int32_t height)
+ImageScreen::ImageScreen(std::vector<uint32_t> pixels, int32_t width, int32_t height)
     : image_(std::move(pixels)), size_{width, height} {
     if (width < 0 || height < 0 ||
         image_.size() != static_cast<size_t>(width) * static_cast<size_t>(height)) {
@@ -17,18 +17,18 @@ ImageCapture::ImageCapture(std::vector<uint32_t> pixels, int32_t width, int32_t 
     }
 }
 
-std::optional<ScreenImage> ImageCapture::Capture(const ScreenRect& area) {
+std::optional<ScreenImage> ImageScreen::Capture(const ScreenRect& area) {
     if (area.width <= 0 || area.height <= 0) return std::nullopt;
     const ScreenRect part = VisiblePart(area, size_);
     if (part.width == 0) return ScreenImage{nullptr, 0, 0, area.left, area.top};
-    part_pixels_.resize(static_cast<size_t>(part.width) * static_cast<size_t>(part.height));
+    partPixels_.resize(static_cast<size_t>(part.width) * static_cast<size_t>(part.height));
     for (int32_t row = 0; row < part.height; ++row) {
         const uint32_t* source = image_.data() +
                                  static_cast<size_t>(part.top + row) * static_cast<size_t>(size_.width) +
                                  static_cast<size_t>(part.left);
-        std::copy_n(source, part.width, part_pixels_.data() + static_cast<size_t>(row) * static_cast<size_t>(part.width));
+        std::copy_n(source, part.width, partPixels_.data() + static_cast<size_t>(row) * static_cast<size_t>(part.width));
     }
-    return ScreenImage{part_pixels_.data(), part.width, part.height, part.left, part.top};
+    return ScreenImage{partPixels_.data(), part.width, part.height, part.left, part.top};
 }
 
 }  // namespace glimtap::platform

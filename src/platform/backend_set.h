@@ -1,0 +1,71 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "platform/desktop.h"
+#include "platform/global_hot_key.h"
+#include "platform/keyboard_locks.h"
+#include "platform/launcher.h"
+#include "platform/pointer.h"
+#include "platform/screen_capture.h"
+#include "platform/touch_injector.h"
+
+namespace glimtap::platform {
+
+// The desktop services of one platform, opened once at start and handed to the window or
+// the command line; every service it hands out lives as long as the set. What the
+// platform lacks is null, and Missing() says why. Used from the thread that opened it,
+// except OpenCapture, which any thread may call. Nothing is thrown.
+class BackendSet {
+public:
+    virtual ~BackendSet() = default;
+    BackendSet(const BackendSet&) = delete;
+    BackendSet& operator=(const BackendSet&) = delete;
+
+    // The platform serving: "x11" or "null".
+    const std::string& Name() const { return name_; }
+    // Why the screen or the input services cannot be had; "" when they all can.
+    const std::string& Missing() const { return missing_; }
+
+    // Never null: 0 x 0 without a screen.
+    const Desktop& Geometry() const { return *desktop_; }
+    Launcher& AppLauncher() { return *launcher_; }
+    // Whether there is a screen to capture; Missing() says why not.
+    virtual bool CanCapture() const = 0;
+    // A capture for the calling thread alone; null when !CanCapture().
+    virtual std::unique_ptr<ScreenCapture> OpenCapture() = 0;
+    // Null when the pointer cannot be driven.
+    Pointer* MousePointer() { return pointer_.get(); }
+    // Made at the first call (a touch device takes the desktop a moment to take up);
+    // null when no tap can be made.
+    TouchInjector* Touch();
+    // Made at the first call; null when no key can be grabbed here.
+    GlobalHotKey* HotKey();
+    // Null when the lock lights cannot be read.
+    KeyboardLocks* Locks() { return locks_.get(); }
+
+protected:
+    BackendSet(std::string name, std::string missing)
+        : name_(std::move(name)), missing_(std::move(missing)) {}
+    virtual std::unique_ptr<TouchInjector> MakeTouch() { return nullptr; }
+    virtual std::unique_ptr<GlobalHotKey> MakeHotKey() { return nullptr; }
+    // Before what the services use (a display connection, say) goes.
+    void CloseServices();
+
+    std::unique_ptr<Desktop> desktop_;
+    std::unique_ptr<Launcher> launcher_;
+    std::unique_ptr<Pointer> pointer_;
+    std::unique_ptr<KeyboardLocks> locks_;
+
+private:
+    std::string name_;
+    std::string missing_;
+    std::unique_ptr<TouchInjector> touch_;
+    std::unique_ptr<GlobalHotKey> hotKey_;
+    bool touchTried_ = false;
+    bool hotKeyTried_ = false;
+};
+
+}  // namespace glimtap::platform

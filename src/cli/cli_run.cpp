@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "cli/closest_text.h"
 #include "cli/commands.h"
 #include "cli/json_writer.h"
 #include "cli/options.h"
@@ -30,6 +31,7 @@ struct RunOptions {
     int32_t passes = 0;
     bool json = false;
     bool quiet = false;
+    bool closest = false;  // --json: each attempt that found nothing says where it came closest
 };
 
 RunOptions ParseRunOptions(std::span<char* const> args) {
@@ -46,6 +48,8 @@ RunOptions ParseRunOptions(std::span<char* const> args) {
             o.json = true;
         } else if (arg == "--quiet") {
             o.quiet = true;
+        } else if (arg == "--closest") {
+            o.closest = true;
         } else if (arg.starts_with("--") || !o.dataFile.empty()) {
             throw CliError("run: unknown argument '" + std::string(arg) + "'");
         } else {
@@ -90,14 +94,18 @@ public:
 
     void OnSearchAttempt(const std::string& templateName) override {
         ++tried_;
+        FlushAttempt();
         if (options_.json) {
-            out_ << "{\"event\":\"attempt\",\"template\":" << JsonString(templateName) << "}\n" << std::flush;
+            // With --closest the line waits for the try's outcome.
+            pendingAttempt_ = templateName;
+            if (!options_.closest) FlushAttempt();
         }
         ShowStatus();
         if (settings_.beepForSearch) PlaySearchBeep();
     }
 
     void OnMatchFound(const MatchReport& match) override {
+        FlushAttempt();
         const std::optional<platform::Point> point = actions_.OnMatchFound(match, settings_);
         ++matched_;
         if (options_.json) {
@@ -116,7 +124,12 @@ public:
 
     void OnShowOverlay(const MatchReport&) override {}
 
+    void OnClosestMiss(const std::string&, const std::optional<ClosestMiss>& miss) override {
+        FlushAttempt(miss);
+    }
+
     void OnSearchFinished() override {
+        FlushAttempt();
         if (options_.json) {
             out_ << "{\"event\":\"finished\",\"tried\":" << tried_ << ",\"matched\":" << matched_ << "}\n";
         } else if (!options_.quiet) {
@@ -128,6 +141,14 @@ public:
     }
 
 private:
+    void FlushAttempt(const std::optional<ClosestMiss>& closest = std::nullopt) {
+        if (!pendingAttempt_) return;
+        out_ << "{\"event\":\"attempt\",\"template\":" << JsonString(*pendingAttempt_);
+        if (closest) out_ << ",\"closest\":" << ClosestJson(*closest);
+        out_ << "}\n" << std::flush;
+        pendingAttempt_.reset();
+    }
+
     std::string Status() const {
         char text[64];
         std::snprintf(text, sizeof text, "Tried : %d, Matched : %d", tried_, matched_);
@@ -145,6 +166,7 @@ private:
     const bool liveStatus_;
     int32_t tried_ = 0;
     int32_t matched_ = 0;
+    std::optional<std::string> pendingAttempt_;
 };
 
 }  // namespace
@@ -183,7 +205,7 @@ int RunRun(std::span<char* const> args, std::ostream& out) {
     const auto relay = std::make_shared<SearchEventRelay>(reporter);
     SearchServices services{[&capture] { return std::move(capture); },
                             [] { return std::make_unique<CSpeechAlert>(); }};
-    SearchWorker worker(data.settings, {relay, folder, options.passes}, std::move(services));
+    SearchWorker worker(data.settings, {relay, folder, options.passes, options.closest}, std::move(services));
     SignalStop stopOnSignal([&worker] { worker.RequestStop(); });
     reporter.onFinished = [&] {
         worker.Join();

@@ -66,6 +66,25 @@ TEST_F(CliFind, SearchesABitmapStandingInForTheScreen) {
     EXPECT_NE(r.out.find("\"scan_ms\":"), std::string::npos);
 }
 
+TEST_F(CliFind, ClosestSaysWhereAndWhatToleranceWouldMatch) {
+    const BmpPicture screen = test::RandomPicture(200, 150, 1);
+    BmpPicture templ = Cut(screen, 120, 90, 30, 20);
+    test::ShiftChannel(templ.pixels[3 * 30 + 4], 8, 40);
+    test::WriteBmp(screenPath, screen);
+    test::WriteBmp(templatePath, templ);
+    for (const bool byColumns : {false, true}) {
+        auto argv = Find({"--template", templatePath, "--image", screenPath, "--closest"});
+        if (byColumns) argv.push_back("--by-columns");
+        const auto r = RunProcess(argv);
+        EXPECT_EQ(r.exitCode, 1) << r.err;
+        EXPECT_EQ(r.out, "closest 120 90 needs tolerance 40 (99.8% of pixels within 15)\n");
+    }
+    const auto r = RunProcess(Find({"--template", templatePath, "--image", screenPath, "--closest", "--json"}));
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    EXPECT_NE(r.out.find(",\"closest\":{\"x\":120,\"y\":90,\"width\":30,\"height\":20,\"tolerance\":40,"
+                         "\"agreeing\":0.998333}}\n"), std::string::npos) << r.out;
+}
+
 TEST_F(CliFind, BadArgumentsAndFilesAreErrorsNamingThem) {
     test::WriteBmp(templatePath, test::RandomPicture(4, 4, 2), {.bitsPerPixel = 8});
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {

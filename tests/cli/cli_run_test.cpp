@@ -55,6 +55,21 @@ TEST_F(CliRun, FindsTheTemplateOnScreenMovesThePointerAndReportsAsJson) {
     EXPECT_TRUE(std::regex_search(r.out, std::regex(R"(\{"event":"finished","tried":[12],"matched":1\}\n$)"))) << r.out;
 }
 
+TEST_F(CliRun, ClosestMissJoinsTheAttemptThatFoundNothing) {
+    auto picture = test::RandomPicture(40, 20, 5);
+    test::ScreenPainter painter;
+    painter.FillRoot(0);
+    painter.DrawOnRoot(700, 400, 40, 20, picture.pixels);
+    test::ShiftChannel(picture.pixels[5 * 40 + 9], 16, 40);
+    test::WriteBmp(folder / "near.bmp", picture);
+    const auto r = RunProcess({GLIMTAP_CLI, "run", dataFile, "--folder", folder.string(), "--json",
+                               "--passes", "1", "--closest"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("{\"event\":\"attempt\",\"template\":\"near.bmp\",\"closest\":{\"x\":700,\"y\":400,"
+                         "\"width\":40,\"height\":20,\"tolerance\":40,\"agreeing\":0.99875}}\n"), std::string::npos)
+        << r.out;
+}
+
 TEST_F(CliRun, PassesStatusLineAndErrors) {
     test::WriteBmp(folder / "absent.bmp", test::RandomPicture(10, 10, 6));
     test::WriteBmp(folder / "absent2.bmp", test::RandomPicture(10, 10, 7));

@@ -20,6 +20,7 @@ namespace {
 constexpr qreal kOpacity = 130.0 / 255.0;
 const QColor kFill(255, 242, 0);
 const QColor kOutline(237, 28, 36);
+const QColor kClosestMissOutline(0, 120, 215);
 
 // Bold "Segoe UI", or what fontconfig offers in its place, whose cell (ascent plus
 // descent) is `cellHeight` pixels high: the number is sized by its cell, not its em.
@@ -45,10 +46,10 @@ qreal ScreenRatio() {
 
 }  // namespace
 
-CScreenOverlay::CScreenOverlay(const platform::ScreenRect& rect, int seconds)
+CScreenOverlay::CScreenOverlay(const platform::ScreenRect& rect, int seconds, MarkerKind kind)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                            Qt::WindowDoesNotAcceptFocus | Qt::X11BypassWindowManagerHint),
-      m_nSecondsLeft(seconds) {
+      m_nSecondsLeft(seconds), kind_(kind) {
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -97,7 +98,7 @@ void CScreenOverlay::paintEvent(QPaintEvent*) {
     painter.fillRect(client, kFill);
 
     // Centred on the window's edges: the outer half of the frame lies outside.
-    QPen outline(kOutline, metrics.outline);
+    QPen outline(kind_ == MarkerKind::kMatch ? kOutline : kClosestMissOutline, metrics.outline);
     outline.setJoinStyle(Qt::MiterJoin);
     painter.setPen(outline);
     painter.setBrush(Qt::NoBrush);
@@ -116,9 +117,9 @@ void CScreenOverlay::paintEvent(QPaintEvent*) {
     painter.drawText(client, Qt::AlignCenter | Qt::TextSingleLine, text);
 }
 
-void StartScreenOverlay(const platform::ScreenRect& rect, int seconds) {
+void StartScreenOverlay(const platform::ScreenRect& rect, int seconds, MarkerKind kind) {
     if (rect.width < 1 || rect.height < 1 || seconds < 1) return;
-    (new CScreenOverlay(rect, seconds))->show();
+    (new CScreenOverlay(rect, seconds, kind))->show();
 }
 
 }  // namespace glimtap

@@ -62,6 +62,7 @@ CGlimtapView::CGlimtapView(SearchSettings& settings, Profile& profile, ViewHost&
         [this](const MatchReport& match) { OnMatchFound(match); },
         [this](const MatchReport& match) { OnShowOverlay(match); },
         [] { PlaySearchBeep(); },
+        [this](const std::string&, const std::optional<ClosestMiss>& miss) { OnClosestMiss(miss); },
     };
     m_pSearch = std::make_unique<SearchControl>(
         m_rSettings, SearchDisplay{*m_oForm.startStop, *m_oForm.counterText, *m_oForm.progress},
@@ -83,6 +84,8 @@ void CGlimtapView::BuildContextMenu() {
     m_oContextMenu.addAction("Refresh File Names", this, &CGlimtapView::OnRefreshFileNames);
     m_oContextMenu.addSeparator();
     m_oContextMenu.addAction("View Selected Image...", this, &CGlimtapView::OnViewSelectedImage);
+    showClosest_ = m_oContextMenu.addAction("Show Closest Match", this, &CGlimtapView::OnShowClosestMatch);
+    showClosest_->setEnabled(false);
     m_oContextMenu.addSeparator();
     m_oContextMenu.addAction("Minimize", this, &CGlimtapView::OnMinimize);
     m_oContextMenu.addSeparator();
@@ -247,6 +250,22 @@ void CGlimtapView::OnHelpInfo() { m_rLauncher.Launch(u"open", kHelpPage, nullptr
 void CGlimtapView::OnShowOverlay(const MatchReport& match) {
     StartScreenOverlay({match.location.x, match.location.y, match.width, match.height},
                        kMarkerSeconds);
+}
+
+void CGlimtapView::OnClosestMiss(const std::optional<ClosestMiss>& miss) {
+    closest_ = miss;
+    showClosest_->setEnabled(miss.has_value());
+    if (!miss) return;
+    m_rHost.ShowStatusMessage(QStringLiteral("Closest: %1, %2 \u2014 needs tolerance %3")
+                                  .arg(miss->location.x)
+                                  .arg(miss->location.y)
+                                  .arg(miss->tolerance));
+}
+
+void CGlimtapView::OnShowClosestMatch() {
+    if (!closest_) return;
+    StartScreenOverlay({closest_->location.x, closest_->location.y, closest_->width, closest_->height},
+                       kMarkerSeconds, MarkerKind::kClosestMiss);
 }
 
 void CGlimtapView::OnMatchFound(const MatchReport& match) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAction>
 #include <QMenu>
 #include <QPoint>
 #include <QString>
@@ -67,6 +68,8 @@ public:
     void OnExit();
     void OnHelpInfo();
     void OnShowOverlay(const MatchReport& match);
+    // Marks where the template last tried without a match came closest.
+    void OnShowClosestMatch();
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -81,6 +84,7 @@ private:
     void SetUpColumns();
     void SettleTargetFolder();
     void OnMatchFound(const MatchReport& match);
+    void OnClosestMiss(const std::optional<ClosestMiss>& miss);
     MatchActions* Actions();
 
     SearchSettings& m_rSettings;
@@ -100,6 +104,9 @@ private:
     std::unique_ptr<platform::TouchInjector> m_pTouch;
     std::unique_ptr<MatchActions> m_pActions;
     bool m_bActionsUnavailable = false;
+    // The last try that found nothing: where it came closest, if anywhere.
+    std::optional<ClosestMiss> closest_;
+    QAction* showClosest_ = nullptr;
     // Last: its worker reports into the members above, so it goes first.
     std::unique_ptr<SearchControl> m_pSearch;
 };

@@ -242,7 +242,8 @@ TEST_F(ViewTest, ContextMenuListsItsCommandsInOrder) {
     }
     EXPECT_EQ(items, QStringList({"Select Image...", "-", "Select Screen Area...",
                                   "Preview Screen Area...", "-", "Explore Target Folder...", "-",
-                                  "Refresh File Names", "-", "View Selected Image...", "-",
+                                  "Refresh File Names", "-", "View Selected Image...",
+                                  "Show Closest Match", "-",
                                   "Minimize", "-", "Exit"}));
 }
 
@@ -358,6 +359,28 @@ TEST_F(ViewTest, MatchesAndThePreviewAreMarkedOnScreen) {
     std::sort(shown.begin(), shown.end(), [](const QRect& a, const QRect& b) { return a.x() < b.x(); });
     EXPECT_EQ(shown, (std::vector<QRect>{QRect(100, 50, 300, 200), QRect(700, 400, 40, 20)}));
     EXPECT_TRUE(ProcessEventsUntil([&] { return markers().empty(); }));
+}
+
+TEST_F(ViewTest, ATryThatFindsNothingShowsAndMarksWhereItCameClosest) {
+    ScreenPainter painter;
+    painter.FillRoot(0);
+    BmpPicture picture = RandomPicture(40, 20, 8);
+    painter.DrawOnRoot(1500, 800, 40, 20, picture.pixels);
+    ShiftChannel(picture.pixels[10 * 40 + 3], 0, 40);
+    WriteBmp(DefaultFolder() / "a.bmp", picture);
+    CGlimtapView& form = View();
+    form.OnInitialUpdate();
+    QTest::mouseClick(form.Form().startStop, Qt::LeftButton);
+    ASSERT_TRUE(ProcessEventsUntil(
+        [&] { return host.statusMessages.contains(u"Closest: 1500, 800 \u2014 needs tolerance 40"); }))
+        << host.statusMessages.join('|').toStdString();
+    form.OnStartStopSearch();
+    form.OnShowClosestMatch();
+    std::vector<QRect> shown;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (dynamic_cast<CScreenOverlay*>(w) && w->isVisible()) shown.push_back(w->geometry());
+    }
+    EXPECT_EQ(shown, (std::vector<QRect>{QRect(1500, 800, 40, 20)}));
 }
 
 }  // namespace

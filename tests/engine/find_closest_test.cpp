@@ -5,14 +5,14 @@
 #include "engine/closest_variants.h"
 #include "engine/find_closest.h"
 #include "engine/scan_variants.h"
+#include "support/bmp_writer.h"
 
 namespace glimtap {
 namespace {
 
 struct Screen {
     std::vector<uint32_t> pixels;
-    int32_t width = 0;
-    int32_t height = 0;
+    int32_t width = 0, height = 0;
     platform::ScreenImage Image() const { return {pixels.data(), width, height}; }
 };
 
@@ -76,10 +76,7 @@ TEST(FindClosest, OneChannelOfOnePixelOffByKNeedsExactlyK) {
             for (const int32_t byColumns : {0, 1}) {
                 TemplateImage t = Cut(s, 310, 205, 40, 20);
                 t.scanByColumns = byColumns;
-                uint32_t& pixel = t.pixels[7 * 40 + 13];
-                const int shift = 8 * (k % 3);
-                const int32_t channel = (pixel >> shift) & 0xFF;
-                pixel += uint32_t(channel + k <= 255 ? k : -k) << shift;
+                test::ShiftChannel(t.pixels[7 * 40 + 13], 8 * (k % 3), k);
                 const auto miss = FindClosest(t, s.Image(), 1000, 2000);
                 ASSERT_TRUE(miss);
                 EXPECT_EQ(miss->location, (MatchPoint{1310, 2205})) << uiLike << k << byColumns;

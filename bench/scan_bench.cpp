@@ -2,6 +2,7 @@
 
 #include <random>
 
+#include "engine/find_closest.h"
 #include "engine/matcher.h"
 
 namespace glimtap {
@@ -54,6 +55,43 @@ Scene FlatScene() {
     return s;
 }
 
+// A desktop-like screen: flat panels and dark text-like strokes. The template is cut
+// from another such picture, so it appears nowhere.
+Scene UiScene() {
+    const auto draw = [](int32_t width, int32_t height, uint32_t seed) {
+        std::mt19937 rng(seed);
+        std::vector<uint32_t> pixels(size_t(width) * height);
+        const uint32_t panels[] = {0x00F0F0F0, 0x00FFFFFF, 0x003C3C3C, 0x00D6E4F0};
+        for (int32_t y = 0; y < height; ++y)
+            for (int32_t x = 0; x < width; ++x) pixels[size_t(y) * width + x] = panels[(x / 97 + y / 61) % 4];
+        for (int strokes = width * height / 40; strokes > 0; --strokes) {
+            const int32_t x = rng() % width, y = rng() % height, length = 1 + rng() % 6;
+            const bool down = rng() % 2;
+            for (int32_t k = 0; k < length; ++k) {
+                pixels[size_t(std::min(height - 1, y + (down ? k : 0))) * width +
+                       std::min(width - 1, x + (down ? 0 : k))] = 0x00101010 * (rng() % 4);
+            }
+        }
+        return pixels;
+    };
+    Scene s{draw(1920, 1080, 3), 1920, 1080, {}};
+    s.templ = {1, 0, 15, 40, 20, {}};
+    const std::vector<uint32_t> other = draw(100, 100, 4);
+    for (int32_t r = 0; r < 20; ++r)
+        for (int32_t k = 0; k < 40; ++k) s.templ.pixels.push_back(other[size_t(50 + r) * 100 + 50 + k]);
+    return s;
+}
+
+void Closest(benchmark::State& state, const Scene& scene) {
+    const platform::ScreenImage area{scene.screen.data(), scene.width, scene.height};
+    std::optional<ClosestMiss> miss;
+    for (auto _ : state) {
+        miss = FindClosest(scene.templ, area);
+        benchmark::DoNotOptimize(miss);
+    }
+    state.counters["tolerance"] = miss ? miss->tolerance : -1;
+}
+
 template <bool kReference>
 void Scan(benchmark::State& state, const Scene& scene) {
     const platform::ScreenImage area{scene.screen.data(), scene.width, scene.height};
@@ -76,6 +114,16 @@ void RegisterAll() {
     benchmark::RegisterBenchmark("ScanReference/flat_1920x1080/40x20", Scan<true>, FlatScene())
         ->Unit(benchmark::kMillisecond)
         ->Iterations(1);
+    for (const auto& [name, scene] : {std::pair{"random", RandomScene(1920, 1080, 40, 20, false)},
+                                      std::pair{"ui", UiScene()}}) {
+        const std::string suffix = std::string("/") + name + "_1920x1080/40x20/absent";
+        benchmark::RegisterBenchmark(("Closest" + suffix).c_str(), Closest, scene)
+            ->Unit(benchmark::kMillisecond);
+        if (std::string(name) == "ui") {
+            benchmark::RegisterBenchmark(("Scan" + suffix).c_str(), Scan<false>, scene)
+                ->Unit(benchmark::kMillisecond);
+        }
+    }
     for (const auto& [w, h] : {std::pair{1920, 1080}, std::pair{3840, 1080}}) {
         for (const auto& [tw, th] : {std::pair{40, 20}, std::pair{100, 100}}) {
             for (const bool present : {false, true}) {

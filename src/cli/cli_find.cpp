@@ -5,9 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "cli/closest_text.h"
 #include "cli/commands.h"
 #include "cli/json_writer.h"
 #include "cli/options.h"
+#include "engine/find_closest.h"
 #include "engine/matcher.h"
 #include "engine/template_image.h"
 #include "platform/backends.h"
@@ -26,6 +28,7 @@ struct FindOptions {
     bool byColumns = false;
     int32_t repeat = 1;
     bool json = false;
+    bool closest = false;  // when nothing matched, say where the template came closest
 };
 
 FindOptions ParseFindOptions(std::span<char* const> args) {
@@ -51,6 +54,8 @@ FindOptions ParseFindOptions(std::span<char* const> args) {
             o.repeat = ParseInt32(list.ValueOf(arg), arg, 1);
         } else if (arg == "--json") {
             o.json = true;
+        } else if (arg == "--closest") {
+            o.closest = true;
         } else {
             throw CliError("find: unknown argument '" + std::string(arg) + "'");
         }
@@ -107,6 +112,7 @@ int RunFind(std::span<char* const> args, std::ostream& out) {
     std::vector<MatchPoint> matches;
     std::vector<double> captureMs;
     std::vector<double> scanMs;
+    std::optional<ClosestMiss> closest;
     for (int32_t run = 0; run < options.repeat; ++run) {
         matches.clear();
         if (area.width < templ.width || area.height < templ.height) break;
@@ -117,6 +123,9 @@ int RunFind(std::span<char* const> args, std::ostream& out) {
         const auto scanStart = std::chrono::steady_clock::now();
         ScanForTemplate(*image, templ, matches);
         scanMs.push_back(MillisecondsSince(scanStart));
+        if (options.closest && matches.empty() && run + 1 == options.repeat) {
+            closest = FindClosest(templ, *image);
+        }
     }
 
     if (options.json) {
@@ -129,16 +138,17 @@ int RunFind(std::span<char* const> args, std::ostream& out) {
                                                     .Int("height", templ.height)
                                                     .Close();
         }
-        out << JsonObject()
-                   .Raw("matches", "[" + list + "]")
-                   .Number("capture_ms", captureMs.empty() ? 0 : Median(captureMs))
-                   .Number("scan_ms", scanMs.empty() ? 0 : Median(scanMs))
-                   .Close()
-            << '\n';
+        JsonObject result;
+        result.Raw("matches", "[" + list + "]")
+            .Number("capture_ms", captureMs.empty() ? 0 : Median(captureMs))
+            .Number("scan_ms", scanMs.empty() ? 0 : Median(scanMs));
+        if (closest) result.Raw("closest", ClosestJson(*closest));
+        out << result.Close() << '\n';
     } else {
         for (const MatchPoint& m : matches) {
             out << m.x << ' ' << m.y << ' ' << templ.width << ' ' << templ.height << '\n';
         }
+        if (closest) out << ClosestLine(*closest, templ.tolerance) << '\n';
     }
     return matches.empty() ? 1 : 0;
 }

@@ -10,6 +10,7 @@
 #include <iostream>
 #include <optional>
 
+#include "cli/closest_text.h"
 #include "cli/commands.h"
 #include "cli/json_writer.h"
 #include "cli/options.h"
@@ -34,6 +35,7 @@ struct RunOptions {
     int32_t passes = 0;
     bool json = false;
     bool quiet = false;
+    bool closest = false;  // --json: each attempt that found nothing says where it came closest
 };
 
 RunOptions ParseRunOptions(std::span<char* const> args) {
@@ -49,6 +51,8 @@ RunOptions ParseRunOptions(std::span<char* const> args) {
             o.json = true;
         } else if (arg == "--quiet") {
             o.quiet = true;
+        } else if (arg == "--closest") {
+            o.closest = true;
         } else if (arg.starts_with("--") || !o.dataFile.empty()) {
             throw CliError("run: unknown argument '" + std::string(arg) + "'");
         } else {
@@ -102,12 +106,18 @@ public:
 
     void OnSearchAttempt(const std::string& templateName) override {
         ++tried_;
-        if (options_.json) Print(JsonObject().Text("event", "attempt").Text("template", templateName));
+        FlushAttempt();
+        if (options_.json) {
+            // With --closest the line waits for the try's outcome.
+            pendingAttempt_ = templateName;
+            if (!options_.closest) FlushAttempt();
+        }
         ShowStatus();
         if (settings_.beepForSearch) PlaySearchBeep();
     }
 
     void OnMatchFound(const MatchReport& match) override {
+        FlushAttempt();
         const std::optional<platform::Point> point = responder_.OnMatchFound(match, settings_);
         ++matched_;
         if (options_.json) {
@@ -127,7 +137,12 @@ public:
 
     void OnShowOverlay(const MatchReport& match) override { responder_.OnShowOverlay(match); }
 
+    void OnClosestMiss(const std::string&, const std::optional<ClosestMiss>& miss) override {
+        FlushAttempt(miss);
+    }
+
     void OnSearchFinished() override {
+        FlushAttempt();
         if (options_.json) {
             Print(JsonObject().Text("event", "finished").Int("tried", tried_).Int("matched", matched_));
         } else if (!options_.quiet) {
@@ -140,6 +155,14 @@ public:
 
 private:
     void Print(const JsonObject& event) { out_ << event.Close() << '\n' << std::flush; }
+    void FlushAttempt(const std::optional<ClosestMiss>& closest = std::nullopt) {
+        if (!pendingAttempt_) return;
+        JsonObject event;
+        event.Text("event", "attempt").Text("template", *pendingAttempt_);
+        if (closest) event.Raw("closest", ClosestJson(*closest));
+        Print(event);
+        pendingAttempt_.reset();
+    }
 
     std::string Status() const {
         char text[64];
@@ -158,6 +181,7 @@ private:
     const bool liveStatus_;
     int32_t tried_ = 0;
     int32_t matched_ = 0;
+    std::optional<std::string> pendingAttempt_;
 };
 
 }  // namespace
@@ -195,7 +219,7 @@ int RunRun(std::span<char* const> args, std::ostream& out) {
     const auto relay = std::make_shared<SearchEventRelay>(reporter);
     SearchServices services{[&capture] { return std::move(capture); },
                             [] { return std::make_unique<CSpeechAlert>(); }};
-    SearchWorker worker(data.settings, {relay, folder, options.passes}, std::move(services));
+    SearchWorker worker(data.settings, {relay, folder, options.passes, options.closest}, std::move(services));
     SignalStop stopOnSignal([&worker] { worker.RequestStop(); });
     reporter.onFinished = [&] {
         worker.Join();

@@ -6,8 +6,10 @@
 namespace glimtap {
 
 bool FindTemplateOnScreen(const TemplateImage& templ, std::vector<MatchPoint>& results,
-                          const SearchSettings& settings, platform::ScreenCapture& capture) {
+                          const SearchSettings& settings, platform::ScreenCapture& capture,
+                          std::optional<ClosestMiss>* closest) {
     results.clear();
+    if (closest) closest->reset();
     if (!IsUsableTemplate(templ)) return false;
     // Read once: the user may move the area while a search runs.
     const platform::ScreenRect area{settings.areaLeft, settings.areaTop, settings.areaWidth,
@@ -16,6 +18,7 @@ bool FindTemplateOnScreen(const TemplateImage& templ, std::vector<MatchPoint>& r
     const auto image = capture.Capture(area);
     if (!image) return false;
     ScanForTemplate(*image, templ, results);
+    if (closest && results.empty()) *closest = FindClosest(templ, *image);
     return !results.empty();
 }
 

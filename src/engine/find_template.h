@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "engine/find_closest.h"
 #include "engine/match_point.h"
 #include "engine/search_settings.h"
 #include "engine/template_image.h"
@@ -13,7 +14,10 @@ namespace glimtap {
 // template. `results` is emptied first; true when it holds at least one match. A template
 // that is unusable or larger than the area's part on the screen, or a failed capture,
 // finds nothing; a lost screen throws platform::ScreenLost.
+// When `closest` is given, it receives the closest miss in the captured part after a try
+// that found nothing, else nullopt.
 bool FindTemplateOnScreen(const TemplateImage& templ, std::vector<MatchPoint>& results,
-                          const SearchSettings& settings, platform::ScreenCapture& capture);
+                          const SearchSettings& settings, platform::ScreenCapture& capture,
+                          std::optional<ClosestMiss>* closest = nullptr);
 
 }  // namespace glimtap

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "engine/find_closest.h"
 #include "engine/match_point.h"
 
 namespace glimtap {
@@ -28,6 +30,9 @@ public:
     virtual void OnSearchAttempt(const std::string& templateName) = 0;
     virtual void OnMatchFound(const MatchReport& match) = 0;
     virtual void OnShowOverlay(const MatchReport& match) = 0;
+    // After a try that found nothing, when the run was asked for closest misses: where the
+    // template came closest, or nullopt when nothing could be compared.
+    virtual void OnClosestMiss(const std::string& /*templateName*/, const std::optional<ClosestMiss>& /*miss*/) {}
     // The last report of every run.
     virtual void OnSearchFinished() = 0;
 };

@@ -22,12 +22,17 @@ void Pause(const SearchSettings& settings, StopSignal& stop) {
 // True when the run is to end after this pass.
 bool RunPass(const std::vector<NamedTemplate>& templates, const SearchSettings& settings,
              platform::ScreenCapture* capture, SearchEventSink& sink, StopSignal& stop,
-             int32_t& total) {
+             bool reportClosest, int32_t& total) {
     std::vector<MatchPoint> results;
+    std::optional<ClosestMiss> closest;
     for (const auto& [name, templ] : templates) {
         if (stop.Requested()) return true;
         sink.OnSearchAttempt(name);
-        if (!capture || !FindTemplateOnScreen(templ, results, settings, *capture)) continue;
+        if (!capture || !FindTemplateOnScreen(templ, results, settings, *capture,
+                                              reportClosest ? &closest : nullptr)) {
+            if (reportClosest) sink.OnClosestMiss(name, capture ? closest : std::nullopt);
+            continue;
+        }
         for (const MatchPoint& point : results) {
             const MatchReport match{name, templ.width, templ.height, point};
             sink.OnMatchFound(match);
@@ -60,7 +65,7 @@ void RunSearch(const SearchSettings& settings, const SearchWorkerArgs& args,
             int32_t total = 0;
             // A stop request also cuts the pause short, so nothing waits for it.
             for (int32_t pass = 1;; ++pass) {
-                if (RunPass(templates, settings, capture.get(), *args.sink, stop, total)) break;
+                if (RunPass(templates, settings, capture.get(), *args.sink, stop, args.reportClosest, total)) break;
                 if (pass == args.passLimit) break;
                 Pause(settings, stop);
                 if (stop.Requested()) break;

@@ -20,6 +20,7 @@ struct SearchWorkerArgs {
     std::shared_ptr<SearchEventSink> sink;
     std::filesystem::path targetFolder;
     int32_t passLimit = 0;  // 0: until stopped
+    bool reportClosest = false;  // report the closest miss of every try that finds nothing
 };
 
 // The desktop services a run opens for itself, on its own thread.

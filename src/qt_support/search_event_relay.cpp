@@ -62,6 +62,11 @@ void SearchEventRelay::OnShowOverlay(const MatchReport& match) {
     Post([match](SearchEventSink& r) { r.OnShowOverlay(match); });
 }
 
+void SearchEventRelay::OnClosestMiss(const std::string& templateName,
+                                     const std::optional<ClosestMiss>& miss) {
+    Post([templateName, miss](SearchEventSink& r) { r.OnClosestMiss(templateName, miss); });
+}
+
 void SearchEventRelay::OnSearchFinished() {
     Post([](SearchEventSink& r) { r.OnSearchFinished(); });
 }

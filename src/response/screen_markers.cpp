@@ -6,7 +6,7 @@ namespace glimtap {
 
 ScreenMarkers::ScreenMarkers(const platform::Desktop& desktop) : desktop_(desktop) {}
 
-void ScreenMarkers::Show(const platform::ScreenRect& rect, int seconds) {
+void ScreenMarkers::Show(const platform::ScreenRect& rect, int seconds, MarkerKind kind) {
     if (rect.width < 1 || rect.height < 1 || seconds < 1) return;
     Forget();
     const auto same = std::find_if(markers_.begin(), markers_.end(),
@@ -16,7 +16,7 @@ void ScreenMarkers::Show(const platform::ScreenRect& rect, int seconds) {
         return;
     }
     if (static_cast<int>(markers_.size()) >= kMostAlive) return;
-    auto* window = new CScreenOverlay(rect, seconds, desktop_.CompositorRunning());
+    auto* window = new CScreenOverlay(rect, seconds, desktop_.CompositorRunning(), kind);
     window->show();
     markers_.push_back({rect, window});
 }

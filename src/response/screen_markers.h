@@ -22,7 +22,7 @@ public:
 
     // Shows a marker over `rect` (physical pixels) for `seconds`. An empty rectangle or no
     // time shows nothing.
-    void Show(const platform::ScreenRect& rect, int seconds);
+    void Show(const platform::ScreenRect& rect, int seconds, MarkerKind kind = MarkerKind::kMatch);
     int Alive();
 
 private:

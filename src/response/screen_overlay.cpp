@@ -24,6 +24,7 @@ namespace {
 constexpr qreal kOpacity = 130.0 / 255.0;
 const QColor kFill(255, 242, 0);
 const QColor kOutline(237, 28, 36);
+const QColor kClosestMissOutline(0, 120, 215);
 
 // The desktop's font in bold, whose cell (ascent plus descent) is `cellHeight` pixels
 // high: the number is sized by its cell, not its em.
@@ -48,10 +49,11 @@ qreal ScreenRatio() {
 
 }  // namespace
 
-CScreenOverlay::CScreenOverlay(const platform::ScreenRect& rect, int seconds, bool translucent)
+CScreenOverlay::CScreenOverlay(const platform::ScreenRect& rect, int seconds, bool translucent,
+                               MarkerKind kind)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                            Qt::WindowDoesNotAcceptFocus | Qt::X11BypassWindowManagerHint),
-      translucent_(translucent), secondsLeft_(seconds) {
+      translucent_(translucent), kind_(kind), secondsLeft_(seconds) {
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -143,7 +145,7 @@ void CScreenOverlay::paintEvent(QPaintEvent*) {
     painter.fillRect(layout.client, kFill);
 
     // Centred on the window's edges: the outer half of the frame lies outside.
-    QPen outline(kOutline, layout.outline);
+    QPen outline(kind_ == MarkerKind::kMatch ? kOutline : kClosestMissOutline, layout.outline);
     outline.setJoinStyle(Qt::MiterJoin);
     painter.setPen(outline);
     painter.setBrush(Qt::NoBrush);

@@ -9,6 +9,9 @@
 
 namespace glimtap {
 
+// What a marker shows: a match (red frame) or the closest miss (blue frame).
+enum class MarkerKind { kMatch, kClosestMiss };
+
 // A marker laid exactly over a rectangle of the screen: a red frame and the seconds it has
 // left, on a translucent yellow fill where a compositor can show one; without one, only the
 // frame and the number are shaped into the window, so the match stays visible. It never
@@ -17,7 +20,8 @@ namespace glimtap {
 class CScreenOverlay : public QWidget {
 public:
     // `rect` in physical screen pixels; `seconds` at least 1.
-    CScreenOverlay(const platform::ScreenRect& rect, int seconds, bool translucent);
+    CScreenOverlay(const platform::ScreenRect& rect, int seconds, bool translucent,
+                   MarkerKind kind = MarkerKind::kMatch);
 
     // The number on show.
     int64_t SecondsLeft() const { return secondsLeft_; }
@@ -42,6 +46,7 @@ private:
     void Reshape();
 
     const bool translucent_;
+    const MarkerKind kind_;
     int64_t secondsLeft_;
     QBasicTimer tickTimer_;
 };

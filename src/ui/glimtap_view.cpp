@@ -55,6 +55,7 @@ CGlimtapView::CGlimtapView(SearchSettings& settings, Profile& profile, ViewHost&
         [this](const MatchReport& match) { OnMatchFound(match); },
         [this](const MatchReport& match) { OnShowOverlay(match); },
         [] { PlaySearchBeep(); },
+        [this](const std::string&, const std::optional<ClosestMiss>& miss) { OnClosestMiss(miss); },
     };
     search_ = std::make_unique<SearchControl>(
         settings_, SearchDisplay{*form_.startStop, *form_.counterText, *form_.progress},
@@ -89,6 +90,8 @@ void CGlimtapView::BuildContextMenu() {
     rename->setShortcut(Qt::Key_F2);
     rename->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     form_.fileList->addAction(rename);
+    showClosest_ = contextMenu_.addAction("Show Closest Match", this, &CGlimtapView::OnShowClosestMatch);
+    showClosest_->setEnabled(false);
     contextMenu_.addSeparator();
     contextMenu_.addAction("Minimize", this, &CGlimtapView::OnMinimize);
     contextMenu_.addSeparator();
@@ -299,6 +302,22 @@ void CGlimtapView::OnExit() {
 
 void CGlimtapView::OnShowOverlay(const MatchReport& match) {
     Responder(false).OnShowOverlay(match);
+}
+
+void CGlimtapView::OnClosestMiss(const std::optional<ClosestMiss>& miss) {
+    closest_ = miss;
+    showClosest_->setEnabled(miss.has_value());
+    if (!miss) return;
+    host_.ShowStatusMessage(QStringLiteral("Closest: %1, %2 \u2014 needs tolerance %3")
+                                  .arg(miss->location.x)
+                                  .arg(miss->location.y)
+                                  .arg(miss->tolerance));
+}
+
+void CGlimtapView::OnShowClosestMatch() {
+    if (!closest_) return;
+    markers_.Show({closest_->location.x, closest_->location.y, closest_->width, closest_->height},
+                  kMarkerSeconds, MarkerKind::kClosestMiss);
 }
 
 void CGlimtapView::OnMatchFound(const MatchReport& match) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAction>
 #include <QMenu>
 #include <QPoint>
 #include <QString>
@@ -75,6 +76,8 @@ public:
     void OnMinimize();
     void OnExit();
     void OnShowOverlay(const MatchReport& match);
+    // Marks where the template last tried without a match came closest.
+    void OnShowClosestMatch();
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -92,6 +95,7 @@ private:
     QStringList FormState() const;
     void UpdateModified();
     void OnMatchFound(const MatchReport& match);
+    void OnClosestMiss(const std::optional<ClosestMiss>& miss);
     // With `drivesInput`, the pointer and touch are opened first, once.
     MatchResponder& Responder(bool drivesInput);
 
@@ -116,6 +120,9 @@ private:
     platform::TouchInjector* touch_ = nullptr;
     bool inputOpened_ = false;
     std::unique_ptr<MatchResponder> responder_;
+    // The last try that found nothing: where it came closest, if anywhere.
+    std::optional<ClosestMiss> closest_;
+    QAction* showClosest_ = nullptr;
     // Last: its worker reports into the members above, so it goes first.
     std::unique_ptr<SearchControl> search_;
 };

@@ -36,7 +36,7 @@ bool SearchControl::Start() {
     if (relay_) relay_->Detach();
     relay_ = std::make_shared<SearchEventRelay>(static_cast<SearchEventSink&>(*this));
     try {
-        worker_ = std::make_unique<SearchWorker>(settings_, SearchWorkerArgs{relay_, ToPath(settings_.targetFolder)},
+        worker_ = std::make_unique<SearchWorker>(settings_, SearchWorkerArgs{relay_, ToPath(settings_.targetFolder), 0, true},
                                                  services_);
     } catch (const std::system_error&) {
         StopMarquee();
@@ -75,6 +75,11 @@ void SearchControl::OnMatchFound(const MatchReport& match) {
 }
 
 void SearchControl::OnShowOverlay(const MatchReport& match) { reactions_.showOverlay(match); }
+
+void SearchControl::OnClosestMiss(const std::string& templateName,
+                                  const std::optional<ClosestMiss>& miss) {
+    reactions_.closestMiss(templateName, miss);
+}
 
 void SearchControl::OnSearchFinished() {
     if (worker_) {

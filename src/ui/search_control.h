@@ -2,6 +2,8 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "engine/search_events.h"
 #include "engine/search_settings.h"
@@ -28,6 +30,8 @@ struct SearchReactions {
     std::function<void(const MatchReport&)> matchFound;
     std::function<void(const MatchReport&)> showOverlay;
     std::function<void()> beep;
+    // After each try that found nothing: where the template came closest, if anywhere.
+    std::function<void(const std::string&, const std::optional<ClosestMiss>&)> closestMiss;
 };
 
 // Starts and stops the search worker and follows its run in the display: owns the worker,
@@ -60,6 +64,7 @@ private:
     void OnSearchAttempt(const std::string& templateName) override;
     void OnMatchFound(const MatchReport& match) override;
     void OnShowOverlay(const MatchReport& match) override;
+    void OnClosestMiss(const std::string& templateName, const std::optional<ClosestMiss>& miss) override;
     void OnSearchFinished() override;
 
     void ShowCounters();

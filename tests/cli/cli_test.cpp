@@ -151,6 +151,37 @@ TEST_F(CliTest, RunFindsMovesThePointerAndSaysOnceThatSoundsAreOff) {
 $)"));
 }
 
+// A template off by 40 in one channel of one pixel: found nowhere, closest where it was cut.
+TEST_F(CliTest, ClosestMissSaysWhereAndWhatToleranceWouldMatch) {
+    const test::BmpPicture screen = test::RandomPicture(200, 150, 1);
+    test::BmpPicture templ{30, 20, std::vector<uint32_t>(30 * 20)};
+    for (int32_t y = 0; y < 20; ++y)
+        for (int32_t x = 0; x < 30; ++x) templ.pixels[size_t(y * 30 + x)] = screen.pixels[size_t((90 + y) * 200 + 120 + x)];
+    test::ShiftChannel(templ.pixels[3 * 30 + 4], 8, 40);
+    const std::string screenPath = (dir / "screen.bmp").string(), templatePath = (dir / "near.bmp").string();
+    test::WriteBmp(screenPath, screen);
+    test::WriteBmp(templatePath, templ);
+    for (const char* order : {"--tolerance", "--by-columns"}) {
+        std::vector<std::string> argv{"find", "--template", templatePath, "--image", screenPath, "--closest", order};
+        if (argv.back() == "--tolerance") argv.push_back("15");
+        const auto r = Cli(argv);
+        EXPECT_EQ(r.exitCode, 1) << r.err;
+        EXPECT_EQ(r.out, "closest 120 90 needs tolerance 40 (99.8% of pixels within 15)\n");
+    }
+    EXPECT_THAT(Cli({"find", "--template", templatePath, "--image", screenPath, "--closest", "--json"}).out,
+                HasSubstr(R"(,"closest":{"x":120,"y":90,"width":30,"height":20,"tolerance":40,"agreeing":0.998333}})"));
+
+    test::ScreenPainter painter;
+    painter.FillRoot(0);
+    painter.DrawOnRoot(700, 400, 200, 150, screen.pixels);
+    std::filesystem::copy_file(templatePath, folder / "near.bmp");
+    Store(1920);
+    const auto r = Cli({"run", dataFile, "--folder", folder.string(), "--json", "--passes", "1", "--closest"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_THAT(r.out, HasSubstr(R"({"event":"attempt","template":"near.bmp","closest":{"x":820,"y":490,)"
+                                 R"("width":30,"height":20,"tolerance":40,"agreeing":0.998333}})"));
+}
+
 TEST_F(CliTest, RunPassesStatusLineDefaultFolderAndTermination) {
     test::WriteBmp(folder / "absent.bmp", test::RandomPicture(10, 10, 6));
     test::WriteBmp(folder / "absent2.bmp", test::RandomPicture(10, 10, 7));

@@ -43,6 +43,12 @@ constexpr size_t kMasks = 54;
 // Random opaque colours, the same for the same seed.
 BmpPicture RandomPicture(int32_t width, int32_t height, uint32_t seed);
 
+// Moves the channel at bit `shift` of `pixel` by exactly `k`, up or down, staying in 0..255.
+inline void ShiftChannel(uint32_t& pixel, int shift, int32_t k) {
+    const int32_t channel = (pixel >> shift) & 0xFF;
+    pixel = (pixel & ~(0xFFu << shift)) | uint32_t(channel + k <= 255 ? channel + k : channel - k) << shift;
+}
+
 std::vector<uint8_t> EncodeBmp(const BmpPicture& picture, const BmpLayout& layout = {});
 void WriteBmp(const std::filesystem::path& path, const BmpPicture& picture,
               const BmpLayout& layout = {});

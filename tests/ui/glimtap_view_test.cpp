@@ -152,5 +152,27 @@ TEST_F(ViewTest, ASearchCountsUntilItStopsItselfIsNoEditAndLeavesTheLayoutPut) {
     EXPECT_LE(explore.right(), form.width());
 }
 
+TEST_F(ViewTest, ATryThatFindsNothingShowsAndMarksWhereItCameClosest) {
+    ScreenPainter painter;
+    painter.FillRoot(0);
+    BmpPicture picture = RandomPicture(40, 20, 8);
+    painter.DrawOnRoot(1500, 800, 40, 20, picture.pixels);
+    ShiftChannel(picture.pixels[10 * 40 + 3], 0, 40);
+    WriteBmp(DefaultFolder() / "a.bmp", picture);
+    CGlimtapView& form = View();
+    form.OnInitialUpdate();
+    QTest::mouseClick(form.Form().startStop, Qt::LeftButton);
+    ASSERT_TRUE(ProcessEventsUntil(
+        [&] { return host.statusMessages.contains(u"Closest: 1500, 800 \u2014 needs tolerance 40"); }))
+        << host.statusMessages.join('|').toStdString();
+    form.OnStartStopSearch();
+    form.OnShowClosestMatch();
+    std::vector<QRect> shown;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (dynamic_cast<CScreenOverlay*>(w) && w->isVisible()) shown.push_back(w->geometry());
+    }
+    EXPECT_EQ(shown, (std::vector<QRect>{QRect(1500, 800, 40, 20)}));
+}
+
 }  // namespace
 }  // namespace glimtap::test

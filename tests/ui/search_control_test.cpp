@@ -59,6 +59,7 @@ protected:
             [this](const MatchReport& match) { matches.push_back(match); },
             [this](const MatchReport&) { ++overlays; },
             [this] { ++beeps; },
+            [](const std::string&, const std::optional<ClosestMiss>&) {},
         };
         return std::make_unique<SearchControl>(settings, SearchDisplay{button, counter, progress},
                                                speech, services, reactions);

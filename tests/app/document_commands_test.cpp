@@ -19,7 +19,7 @@
 #include "app/help_window.h"
 #include "app/main_frame.h"
 #include "engine/data_file.h"
-#include "engine/utf16.h"
+#include "platform/utf16.h"
 #include "platform/backends.h"
 #include "support/bmp_writer.h"
 #include "support/fillable_folder.h"
@@ -28,6 +28,7 @@
 #include "support/temp_dir.h"
 #include "support/x_drawing.h"
 #include "ui/screen_area_selector.h"
+#include "ui/screen_still.h"
 
 namespace glimtap::test {
 namespace {
@@ -64,7 +65,7 @@ int32_t StoredTolerance(const fs::path& path) {
 DataFile WriteDataFile(const fs::path& path, int32_t tolerance, const std::u16string& folder = {},
                        const std::function<void(SearchSettings&)>& change = {}) {
     DataFile data;
-    data.settings.ResetToDefaults(*platform::OpenDesktop());
+    data.settings.ResetToDefaults(platform::OpenBackends()->Geometry());
     data.settings.tolerance = tolerance;
     data.settings.targetFolder = folder;
     if (change) change(data.settings);
@@ -94,7 +95,7 @@ protected:
 
     CGlimtapApp& StartApp(const std::optional<QString>& file = std::nullopt) {
         app.reset();
-        app = std::make_unique<CGlimtapApp>(AppServices{*profile, *desktop, launcher});
+        app = std::make_unique<CGlimtapApp>(AppServices{*profile, *backends, launcher});
         EXPECT_TRUE(app->InitInstance(file));
         return *app;
     }
@@ -105,7 +106,7 @@ protected:
 
     TempDir home;
     std::unique_ptr<Profile> profile = std::make_unique<Profile>(Q(home / "profile.ini"));
-    std::unique_ptr<platform::Desktop> desktop = platform::OpenDesktop();
+    std::unique_ptr<platform::BackendSet> backends = platform::OpenBackends();
     RecordingLauncher launcher;
     std::unique_ptr<CGlimtapApp> app;
 };
@@ -219,7 +220,7 @@ TEST_F(AppTest, AFileThatCannotBeOpenedChangesNothingAndLeavesTheRecentFiles) {
     const fs::path bad = home / "bad.GlimtapDataFile";
     WriteDataFile(good, 42);
     WriteDataFile(bad, 1);
-    app = std::make_unique<CGlimtapApp>(AppServices{*profile, *desktop, launcher});
+    app = std::make_unique<CGlimtapApp>(AppServices{*profile, *backends, launcher});
     auto report = Answer(QMessageBox::Ok);
     EXPECT_FALSE(app->InitInstance(Q(home / "missing"))) << "a file named at start that cannot be read ends it";
     StartApp(Q(bad));
@@ -291,7 +292,8 @@ TEST_F(AppTest, TheProfileNeverWritesThroughALinkPlantedInItsPlace) {
     StartApp(Q(doc));  // the recent files are written at once
     EXPECT_EQ(Profile(Q(ini)).Store().value("Recent File List/File1").toString(), Q(doc));
     plant();
-    CDlgScreenAreaSelector(nullptr, {0, 0, 1920, 1080}, *profile).done(QDialog::Rejected);
+    CDlgScreenAreaSelector(nullptr, ScreenStill({0, 0, 1920, 1080}, QImage()), *profile)
+        .done(QDialog::Rejected);
     app.reset();
     profile.reset();
     EXPECT_EQ(ReadFile(victim), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}));

@@ -98,8 +98,7 @@ TEST_F(ViewTest, NumberFieldsTakeDigitsOnlyAndRefusalsNameFieldAndRange) {
 }
 
 TEST_F(ViewTest, FailedLaunchesSayWhy) {
-    auto real = platform::OpenLauncher();
-    CGlimtapView form(settings, profile, host, *real);
+    CGlimtapView form(settings, profile, host, *backends, backends->AppLauncher());
     form.OnInitialUpdate();
     // The stored default command is no program here.
     const auto message = AnswerNextMessage();

@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "engine/utf16.h"
+#include "platform/utf16.h"
 #include "platform/backends.h"
 #include "qt_support/search_event_relay.h"
 #include "support/bmp_writer.h"
@@ -52,7 +52,7 @@ protected:
 
     std::unique_ptr<SearchControl> MakeControl() {
         SearchServices services{
-            [] { return platform::OpenScreenCapture(); },
+            [this] { return backends->OpenCapture(); },
             [record = workerSpeech] { return std::make_unique<RecordingSpeaker>(record); },
         };
         SearchReactions reactions{
@@ -70,6 +70,7 @@ protected:
                progress.maximum() == 100 && progress.value() == 0;
     }
 
+    std::unique_ptr<platform::BackendSet> backends = platform::OpenBackends();
     TempDir folder;
     ScreenPainter painter;
     SearchSettings settings;

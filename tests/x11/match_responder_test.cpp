@@ -6,7 +6,7 @@
 #include <set>
 #include <utility>
 
-#include "platform/x11/x11_pointer.h"
+#include "platform/backends.h"
 #include "support/geometry_printing.h"
 #include "support/recording_launcher.h"
 
@@ -112,7 +112,8 @@ TEST(MatchResponderTest, OutcomesOfEverySettingAndRefusal) {
 }
 
 TEST(MatchResponderTest, CursorLandsOnEveryPixelOfTheMatchAndNowhereElse) {
-    platform::X11Pointer real;
+    const std::unique_ptr<platform::BackendSet> backends = platform::OpenBackends();
+    platform::Pointer& real = *backends->MousePointer();
     FakePointer fake;
     RecordingLauncher launcher;
     const auto reached = [&](platform::Pointer& pointer, const MatchReport& match) {

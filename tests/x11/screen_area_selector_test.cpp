@@ -10,7 +10,7 @@
 #include <functional>
 #include <optional>
 
-#include "platform/x11/x11_desktop.h"
+#include "platform/backends.h"
 #include "support/geometry_printing.h"
 #include "support/screen_shots.h"
 #include "support/selector_driver.h"
@@ -41,13 +41,14 @@ protected:
     std::optional<ScreenRect> Select(const std::function<void(CDlgScreenAreaSelector&)>& act) {
         std::optional<ScreenRect> selected;
         WhileSelecting(act, [&] {
-            selected = SelectScreenArea(nullptr, profile_, ScreenStill::Take());
+            selected = SelectScreenArea(nullptr, profile_, ScreenStill::Take(*backends_));
         });
         return selected;
     }
 
     static constexpr const char* kNames[] = {"m_oStartingPoint.x", "m_oStartingPoint.y",
                                              "m_oClosingPoint.x", "m_oClosingPoint.y"};
+    std::unique_ptr<platform::BackendSet> backends_ = platform::OpenBackends();
     TempDir folder_;
     Profile profile_{QString::fromStdString((folder_ / "profile.ini").string())};
     FakeMouse mouse_;
@@ -110,7 +111,7 @@ bool Near(uint32_t a, uint32_t b) {
 }
 
 TEST_F(ScreenAreaSelectorTest, ShowsTheHoleAndTheBandWhileDragging) {
-    RootBackdrop backdrop(PatternedScreenPixels(platform::X11Desktop().VirtualScreenSize()));
+    RootBackdrop backdrop(PatternedScreenPixels(platform::OpenBackends()->Geometry().VirtualScreenSize()));
     std::optional<ScreenShot> during;
     const std::optional<ScreenRect> selected = Select([&](CDlgScreenAreaSelector&) {
         mouse_.Drag(501, 401, 901, 701, false);

@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "platform/x11/x11_desktop.h"
+#include "platform/backends.h"
 #include "support/geometry_printing.h"
 #include "support/marker_windows.h"
 #include "support/screen_shots.h"
@@ -67,7 +67,7 @@ class ScreenMarkersTest : public testing::TestWithParam<bool> {};
 // itself showing through without one.
 TEST_P(ScreenMarkersTest, MarkerLiesExactlyOverTheMatchCountsDownAndGoes) {
     const bool compositor = GetParam();
-    RootBackdrop backdrop(PatternedScreenPixels(platform::X11Desktop().VirtualScreenSize()));
+    RootBackdrop backdrop(PatternedScreenPixels(platform::OpenBackends()->Geometry().VirtualScreenSize()));
     FakeDesktop desktop(compositor);
     ScreenMarkers markers(desktop);
     const ScreenRect match{600, 400, 200, 100};

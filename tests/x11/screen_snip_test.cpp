@@ -8,8 +8,7 @@
 #include <vector>
 
 #include "engine/template_image.h"
-#include "engine/utf16.h"
-#include "platform/x11/x11_desktop.h"
+#include "platform/utf16.h"
 #include "support/selector_driver.h"
 #include "support/x_mouse.h"
 #include "support/x_observer.h"
@@ -29,7 +28,7 @@ TEST_F(ViewTest, SnipIsCutFromTheScreenAsItWasWhenTheSelectorOpened) {
     const fs::path folder = home / "my 'shots' \"x\"\n$HOME `id` ü ✓ 漢";
     fs::create_directory(folder);
     const std::vector<uint32_t> before =
-        PatternedScreenPixels(platform::X11Desktop().VirtualScreenSize());
+        PatternedScreenPixels(backends->Geometry().VirtualScreenSize());
     std::vector<uint32_t> after = before;
     for (uint32_t& pixel : after) pixel ^= 0xFFFFFF;
     std::optional<RootBackdrop> screen(std::in_place, before);
@@ -43,7 +42,7 @@ TEST_F(ViewTest, SnipIsCutFromTheScreenAsItWasWhenTheSelectorOpened) {
             screen.emplace(after);
             mouse.Drag(701, 501, 660, 470);
         },
-        [&] { attempt = SnipNewTemplate(nullptr, profile, FromPath(folder)); });
+        [&] { attempt = SnipNewTemplate(nullptr, profile, FromPath(folder), *backends); });
     ASSERT_TRUE(attempt.has_value() && attempt->file.has_value());
     EXPECT_EQ(attempt->file->parent_path(), folder);
     EXPECT_EQ(attempt->file->filename().string().rfind("Screenshot_", 0), 0u);

@@ -17,7 +17,8 @@ namespace glimtap::platform {
 // The desktop services of one platform, opened once at start and handed to the window or
 // the command line; every service it hands out lives as long as the set. What the
 // platform lacks is null, and Missing() says why. Used from the thread that opened it,
-// except OpenCapture, which any thread may call. Nothing is thrown.
+// except OpenCapture, which any thread may call, and the pointer and touch injector it hands
+// out, which one thread at a time may drive. Nothing is thrown.
 class BackendSet {
 public:
     virtual ~BackendSet() = default;

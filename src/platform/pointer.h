@@ -9,7 +9,7 @@ namespace glimtap::platform {
 
 // The desktop's mouse pointer, in virtual-screen pixels. Each call returns once the desktop
 // has carried it out, so that what follows on other connections comes after it. Called from
-// the thread that opened the backend set; nothing is thrown.
+// one thread at a time; nothing is thrown.
 class Pointer {
 public:
     virtual ~Pointer() = default;

@@ -5,8 +5,8 @@
 namespace glimtap::platform {
 
 // Puts one synthetic finger on the screen, in virtual-screen pixels. A tap is Prepare, Down,
-// a pause, Up; each returns once the desktop has it. Called from the thread that opened the
-// backend set; nothing is thrown.
+// a pause, Up; each returns once the desktop has it. Called from one
+// thread at a time; nothing is thrown.
 class TouchInjector {
 public:
     virtual ~TouchInjector() = default;

@@ -323,7 +323,8 @@ void CGlimtapView::OnShowClosestMatch() {
 void CGlimtapView::OnMatchFound(const MatchReport& match) {
     const bool drivesInput = settings_.moveCursorToMatch != 0 || settings_.touchAtMatch != 0;
     if (!drivesInput && settings_.executeEnabled == 0) return;
-    Responder(drivesInput).OnMatchFound(match, settings_);
+    Responder(drivesInput);
+    input_->Post(match, settings_);
 }
 
 MatchResponder& CGlimtapView::Responder(bool drivesInput) {
@@ -332,11 +333,13 @@ MatchResponder& CGlimtapView::Responder(bool drivesInput) {
         // Without them the desktop cannot be driven; matches are still counted and marked.
         pointer_ = backends_.MousePointer();
         touch_ = backends_.Touch();
+        input_.reset();
         responder_.reset();
     }
     if (responder_ == nullptr) {
         responder_ = std::make_unique<MatchResponder>(pointer_, touch_, launcher_,
                                                       &markers_);
+        input_ = std::make_unique<MatchInputThread>(*responder_);
     }
     return *responder_;
 }

@@ -14,6 +14,7 @@
 #include "engine/search_settings.h"
 #include "platform/backend_set.h"
 #include "platform/launcher.h"
+#include "response/match_input_thread.h"
 #include "response/match_responder.h"
 #include "response/screen_markers.h"
 #include "response/speech_alert.h"
@@ -120,6 +121,8 @@ private:
     platform::TouchInjector* touch_ = nullptr;
     bool inputOpened_ = false;
     std::unique_ptr<MatchResponder> responder_;
+    // Answers matches off the window's thread; goes before the responder it drives.
+    std::unique_ptr<MatchInputThread> input_;
     // The last try that found nothing: where it came closest, if anywhere.
     std::optional<ClosestMiss> closest_;
     QAction* showClosest_ = nullptr;

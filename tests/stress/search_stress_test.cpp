@@ -139,6 +139,9 @@ TEST_F(SearchStressTest, ARunWithoutPausesNeverFloodsTheWindow) {
     settings.areaHeight = 300;
     settings.overlayOnMatch = 1;
     settings.beepForSearch = 1;
+    // Every match moves the cursor and taps: a tap holds for 200 ms, off the window's thread.
+    settings.moveCursorToMatch = 1;
+    settings.touchAtMatch = 1;
     MessageBoxCounter messages;
     CGlimtapView& form = OpenForm();
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -9,7 +10,7 @@
 namespace glimtap::test {
 
 // Notes what it is asked to open instead of opening it: no desktop here has a browser or
-// file manager to start.
+// file manager to start. Matches launch from a thread of their own, so the notes are locked.
 class RecordingLauncher : public platform::Launcher {
 public:
     struct Call {
@@ -19,15 +20,24 @@ public:
     };
 
     bool Launch(std::u16string_view verb, std::u16string_view file, std::string* error) override {
-        calls.push_back({ToUtf8(verb), ToUtf8(file)});
+        const std::lock_guard lock(mutex_);
+        calls_.push_back({ToUtf8(verb), ToUtf8(file)});
         if (failure.empty()) return true;
         if (error != nullptr) *error = failure;
         return false;
     }
 
-    std::vector<Call> calls;
+    std::vector<Call> Calls() const {
+        const std::lock_guard lock(mutex_);
+        return calls_;
+    }
+
     // When set, every launch fails with this reason.
     std::string failure;
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<Call> calls_;
 };
 
 }  // namespace glimtap::test

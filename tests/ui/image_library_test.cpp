@@ -147,14 +147,14 @@ TEST_F(ViewTest, ViewAndRenameTakeTheFirstSelectedImageOrSayWhatIsMissing) {
             EXPECT_EQ(shown->owner, &View());
         }
     }
-    EXPECT_TRUE(launcher.calls.empty());
+    EXPECT_TRUE(launcher.Calls().empty());
     // Selected last but listed first: the first row in the list wins.
     list.setSelectionMode(QAbstractItemView::MultiSelection);
     list.selectRow(2);
     list.selectRow(1);
     View().OnViewSelectedImage();
     const std::string name = list.item(1, 1)->text().toStdString();
-    EXPECT_EQ(launcher.calls,
+    EXPECT_EQ(launcher.Calls(),
               (std::vector<RecordingLauncher::Call>{{"edit", home.path().string() + "/" + name}}));
 }
 

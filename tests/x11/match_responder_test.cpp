@@ -106,8 +106,8 @@ TEST(MatchResponderTest, OutcomesOfEverySettingAndRefusal) {
         for (const Point& down : touch.downs) EXPECT_EQ(down, (Point{40, 50}));
         EXPECT_EQ(touch.ups, o.ups);
         EXPECT_EQ(pointer.nudges, o.nudges);
-        EXPECT_EQ(launcher.calls.size(), static_cast<size_t>(o.launches));
-        for (const auto& call : launcher.calls) EXPECT_EQ(call.file, "notes.txt");
+        EXPECT_EQ(launcher.Calls().size(), static_cast<size_t>(o.launches));
+        for (const auto& call : launcher.Calls()) EXPECT_EQ(call.file, "notes.txt");
     }
 }
 

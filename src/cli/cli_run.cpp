@@ -5,6 +5,7 @@
 #include <QMediaDevices>
 #include <QTimer>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -219,7 +220,11 @@ int RunRun(std::span<char* const> args, std::ostream& out) {
     const auto relay = std::make_shared<SearchEventRelay>(reporter);
     SearchServices services{[&capture] { return std::move(capture); },
                             [] { return std::make_unique<CSpeechAlert>(); }};
-    SearchWorker worker(data.settings, {relay, folder, options.passes, options.closest}, std::move(services));
+    // Each attempt that found nothing says where it came closest, when asked.
+    const std::optional<std::chrono::milliseconds> closestEvery =
+        options.closest ? std::optional(std::chrono::milliseconds{0}) : std::nullopt;
+    SearchWorker worker(data.settings, {relay, folder, options.passes, closestEvery},
+                        std::move(services));
     SignalStop stopOnSignal([&worker] { worker.RequestStop(); });
     reporter.onFinished = [&] {
         worker.Join();

@@ -19,18 +19,34 @@ void Pause(const SearchSettings& settings, StopSignal& stop) {
     stop.SleepUntil(deadline);
 }
 
+// When the next closest miss is due.
+class ClosestPace {
+public:
+    explicit ClosestPace(std::optional<std::chrono::milliseconds> every) : every_(every) {}
+    bool Due() const { return every_ && std::chrono::steady_clock::now() >= next_; }
+    void Reported() { next_ = std::chrono::steady_clock::now() + *every_; }
+
+private:
+    std::optional<std::chrono::milliseconds> every_;
+    std::chrono::steady_clock::time_point next_;
+};
+
 // True when the run is to end after this pass.
 bool RunPass(const std::vector<NamedTemplate>& templates, const SearchSettings& settings,
              platform::ScreenCapture* capture, SearchEventSink& sink, StopSignal& stop,
-             bool reportClosest, int32_t& total) {
+             ClosestPace& pace, int32_t& total) {
     std::vector<MatchPoint> results;
     std::optional<ClosestMiss> closest;
     for (const auto& [name, templ] : templates) {
         if (stop.Requested()) return true;
         sink.OnSearchAttempt(name);
+        const bool closestDue = pace.Due();
         if (!capture || !FindTemplateOnScreen(templ, results, settings, *capture,
-                                              reportClosest ? &closest : nullptr)) {
-            if (reportClosest) sink.OnClosestMiss(name, capture ? closest : std::nullopt);
+                                              closestDue ? &closest : nullptr)) {
+            if (closestDue) {
+                sink.OnClosestMiss(name, capture ? closest : std::nullopt);
+                pace.Reported();
+            }
             continue;
         }
         for (const MatchPoint& point : results) {
@@ -63,9 +79,10 @@ void RunSearch(const SearchSettings& settings, const SearchWorkerArgs& args,
             const std::unique_ptr<platform::ScreenCapture> capture =
                 services.openCapture ? services.openCapture() : nullptr;
             int32_t total = 0;
+            ClosestPace pace(args.closestEvery);
             // A stop request also cuts the pause short, so nothing waits for it.
             for (int32_t pass = 1;; ++pass) {
-                if (RunPass(templates, settings, capture.get(), *args.sink, stop, args.reportClosest, total)) break;
+                if (RunPass(templates, settings, capture.get(), *args.sink, stop, pace, total)) break;
                 if (pass == args.passLimit) break;
                 Pause(settings, stop);
                 if (stop.Requested()) break;

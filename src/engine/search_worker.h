@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -20,7 +21,9 @@ struct SearchWorkerArgs {
     std::shared_ptr<SearchEventSink> sink;
     std::filesystem::path targetFolder;
     int32_t passLimit = 0;  // 0: until stopped
-    bool reportClosest = false;  // report the closest miss of every try that finds nothing
+    // Whether tries that find nothing report their closest miss: not when unset, else at most
+    // once in this time (zero: every one). Each costs a few scans' time.
+    std::optional<std::chrono::milliseconds> closestEvery;
 };
 
 // The desktop services a run opens for itself, on its own thread.

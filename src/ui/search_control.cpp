@@ -4,6 +4,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <chrono>
 #include <system_error>
 #include <utility>
 
@@ -12,6 +13,10 @@
 
 namespace glimtap {
 namespace {
+
+// The status bar shows the newest closest miss; more often than this no one could read it,
+// and each one costs a few scans' time.
+constexpr std::chrono::milliseconds kClosestEvery{250};
 
 const QString kStartText = QStringLiteral("Start Image Search");
 
@@ -36,7 +41,7 @@ bool SearchControl::Start() {
     if (relay_) relay_->Detach();
     relay_ = std::make_shared<SearchEventRelay>(static_cast<SearchEventSink&>(*this));
     try {
-        worker_ = std::make_unique<SearchWorker>(settings_, SearchWorkerArgs{relay_, ToPath(settings_.targetFolder), 0, true},
+        worker_ = std::make_unique<SearchWorker>(settings_, SearchWorkerArgs{relay_, ToPath(settings_.targetFolder), 0, kClosestEvery},
                                                  services_);
     } catch (const std::system_error&) {
         StopMarquee();

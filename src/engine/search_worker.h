@@ -23,7 +23,7 @@ struct SearchWorkerArgs {
     int32_t passLimit = 0;  // 0: until stopped
     // Whether tries that find nothing report their closest miss: not when unset, else at most
     // once in this time (zero: every one). Each costs a few scans' time.
-    std::optional<std::chrono::milliseconds> closestEvery;
+    std::optional<std::chrono::milliseconds> closestEvery = std::nullopt;
 };
 
 // The desktop services a run opens for itself, on its own thread.

@@ -329,16 +329,16 @@ void CGlimtapView::OnMatchFound(const MatchReport& match) {
 
 MatchResponder& CGlimtapView::Responder(bool drivesInput) {
     if (drivesInput && !inputOpened_) {
+        // The touch device is made only now: a desktop takes a moment to take one up.
         inputOpened_ = true;
-        // Without them the desktop cannot be driven; matches are still counted and marked.
-        pointer_ = backends_.MousePointer();
-        touch_ = backends_.Touch();
         input_.reset();
         responder_.reset();
     }
     if (responder_ == nullptr) {
-        responder_ = std::make_unique<MatchResponder>(pointer_, touch_, launcher_,
-                                                      &markers_);
+        // Without them the desktop cannot be driven; matches are still counted and marked.
+        responder_ = std::make_unique<MatchResponder>(
+            inputOpened_ ? backends_.MousePointer() : nullptr,
+            inputOpened_ ? backends_.Touch() : nullptr, launcher_, &markers_);
         input_ = std::make_unique<MatchInputThread>(*responder_);
     }
     return *responder_;

@@ -116,9 +116,7 @@ private:
     // Where the window moves from while the form's background is dragged by hand.
     std::optional<QPoint> dragOffset_;
     ScreenMarkers markers_;
-    // Taken at the first match that asks for them; null where the desktop offers none.
-    platform::Pointer* pointer_ = nullptr;
-    platform::TouchInjector* touch_ = nullptr;
+    // A match has asked for the pointer and taps: the responder drives them from then on.
     bool inputOpened_ = false;
     std::unique_ptr<MatchResponder> responder_;
     // Answers matches off the window's thread; goes before the responder it drives.

@@ -153,8 +153,6 @@ TEST(DataFileOnDisk, SaveLoadAndErrorsNameTheFileAndWhy) {
     ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
     const std::pair<std::filesystem::path, std::string> failures[] = {
         {dir / "short", "'" + (dir / "short").string() + "' is not a valid Glimtap data file: "},
-        {dir / "missing", "Cannot open '" + (dir / "missing").string() + "'. It does not exist."},
-        {dir.path(), "Cannot open '" + dir.path().string() + "'. It is a folder."},
         // Refused without waiting for a writer.
         {dir / "pipe", "Cannot open '" + (dir / "pipe").string() + "'. It is not a regular file."},
         {"/dev/null", "Cannot open '/dev/null'. It is not a regular file."},

@@ -1,43 +1,42 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <limits>
 #include <random>
 
+#include "engine/closest_variants.h"
+#include "engine/find_closest.h"
 #include "engine/find_template.h"
 #include "engine/matcher.h"
 #include "engine/scan_variants.h"
 #include "platform/image_screen.h"
+#include "support/bmp_writer.h"
 
 namespace glimtap {
 namespace {
 
+// A screen of pixels, top row first, that may stand anywhere on the desktop.
 struct Screen {
     int32_t width;
     int32_t height;
     std::vector<uint32_t> pixels;
     Screen(int32_t w, int32_t h, uint32_t fill = 0) : width(w), height(h), pixels(size_t(w) * h, fill) {}
-    platform::ScreenImage At(int32_t left, int32_t top) const { return {pixels.data(), width, height, left, top}; }
+    platform::ScreenImage At(int32_t left = 0, int32_t top = 0) const { return {pixels.data(), width, height, left, top}; }
     void Paste(const TemplateImage& t, int32_t x, int32_t y) {
         for (int32_t r = 0; r < t.height; ++r)
             for (int32_t k = 0; k < t.width; ++k) pixels[size_t(y + r) * width + x + k] = t.pixels[size_t(r) * t.width + k];
     }
+    TemplateImage Cut(int32_t x, int32_t y, int32_t w, int32_t h) const {
+        TemplateImage t{0, 0, 15, w, h, {}};
+        for (int32_t r = 0; r < h; ++r)
+            for (int32_t k = 0; k < w; ++k) t.pixels.push_back(pixels[size_t(y + r) * width + x + k]);
+        return t;
+    }
 };
 
-TemplateImage Pattern(int32_t w, int32_t h, uint32_t seed = 1) {
-    TemplateImage t;
-    t.width = w;
-    t.height = h;
-    t.tolerance = 15;
-    for (int32_t i = 0; i < w * h; ++i) t.pixels.push_back((seed * 2654435761u + i * 40503u) & 0xFFFFFF);
-    return t;
-}
-
-TemplateImage Flat(int32_t w, int32_t h, uint32_t colour) {
-    TemplateImage t;
-    t.width = w;
-    t.height = h;
-    t.pixels.assign(size_t(w) * h, colour);
+// Every pixel unlike its neighbours.
+TemplateImage Pattern(int32_t w, int32_t h) {
+    TemplateImage t{0, 0, 15, w, h, {}};
+    for (int32_t i = 0; i < w * h; ++i) t.pixels.push_back((2654435761u + i * 40503u) & 0xFFFFFF);
     return t;
 }
 
@@ -55,7 +54,7 @@ TEST(ScanForTemplate, OrdersStepsAndBounds) {
     Screen nearly(20, 20, 0x00FFFFFF);
     nearly.Paste(offByOne, 5, 6);
     nearly.pixels[7 * 20 + 6] ^= 0x01000001;  // centre pixel off by one in blue, top byte noise
-    TemplateImage dot = Flat(1, 1, 0x00ABCDEF);
+    TemplateImage dot = Screen(1, 1, 0x00ABCDEF).Cut(0, 0, 1, 1);
     Screen dotted(9, 9);
     dotted.pixels[4 * 9 + 7] = 0xFFABCDEF;
 
@@ -76,8 +75,8 @@ TEST(ScanForTemplate, OrdersStepsAndBounds) {
         {"negative origin", cornered, corner, 0, 0, 15, -100, -50, {{-63, -22}}},
         {"wider than the area", cornered, Pattern(41, 2), 0, 0, 15, 0, 0, {}},
         {"no template", cornered, TemplateImage{}, 0, 0, 15, 0, 0, {}},
-        {"rows step the width", threeCopies, Flat(4, 2, 0), 4, 0, 0, 0, 0, {{0, 0}, {4, 0}, {8, 0}, {12, 0}}},
-        {"columns step the height", threeCopies, Flat(2, 4, 0), 3, 1, 0, 0, 0, {{0, 0}, {0, 4}, {0, 8}}},
+        {"rows step the width", threeCopies, Screen(4, 2).Cut(0, 0, 4, 2), 4, 0, 0, 0, 0, {{0, 0}, {4, 0}, {8, 0}, {12, 0}}},
+        {"columns step the height", threeCopies, Screen(2, 4).Cut(0, 0, 2, 4), 3, 1, 0, 0, 0, {{0, 0}, {0, 4}, {0, 8}}},
         {"tolerance 0 misses by one, the top byte never counts", nearly, offByOne, 0, 0, 0, 0, 0, {}},
         {"negative tolerance is 0", nearly, offByOne, 0, 0, -3, 0, 0, {}},
         {"tolerance 1 finds it", nearly, offByOne, 0, 0, 1, 0, 0, {{5, 6}}},
@@ -163,45 +162,110 @@ TEST(ScanForTemplate, EveryVariantEqualsTheReferenceOnRandomScreens) {
     EXPECT_GT(withMatches, 5000);  // the cases do reach the match paths
 }
 
-// Only the part of the area on the screen is captured and scanned, in screen coordinates.
+// Matches are found in the captured part of the area, in screen coordinates; a template
+// that does not fit the area or is broken finds nothing.
 TEST(FindTemplateOnScreen, SearchesTheAreaWhereItMeetsTheScreen) {
     const TemplateImage t = Pattern(6, 4);
     Screen screen(100, 80);
     screen.Paste(t, 50, 30);
     screen.Paste(t, 94, 76);  // in the bottom-right corner
     platform::ImageScreen capture(screen.pixels, screen.width, screen.height);
-    constexpr int32_t kHuge = 99'999'999;
-    constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
-    struct Case {
-        const char* name;
-        platform::ScreenRect area;
-        std::vector<MatchPoint> expected;
+    const std::pair<platform::ScreenRect, std::vector<MatchPoint>> cases[] = {
+        {{40, 20, 30, 20}, {{50, 30}}},
+        {{40, 20, 5, 20}, {}},
+        {{90, 70, 500, 500}, {{94, 76}}},
+        {{97, 77, 500, 500}, {}},
     };
-    const Case cases[] = {
-        {"inside", {40, 20, 30, 20}, {{50, 30}}},
-        {"narrower than the template", {40, 20, 5, 20}, {}},
-        {"the match outside", {60, 20, 30, 20}, {}},
-        {"larger than the screen", {0, 0, kHuge, kHuge}, {{50, 30}, {94, 76}}},
-        {"around the screen", {-kHuge, -kHuge, kMax, kMax}, {{50, 30}, {94, 76}}},
-        {"over the corner", {90, 70, 500, 500}, {{94, 76}}},
-        {"template cut off by the edge", {97, 77, kHuge, kHuge}, {}},
-        {"off the screen", {200, 0, kHuge, kHuge}, {}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [area, expected] : cases) {
         SearchSettings settings;
-        settings.areaLeft = c.area.left;
-        settings.areaTop = c.area.top;
-        settings.areaWidth = c.area.width;
-        settings.areaHeight = c.area.height;
+        settings.areaLeft = area.left;
+        settings.areaTop = area.top;
+        settings.areaWidth = area.width;
+        settings.areaHeight = area.height;
         std::vector<MatchPoint> results{{1, 1}};
-        EXPECT_EQ(FindTemplateOnScreen(t, results, settings, capture), !c.expected.empty());
-        EXPECT_EQ(results, c.expected);
+        EXPECT_EQ(FindTemplateOnScreen(t, results, settings, capture), !expected.empty()) << area.left;
+        EXPECT_EQ(results, expected) << area.left;
     }
     TemplateImage broken = t;
     broken.pixels.pop_back();
     std::vector<MatchPoint> results;
     EXPECT_FALSE(FindTemplateOnScreen(broken, results, SearchSettings{}, capture));
+}
+
+// Random noise, or a desktop-like picture: flat panels with dark text-like strokes.
+Screen MakeScreen(std::mt19937& rng, int32_t width, int32_t height, bool desktopLike) {
+    Screen s(width, height);
+    if (!desktopLike) {
+        for (auto& p : s.pixels) p = rng();
+        return s;
+    }
+    const uint32_t panels[] = {0x00F0F0F0, 0x00FFFFFF, 0x003C3C3C, 0x00D6E4F0};
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x) s.pixels[size_t(y) * width + x] = panels[(x / 37 + y / 23) % 4];
+    for (int strokes = width * height / 40; strokes > 0; --strokes) {
+        const int32_t x = rng() % width, y = rng() % height, length = 1 + rng() % 6;
+        const uint32_t ink = 0x00101010 * (rng() % 4);
+        for (int32_t k = 0; k < length; ++k) {
+            const bool down = rng() % 2;
+            const int32_t px = std::min(width - 1, x + (down ? 0 : k)), py = std::min(height - 1, y + (down ? k : 0));
+            s.pixels[size_t(py) * width + px] = ink | (rng() & 0xFF000000);
+        }
+    }
+    return s;
+}
+
+TEST(FindClosest, EveryVariantEqualsThePlainComputation) {
+    std::mt19937 rng(20261207);
+    for (int i = 0; i < 3000; ++i) {
+        const Screen s = MakeScreen(rng, 1 + rng() % 60, 1 + rng() % 40, i % 2);
+        TemplateImage t = s.Cut(0, 0, 1 + rng() % std::min(s.width, 10), 1 + rng() % std::min(s.height, 10));
+        for (auto& p : t.pixels) p = rng() % 3 ? p ^ (rng() % 64) : s.pixels[rng() % s.pixels.size()];
+        t.scanByColumns = rng() % 2;
+        t.tolerance = int32_t(rng() % 80) - 10;
+        const int32_t left = int32_t(rng() % 3000) - 1500, top = int32_t(rng() % 3000) - 1500;
+
+        const auto expected = FindClosestReference(t, s.At(left, top));
+        ASSERT_TRUE(expected);
+        ASSERT_EQ(FindClosest(t, s.At(left, top)), expected) << "case " << i;
+        const ClosestPlan plan = MakeClosestPlan(t, s.At());
+        const ClosestSpot spot{expected->location.x - left, expected->location.y - top, expected->tolerance};
+        ASSERT_EQ(ClosestSse2({s.At(), t, plan}), spot) << "case " << i;
+        if (CpuHasAvx2()) {
+            ASSERT_EQ(ClosestAvx2({s.At(), t, plan}), spot) << "case " << i;
+        }
+    }
+}
+
+TEST(FindClosest, OneChannelOfOnePixelOffByKNeedsExactlyK) {
+    std::mt19937 rng(7);
+    for (const bool desktopLike : {false, true}) {
+        const Screen s = MakeScreen(rng, 400, 300, desktopLike);
+        for (const int32_t k : {1, 16, 90}) {
+            for (const int32_t byColumns : {0, 1}) {
+                TemplateImage t = s.Cut(310, 205, 40, 20);
+                t.scanByColumns = byColumns;
+                test::ShiftChannel(t.pixels[7 * 40 + 13], 8 * (k % 3), k);
+                const auto miss = FindClosest(t, s.At(1000, 2000));
+                ASSERT_TRUE(miss);
+                EXPECT_EQ(miss->location, (MatchPoint{1310, 2205})) << desktopLike << k << byColumns;
+                EXPECT_EQ(miss->tolerance, k);
+                EXPECT_EQ(miss->agreeingPixels, k <= 15 ? 800 : 799);
+            }
+        }
+    }
+}
+
+TEST(FindClosest, TiesGoToTheFirstPositionInScanOrderAndTooLargeFindsNothing) {
+    // Two exact copies: (5, 1) comes first by rows, (1, 4) by columns.
+    Screen s(12, 8, 0x00FFFFFF);
+    for (const auto& [x, y] : {std::pair{5, 1}, std::pair{1, 4}}) s.pixels[size_t(y) * 12 + x] = 0;
+    TemplateImage t{0, 0, 0, 2, 2, {0, 0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF}};
+    EXPECT_EQ(FindClosest(t, s.At())->location, (MatchPoint{5, 1}));
+    t.scanByColumns = 1;
+    EXPECT_EQ(FindClosest(t, s.At())->location, (MatchPoint{1, 4}));
+    t.width = 13;
+    t.pixels.resize(26);
+    EXPECT_FALSE(FindClosest(t, s.At()));
 }
 
 }  // namespace

@@ -1,69 +1,56 @@
+#include "engine/search_worker.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <condition_variable>
 #include <mutex>
 
-#include "engine/search_worker.h"
 #include "engine/template_folder.h"
 #include "platform/image_screen.h"
 #include "support/bmp_writer.h"
+#include "support/poll_until.h"
+#include "support/recording_speaker.h"
 #include "support/temp_dir.h"
 
 namespace glimtap {
 namespace {
 
-enum Kind { Loaded, Attempt, Match, Overlay, Finished };
+using Events = std::vector<std::string>;
 
-struct Event {
-    Kind kind;
-    MatchReport match;  // the name alone for an attempt, the count as width for Loaded
-    friend bool operator==(const Event&, const Event&) = default;
-};
-
-// Records reports from any thread; requests a stop once `attemptsBeforeStop` tries came.
+// Notes reports as text, from any thread; requests a stop once `triesBeforeStop` tries came.
 class RecordingSink : public SearchEventSink {
 public:
-    RecordingSink(StopSignal& stop, int attemptsBeforeStop) : stop_(stop), left_(attemptsBeforeStop) {}
-    void OnTemplatesLoaded(int32_t count) override { Add({Loaded, {{}, count, 0, {}}}); }
+    RecordingSink(StopSignal& stop, int triesBeforeStop) : stop_(stop), left_(triesBeforeStop) {}
+    void OnTemplatesLoaded(int32_t count) override { Add("loaded " + std::to_string(count)); }
     void OnSearchAttempt(const std::string& name) override {
-        Add({Attempt, {name, 0, 0, {}}});
+        Add("try " + name);
         if (--left_ == 0) stop_.Request();
     }
-    void OnMatchFound(const MatchReport& m) override { Add({Match, m}); }
-    void OnShowOverlay(const MatchReport& m) override { Add({Overlay, m}); }
-    void OnSearchFinished() override { Add({Finished, {}}); }
-    std::vector<Event> Events() {
+    void OnMatchFound(const MatchReport& m) override { Add("match " + Text(m)); }
+    void OnShowOverlay(const MatchReport& m) override { Add("overlay " + Text(m)); }
+    void OnSearchFinished() override { Add("finished"); }
+    Events Recorded() {
         std::lock_guard lock(mutex_);
         return events_;
     }
-    std::vector<Kind> Kinds() {
-        std::vector<Kind> kinds;
-        for (const Event& e : Events()) kinds.push_back(e.kind);
-        return kinds;
-    }
-    void WaitFor(size_t count) {
-        std::unique_lock lock(mutex_);
-        ASSERT_TRUE(added_.wait_for(lock, std::chrono::seconds(30), [&] { return events_.size() >= count; }));
+    long Count(const std::string& kind) {
+        const Events events = Recorded();
+        return std::count_if(events.begin(), events.end(), [&](const std::string& e) { return e.starts_with(kind); });
     }
 
 private:
-    void Add(const Event& event) {
+    static std::string Text(const MatchReport& m) {
+        return m.templateName + " " + std::to_string(m.width) + "x" + std::to_string(m.height) + " at " +
+               std::to_string(m.location.x) + "," + std::to_string(m.location.y);
+    }
+    void Add(std::string event) {
         std::lock_guard lock(mutex_);
-        events_.push_back(event);
-        added_.notify_all();
+        events_.push_back(std::move(event));
     }
     StopSignal& stop_;
     int left_;
     std::mutex mutex_;
-    std::condition_variable added_;
-    std::vector<Event> events_;
-};
-
-struct RecordingSpeaker : Speaker {
-    explicit RecordingSpeaker(std::vector<std::u16string>& into) : spoken(into) {}
-    bool Speak(std::u16string_view text) override { return spoken.emplace_back(text), true; }
-    std::vector<std::u16string>& spoken;
+    Events events_;
 };
 
 // A blank screen that is lost after `captures` captures, as when the X server goes.
@@ -87,7 +74,7 @@ protected:
         settings.speechAlerts = 1;
         settings.overlayOnMatch = 1;
     }
-    // Writes a template file and, when `at` is given, puts the picture on the screen there.
+    // Writes a 12 x 9 template file and, when `at` is given, puts the picture on the screen there.
     void AddTemplate(const std::filesystem::path& name, uint32_t seed, std::optional<MatchPoint> at = {}) {
         const auto picture = test::RandomPicture(12, 9, seed);
         test::WriteBmp(dir.path() / name, picture);
@@ -96,19 +83,19 @@ protected:
     }
     SearchServices Services() {
         return {[this] { return std::make_unique<platform::ImageScreen>(screen, 300, 200); },
-                [this] { return std::make_unique<RecordingSpeaker>(spoken); }};
+                [this] { return std::make_unique<test::RecordingSpeaker>(speaker); }};
     }
-    std::shared_ptr<RecordingSink> Run(int attemptsBeforeStop, std::optional<std::filesystem::path> folder = {},
+    std::shared_ptr<RecordingSink> Run(int triesBeforeStop, std::optional<std::filesystem::path> folder = {},
                                        int32_t passes = 0) {
         StopSignal stop;
-        auto sink = std::make_shared<RecordingSink>(stop, attemptsBeforeStop);
+        auto sink = std::make_shared<RecordingSink>(stop, triesBeforeStop);
         RunSearch(settings, {sink, folder.value_or(dir.path()), passes}, Services(), stop);
         return sink;
     }
     test::TempDir dir;
     SearchSettings settings;
     std::vector<uint32_t> screen = std::vector<uint32_t>(300 * 200, 0x00404040);
-    std::vector<std::u16string> spoken;
+    test::RecordingSpeaker speaker;
 };
 
 TEST_F(SearchWorkerTest, ReportsEachTryAndMatchInOrderUntilStopped) {
@@ -116,15 +103,13 @@ TEST_F(SearchWorkerTest, ReportsEachTryAndMatchInOrderUntilStopped) {
     settings.areaLeft = 100;  // screen coordinates of the match: area origin + offset
     settings.areaTop = 50;
     settings.areaWidth = 200;
-    const MatchReport match{"only.bmp", 12, 9, {250, 150}};
-    const Event attempt{Attempt, {"only.bmp", 0, 0, {}}};
-    EXPECT_EQ(Run(2)->Events(), (std::vector<Event>{{Loaded, {{}, 1, 0, {}}}, attempt, {Match, match}, {Overlay, match},
-                                                    attempt, {Match, match}, {Overlay, match}, {Finished, {}}}));
-    EXPECT_EQ(spoken, std::vector<std::u16string>{u"Started"});
+    const Events pass = {"try only.bmp", "match only.bmp 12x9 at 250,150", "overlay only.bmp 12x9 at 250,150"};
+    EXPECT_EQ(Run(2)->Recorded(), (Events{"loaded 1", pass[0], pass[1], pass[2], pass[0], pass[1], pass[2], "finished"}));
+    EXPECT_EQ(speaker.Spoken(), std::vector<std::u16string>{u"Started"});
     settings.overlayOnMatch = 0;
     settings.speechAlerts = 0;
-    EXPECT_EQ(Run(1)->Kinds(), (std::vector<Kind>{Loaded, Attempt, Match, Finished}));
-    EXPECT_EQ(spoken.size(), 1u);
+    EXPECT_EQ(Run(1)->Recorded(), (Events{"loaded 1", pass[0], pass[1], "finished"}));
+    EXPECT_EQ(speaker.Spoken().size(), 1u);
 }
 
 TEST_F(SearchWorkerTest, AutoStopCountsMatchesAcrossPassesAndThePassLimitSkipsTheLastPause) {
@@ -135,27 +120,17 @@ TEST_F(SearchWorkerTest, AutoStopCountsMatchesAcrossPassesAndThePassLimitSkipsTh
     // Two templates a pass, one match a pass: count 2 ends the run in the second pass.
     for (const auto& [count, matches] : {std::pair{2, 2}, {1, 1}, {0, 1}, {-5, 1}}) {
         settings.autoStopCount = count;
-        const auto kinds = Run(100)->Kinds();
-        EXPECT_EQ(std::count(kinds.begin(), kinds.end(), Match), matches) << count;
-        EXPECT_EQ(kinds.back(), Finished);
+        const auto sink = Run(100);
+        EXPECT_EQ(sink->Count("match"), matches) << count;
+        EXPECT_EQ(sink->Recorded().back(), "finished");
     }
     settings.autoStopEnabled = 0;
     settings.matchDelayMs = 3'600'000;  // would hang the test if waited for
-    EXPECT_EQ(Run(100, {}, 1)->Events().size(), 5u);  // loaded, two tries, a match, finished
-}
-
-TEST_F(SearchWorkerTest, NothingToSearchEndsAtOnce) {
-    test::WriteFile(dir / "plain-file", {1, 2, 3});
-    for (const std::filesystem::path& folder : {dir.path(), dir / "none", dir / "plain-file", std::filesystem::path()}) {
-        EXPECT_EQ(Run(100, folder)->Kinds(), (std::vector<Kind>{Loaded, Finished})) << folder;
-    }
-    test::WriteBmp(dir / "eight.bmp", test::RandomPicture(4, 4, 1), {.bitsPerPixel = 8});
-    EXPECT_EQ(Run(100)->Kinds(), (std::vector<Kind>{Loaded, Finished}));  // only bitmaps of another depth
-    EXPECT_EQ(spoken.size(), 5u);  // "Started" every time all the same
+    EXPECT_EQ(Run(100, {}, 1)->Recorded().size(), 5u);  // loaded, two tries, a match, finished
 }
 
 // One rule for the worker and the image list: regular .bmp files, any case, links followed.
-TEST_F(SearchWorkerTest, TemplatesAreTheRegularFilesWithTheBitmapExtension) {
+TEST_F(SearchWorkerTest, TemplatesAreTheRegularBitmapFilesOfTheFolder) {
     for (const char* name : {"A.BMP", "b.Bmp", "c.bmp.txt", "d.bmpx", ".bmp", "f.bmp"}) AddTemplate(name, 7);
     std::filesystem::create_directory(dir / "e.bmp");
     std::filesystem::create_symlink(dir / "f.bmp", dir / "link.bmp");
@@ -177,26 +152,14 @@ TEST_F(SearchWorkerTest, TemplatesAreTheRegularFilesWithTheBitmapExtension) {
     EXPECT_EQ(templates[0].image.tolerance, 33);
     ListTemplateFiles(dir / "none", failure);
     EXPECT_TRUE(failure);
-}
 
-TEST_F(SearchWorkerTest, FindsTemplatesWithStrangeNamesInAFolderWithAStrangeName) {
-    // Quotes, a newline, shell syntax, letters beyond ASCII, and bytes that are no UTF-8.
-    for (const std::string strange : {"my 'shots' \"x\"\n$HOME `id` ü ✓ 漢", "Bilder \xE4\xFF"}) {
-        std::filesystem::create_directory(dir / strange);
-        const std::string found = strange.substr(0, 8) + " t 'a'\n$(id) \xFC\xC3.bmp";
-        AddTemplate(strange + "/" + found, 21, MatchPoint{40, 60});
-        AddTemplate(strange + "/$PATH ü.BMP", 22);
-        settings.overlayOnMatch = 0;
-        std::vector<std::string> tried;
-        std::vector<MatchReport> matches;
-        for (const Event& e : Run(2, dir / strange)->Events()) {
-            if (e.kind == Attempt) tried.push_back(e.match.templateName);
-            if (e.kind == Match) matches.push_back(e.match);
-        }
-        std::sort(tried.begin(), tried.end());
-        EXPECT_EQ(tried, (std::vector<std::string>{"$PATH ü.BMP", found}));
-        EXPECT_EQ(matches, (std::vector<MatchReport>{{found, 12, 9, {40, 60}}}));
+    // Nothing to search ends the run at once, having said "Started" all the same.
+    std::filesystem::create_directory(dir / "eight");
+    test::WriteBmp(dir / "eight" / "eight.bmp", test::RandomPicture(4, 4, 1), {.bitsPerPixel = 8});
+    for (const std::filesystem::path& folder : {dir / "eight", dir / "none", dir / "A.BMP", std::filesystem::path()}) {
+        EXPECT_EQ(Run(100, folder)->Recorded(), (Events{"loaded 0", "finished"})) << folder;
     }
+    EXPECT_EQ(speaker.Spoken().size(), 4u);
 }
 
 TEST_F(SearchWorkerTest, StopEndsALongPauseAtOnce) {
@@ -206,33 +169,33 @@ TEST_F(SearchWorkerTest, StopEndsALongPauseAtOnce) {
     auto sink = std::make_shared<RecordingSink>(unused, 100);
     {
         SearchWorker worker(settings, {sink, dir.path()}, Services());
-        sink->WaitFor(2);
+        ASSERT_TRUE(test::PollUntil([&] { return sink->Recorded().size() >= 2; }));
         worker.RequestStop();
         worker.Join();  // would hang for an hour if the pause ignored the stop
-        EXPECT_EQ(sink->Kinds(), (std::vector<Kind>{Loaded, Attempt, Finished}));
+        EXPECT_EQ(sink->Recorded(), (Events{"loaded 1", "try absent.bmp", "finished"}));
     }
     // Destroying a running worker stops and joins it.
     sink = std::make_shared<RecordingSink>(unused, 100);
     { SearchWorker worker(settings, {sink, dir.path()}, {}); }
-    EXPECT_EQ(sink->Kinds().back(), Finished);
+    EXPECT_EQ(sink->Recorded().back(), "finished");
 }
 
 TEST_F(SearchWorkerTest, ALostScreenEndsTheRunWhichReportsItsEndAndWhy) {
     AddTemplate("one.bmp", 1);
     AddTemplate("two.bmp", 2);
     const SearchServices services{[] { return std::make_unique<LosingCapture>(3); }, {}};
-    const std::vector<Kind> lostOnTheFourthTry = {Loaded, Attempt, Attempt, Attempt, Attempt, Finished};
     StopSignal stop;
     auto sink = std::make_shared<RecordingSink>(stop, 1000);
     EXPECT_THROW(RunSearch(settings, {sink, dir.path()}, services, stop), platform::ScreenLost);
-    EXPECT_EQ(sink->Kinds(), lostOnTheFourthTry);
+    EXPECT_EQ(sink->Count("try"), 4);  // lost on the fourth
+    EXPECT_EQ(sink->Recorded().back(), "finished");
     for (const int32_t passes : {1000, 1}) {
         sink = std::make_shared<RecordingSink>(stop, 1000);
         SearchWorker worker(settings, {sink, dir.path(), passes}, services);
         worker.Join();
         // A run that ends as it should has nothing to say.
         EXPECT_EQ(worker.Failure(), passes == 1 ? std::nullopt : std::optional<std::string>("lost the test screen"));
-        EXPECT_EQ(sink->Events().size(), passes == 1 ? 4u : 6u);
+        EXPECT_EQ(sink->Recorded().size(), passes == 1 ? 4u : 6u);
     }
 }
 

@@ -12,21 +12,11 @@ namespace {
 
 using platform::InputEvent;
 using platform::Point;
-using platform::Size;
-
-constexpr Size kScreen{1920, 1080};
-
-std::vector<InputEvent> Tap(Point at, int32_t tracking_id) {
-    std::vector<InputEvent> events = platform::TouchDownFrame(at, tracking_id);
-    const std::vector<InputEvent> up = platform::TouchUpFrame();
-    events.insert(events.end(), up.begin(), up.end());
-    return events;
-}
 
 // The kernel drops, without a word, events a device did not announce and keeps values
 // inside the announced ranges, so what a tap says must fit the device.
 TEST(TouchScreenProtocolTest, EveryEventOfATapIsAnnouncedAndInRange) {
-    const platform::EvdevDevice device = platform::DescribeTouchScreen(kScreen);
+    const platform::EvdevDevice device = platform::DescribeTouchScreen({1920, 1080});
     libevdev* screen = device.get();
     // What udev and libinput look for in a touch screen.
     EXPECT_TRUE(libevdev_has_property(screen, INPUT_PROP_DIRECT));
@@ -36,7 +26,9 @@ TEST(TouchScreenProtocolTest, EveryEventOfATapIsAnnouncedAndInRange) {
     EXPECT_EQ(libevdev_get_num_slots(screen), 1);
 
     for (const Point at : {Point{0, 0}, Point{1919, 1079}, Point{960, 7}}) {
-        for (const InputEvent& event : Tap(at, platform::kMaxTrackingId)) {
+        std::vector<InputEvent> tap = platform::TouchDownFrame(at, platform::kMaxTrackingId);
+        for (const InputEvent& up : platform::TouchUpFrame()) tap.push_back(up);
+        for (const InputEvent& event : tap) {
             SCOPED_TRACE(std::string(libevdev_event_code_get_name(event.type, event.code)) +
                          " " + std::to_string(event.value));
             if (event.type == EV_SYN) continue;

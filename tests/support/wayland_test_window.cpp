@@ -40,14 +40,16 @@ struct WaylandTestWindow::State {
         self->events.push_back(self->last);
     }
 
-    static void Button(void* data, wl_pointer*, uint32_t, uint32_t, uint32_t button, uint32_t state) {
+    static void Button(void* data, wl_pointer*, uint32_t, uint32_t, uint32_t button,
+                       uint32_t state) {
         auto* self = static_cast<State*>(data);
         const std::lock_guard lock(self->mutex);
         self->events.push_back({Event::Kind::kButton, self->last.x, self->last.y, button,
                                 state == WL_POINTER_BUTTON_STATE_PRESSED});
     }
 
-    static void Configure(void* data, zwlr_layer_surface_v1* layer, uint32_t serial, uint32_t w, uint32_t h) {
+    static void Configure(void* data, zwlr_layer_surface_v1* layer, uint32_t serial, uint32_t w,
+                          uint32_t h) {
         auto* self = static_cast<State*>(data);
         zwlr_layer_surface_v1_ack_configure(layer, serial);
         const auto width = static_cast<int32_t>(w);
@@ -72,13 +74,11 @@ struct WaylandTestWindow::State {
     // The test compositor has a pointer only once a virtual one is made.
     static void Capabilities(void* data, wl_seat* seat, uint32_t capabilities) {
         static const wl_pointer_listener kPointer{
-            .enter = [](void* d, wl_pointer*, uint32_t, wl_surface*, wl_fixed_t x, wl_fixed_t y) {
-                Record(d, Event::Kind::kEnter, x, y);
-            },
+            .enter = [](void* d, wl_pointer*, uint32_t, wl_surface*, wl_fixed_t x,
+                        wl_fixed_t y) { Record(d, Event::Kind::kEnter, x, y); },
             .leave = Ignore<wl_pointer*, uint32_t, wl_surface*>,
-            .motion = [](void* d, wl_pointer*, uint32_t, wl_fixed_t x, wl_fixed_t y) {
-                Record(d, Event::Kind::kMotion, x, y);
-            },
+            .motion = [](void* d, wl_pointer*, uint32_t, wl_fixed_t x,
+                         wl_fixed_t y) { Record(d, Event::Kind::kMotion, x, y); },
             .button = Button,
             .axis = Ignore<wl_pointer*, uint32_t, uint32_t, wl_fixed_t>,
             .frame = Ignore<wl_pointer*>,
@@ -106,9 +106,9 @@ WaylandTestWindow::WaylandTestWindow(const std::string& output, Painter paint)
         throw std::runtime_error("no output '" + output + "' or no layer shell to show on");
     }
     s.surface.reset(wl_compositor_create_surface(s.connection.Compositor()));
-    s.layer.reset(zwlr_layer_shell_v1_get_layer_surface(s.connection.LayerShell(), s.surface.get(),
-                                                        shown->output, ZWLR_LAYER_SHELL_V1_LAYER_TOP,
-                                                        "glimtap-test"));
+    s.layer.reset(zwlr_layer_shell_v1_get_layer_surface(
+        s.connection.LayerShell(), s.surface.get(), shown->output, ZWLR_LAYER_SHELL_V1_LAYER_TOP,
+        "glimtap-test"));
     zwlr_layer_surface_v1_set_anchor(s.layer.get(), 15);  // every edge
     zwlr_layer_surface_v1_set_exclusive_zone(s.layer.get(), -1);
     static const zwlr_layer_surface_v1_listener kLayer{State::Configure,
@@ -123,7 +123,8 @@ WaylandTestWindow::WaylandTestWindow(const std::string& output, Painter paint)
     }
     if (!s.drawn) throw std::runtime_error("the compositor did not draw the test window");
     s.thread = std::thread([&s] {
-        while (!s.stop && !s.connection.Broken()) s.connection.Dispatch(std::chrono::milliseconds(20));
+        while (!s.stop && !s.connection.Broken())
+            s.connection.Dispatch(std::chrono::milliseconds(20));
     });
 }
 

@@ -17,14 +17,18 @@ namespace {
 using platform::ScreenRect;
 
 // Pictures without repeats, one per output.
-uint32_t Left(int32_t x, int32_t y) { return (uint32_t(x) * 73856093u ^ uint32_t(y) * 19349663u) * 2654435761u >> 8; }
+uint32_t Left(int32_t x, int32_t y) {
+    return (uint32_t(x) * 73856093u ^ uint32_t(y) * 19349663u) * 2654435761u >> 8;
+}
 uint32_t Right(int32_t x, int32_t y) { return Left(x + 7919, y + 104729); }
 // What the desktop shows: HEADLESS-2 lies right of HEADLESS-1, top-aligned.
 uint32_t Shown(int32_t x, int32_t y) {
     if (x >= 0 && x < 1920 && y >= 0 && y < 1080) return Left(x, y);
     return x >= 1920 && x < 3200 && y >= 0 && y < 720 ? Right(x - 1920, y) : 0;
 }
-ScreenRect Placed(const platform::ScreenImage& image) { return {image.left, image.top, image.width, image.height}; }
+ScreenRect Placed(const platform::ScreenImage& image) {
+    return {image.left, image.top, image.width, image.height};
+}
 
 class WaylandCaptureTest : public testing::Test {
 protected:
@@ -37,7 +41,8 @@ protected:
 TEST_F(WaylandCaptureTest, CopiesExactPixelsAndStitchesOutputs) {
     ASSERT_NE(capture_, nullptr) << backends_->Name() << ": " << backends_->Missing();
     EXPECT_EQ(backends_->Geometry().VirtualScreen(), (ScreenRect{0, 0, 3200, 1080}));
-    const std::pair<ScreenRect, ScreenRect> cases[] = {  // area, what is captured
+    const std::pair<ScreenRect, ScreenRect> cases[] = {
+        // area, what is captured
         {{0, 0, 1920, 1080}, {0, 0, 1920, 1080}},
         {{101, 53, 400, 300}, {101, 53, 400, 300}},
         {{-10, -20, 50, 60}, {0, 0, 40, 40}},
@@ -53,7 +58,8 @@ TEST_F(WaylandCaptureTest, CopiesExactPixelsAndStitchesOutputs) {
         int wrong = 0;
         for (int32_t y = 0; y < image->height; ++y) {
             for (int32_t x = 0; x < image->width; ++x) {
-                wrong += (image->pixels[y * image->width + x] & 0xffffff) != Shown(image->left + x, image->top + y);
+                wrong += (image->pixels[y * image->width + x] & 0xffffff) !=
+                         Shown(image->left + x, image->top + y);
             }
         }
         EXPECT_EQ(wrong, 0);
@@ -81,7 +87,8 @@ TEST_F(WaylandCaptureTest, CliFindsATemplateAtItsDesktopPosition) {
     BmpPicture templ{24, 16, {}};
     for (int32_t i = 0; i < 24 * 16; ++i) templ.pixels.push_back(Right(580 + i % 24, 100 + i / 24));
     WriteBmp(dir / "t.bmp", templ);
-    const ProcessResult r = RunProcess({GLIMTAP_CLI, "find", "--template", (dir / "t.bmp").string(), "--screen"});
+    const ProcessResult r =
+        RunProcess({GLIMTAP_CLI, "find", "--template", (dir / "t.bmp").string(), "--screen"});
     EXPECT_EQ(r.out, "2500 100 24 16\n") << r.err;
 }
 
@@ -89,12 +96,16 @@ TEST_F(WaylandCaptureTest, CliFindsATemplateAtItsDesktopPosition) {
 TEST(WaylandCompositorGoes, CliSaysTheConnectionWasLost) {
     const TempDir dir;
     WriteBmp(dir / "absent.bmp", RandomPicture(10, 10, 2));
-    ChildProcess cli({GLIMTAP_CLI, "find", "--template", (dir / "absent.bmp").string(), "--screen", "--repeat", "999999"});
+    ChildProcess cli({GLIMTAP_CLI, "find", "--template", (dir / "absent.bmp").string(), "--screen",
+                      "--repeat", "999999"});
     // Capturing once it holds the buffer the compositor copies into.
     const auto capturing = [&cli] {
         std::error_code e;
-        for (const auto& fd : std::filesystem::directory_iterator("/proc/" + std::to_string(cli.pid()) + "/fd", e)) {
-            if (std::filesystem::read_symlink(fd, e).string().find("glimtap-shm") != std::string::npos) return true;
+        for (const auto& fd :
+             std::filesystem::directory_iterator("/proc/" + std::to_string(cli.pid()) + "/fd", e)) {
+            if (std::filesystem::read_symlink(fd, e).string().find("glimtap-shm") !=
+                std::string::npos)
+                return true;
         }
         return false;
     };

@@ -8,8 +8,7 @@
 
 namespace glimtap::platform {
 
-WaylandBackendSet::WaylandBackendSet()
-    : WaylandBackendSet(std::make_unique<WaylandConnection>()) {}
+WaylandBackendSet::WaylandBackendSet() : WaylandBackendSet(std::make_unique<WaylandConnection>()) {}
 
 WaylandBackendSet::WaylandBackendSet(std::unique_ptr<WaylandConnection> connection)
     : BackendSet("wayland", CaptureMissing(*connection)),

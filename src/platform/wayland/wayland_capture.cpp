@@ -31,6 +31,32 @@ ScreenRect Union(const ScreenRect& a, const ScreenRect& b) {
             std::max(a.top + a.height, b.top + b.height) - top};
 }
 
+// What to ask wlroots for: a region in the output's layout units, which it scales to output
+// pixels; rounded outwards, with where `part` starts in what comes back.
+struct Region {
+    int32_t x, y, width, height;
+    Point offset;
+};
+
+Region RegionFor(const WaylandOutput& output, const ScreenRect& part) {
+    const double scale = static_cast<double>(output.physical.width) / output.logical.width;
+    const auto toUnits = [scale](int32_t pixels, double (*round)(double)) {
+        return static_cast<int32_t>(round(pixels / scale));
+    };
+    const auto toPixels = [scale](int32_t units) {
+        return static_cast<int32_t>(std::lround(units * scale));
+    };
+    const int32_t left = part.left - output.physical.left;
+    const int32_t top = part.top - output.physical.top;
+    const int32_t x = toUnits(left, std::floor);
+    const int32_t y = toUnits(top, std::floor);
+    return {x,
+            y,
+            toUnits(left + part.width, std::ceil) - x,
+            toUnits(top + part.height, std::ceil) - y,
+            {left - toPixels(x), top - toPixels(y)}};
+}
+
 // Red in bits 16-23 as they come (bits 24-31 are free to hold anything).
 bool IsXrgb(uint32_t format) {
     return format == WL_SHM_FORMAT_XRGB8888 || format == WL_SHM_FORMAT_ARGB8888;
@@ -91,33 +117,29 @@ std::optional<ScreenImage> WaylandCapture::Capture(const ScreenRect& area) {
     if (area.width <= 0 || area.height <= 0) return std::nullopt;
     // Outputs that came or went since the last capture.
     if (!connection_->Refresh()) Lost();
+    const std::vector<const WaylandOutput*> outputs = connection_->Outputs();
+    std::erase_if(buffers_, [&outputs](const auto& entry) {
+        return std::none_of(outputs.begin(), outputs.end(), [&entry](const WaylandOutput* o) {
+            return o->globalName == entry.first;
+        });
+    });
     std::vector<std::unique_ptr<Frame>> frames;
     ScreenRect image;
-    for (const WaylandOutput* output : connection_->Outputs()) {
+    for (const WaylandOutput* output : outputs) {
         const ScreenRect part = Intersect(area, output->physical);
         if (part.width == 0) continue;
-        // wlroots takes the region in layout units and scales it to output pixels; round
-        // outwards and cut the part from what comes back.
-        const double scale = static_cast<double>(output->physical.width) / output->logical.width;
-        const int32_t x0 = static_cast<int32_t>(std::floor((part.left - output->physical.left) / scale));
-        const int32_t y0 = static_cast<int32_t>(std::floor((part.top - output->physical.top) / scale));
-        const int32_t x1 = static_cast<int32_t>(std::ceil((part.left + part.width - output->physical.left) / scale));
-        const int32_t y1 = static_cast<int32_t>(std::ceil((part.top + part.height - output->physical.top) / scale));
+        const Region region = RegionFor(*output, part);
         auto frame = std::make_unique<Frame>();
         frame->outputName = output->globalName;
         frame->part = part;
-        frame->offset = {part.left - output->physical.left - static_cast<int32_t>(std::lround(x0 * scale)),
-                         part.top - output->physical.top - static_cast<int32_t>(std::lround(y0 * scale))};
+        frame->offset = region.offset;
         frame->owner = this;
         frame->proxy.reset(zwlr_screencopy_manager_v1_capture_output_region(
-            connection_->ScreencopyManager(), 0, output->output, x0, y0, x1 - x0, y1 - y0));
+            connection_->ScreencopyManager(), 0, output->output, region.x, region.y, region.width,
+            region.height));
         frames.push_back(std::move(frame));
         image = Union(image, part);
     }
-    std::erase_if(buffers_, [&frames](const auto& entry) {
-        return std::none_of(frames.begin(), frames.end(),
-                            [&entry](const auto& f) { return f->outputName == entry.first; });
-    });
     if (frames.empty()) return ScreenImage{nullptr, 0, 0, area.left, area.top};
     if (!CopyFrames(frames)) return std::nullopt;
 
@@ -134,9 +156,10 @@ std::optional<ScreenImage> WaylandCapture::Capture(const ScreenRect& area) {
         const ScreenRect& part = frame->part;
         for (int32_t y = 0; y < part.height; ++y) {
             const uint8_t* from = frame->Row(y);
-            uint32_t* to = pixels_.data() +
-                           static_cast<size_t>(part.top - image.top + y) * static_cast<size_t>(image.width) +
-                           (part.left - image.left);
+            uint32_t* to =
+                pixels_.data() +
+                static_cast<size_t>(part.top - image.top + y) * static_cast<size_t>(image.width) +
+                (part.left - image.left);
             if (IsXrgb(frame->format)) {
                 std::memcpy(to, from, static_cast<size_t>(part.width) * 4);
                 continue;
@@ -153,33 +176,37 @@ std::optional<ScreenImage> WaylandCapture::Capture(const ScreenRect& area) {
 
 bool WaylandCapture::CopyFrames(std::vector<std::unique_ptr<Frame>>& frames) {
     static const zwlr_screencopy_frame_v1_listener kListener{
-        .buffer = [](void* data, zwlr_screencopy_frame_v1*, uint32_t format, uint32_t width,
-                     uint32_t height, uint32_t stride) {
-            auto* frame = static_cast<Frame*>(data);
-            frame->format = format;
-            frame->width = static_cast<int32_t>(width);
-            frame->height = static_cast<int32_t>(height);
-            frame->stride = static_cast<int32_t>(stride);
-            // Before version 3 no buffer_done follows: the one offer is all there is.
-            if (zwlr_screencopy_frame_v1_get_version(frame->proxy.get()) < 3) {
-                frame->owner->StartCopy(*frame);
-            }
-        },
-        .flags = [](void* data, zwlr_screencopy_frame_v1*, uint32_t flags) {
-            static_cast<Frame*>(data)->yInvert = (flags & ZWLR_SCREENCOPY_FRAME_V1_FLAGS_Y_INVERT) != 0;
-        },
-        .ready = [](void* data, zwlr_screencopy_frame_v1*, uint32_t, uint32_t, uint32_t) {
-            static_cast<Frame*>(data)->state = Frame::State::kReady;
-        },
-        .failed = [](void* data, zwlr_screencopy_frame_v1*) {
-            static_cast<Frame*>(data)->state = Frame::State::kFailed;
-        },
+        .buffer =
+            [](void* data, zwlr_screencopy_frame_v1*, uint32_t format, uint32_t width,
+               uint32_t height, uint32_t stride) {
+                auto* frame = static_cast<Frame*>(data);
+                frame->format = format;
+                frame->width = static_cast<int32_t>(width);
+                frame->height = static_cast<int32_t>(height);
+                frame->stride = static_cast<int32_t>(stride);
+                // Before version 3 no buffer_done follows: the one offer is all there is.
+                if (zwlr_screencopy_frame_v1_get_version(frame->proxy.get()) < 3) {
+                    frame->owner->StartCopy(*frame);
+                }
+            },
+        .flags =
+            [](void* data, zwlr_screencopy_frame_v1*, uint32_t flags) {
+                static_cast<Frame*>(data)->yInvert =
+                    (flags & ZWLR_SCREENCOPY_FRAME_V1_FLAGS_Y_INVERT) != 0;
+            },
+        .ready = [](void* data, zwlr_screencopy_frame_v1*, uint32_t, uint32_t,
+                    uint32_t) { static_cast<Frame*>(data)->state = Frame::State::kReady; },
+        .failed =
+            [](void* data, zwlr_screencopy_frame_v1*) {
+                static_cast<Frame*>(data)->state = Frame::State::kFailed;
+            },
         .damage = [](void*, zwlr_screencopy_frame_v1*, uint32_t, uint32_t, uint32_t, uint32_t) {},
         .linux_dmabuf = [](void*, zwlr_screencopy_frame_v1*, uint32_t, uint32_t, uint32_t) {},
-        .buffer_done = [](void* data, zwlr_screencopy_frame_v1*) {
-            auto* frame = static_cast<Frame*>(data);
-            frame->owner->StartCopy(*frame);
-        },
+        .buffer_done =
+            [](void* data, zwlr_screencopy_frame_v1*) {
+                auto* frame = static_cast<Frame*>(data);
+                frame->owner->StartCopy(*frame);
+            },
     };
     for (auto& frame : frames) {
         zwlr_screencopy_frame_v1_add_listener(frame->proxy.get(), &kListener, frame.get());
@@ -199,7 +226,8 @@ bool WaylandCapture::CopyFrames(std::vector<std::unique_ptr<Frame>>& frames) {
                              FormatName(frame->format) + ", which screen capture cannot read");
         }
         const ScreenRect& part = frame->part;
-        if (frame->offset.x < 0 || frame->offset.y < 0 || frame->offset.x + part.width > frame->width ||
+        if (frame->offset.x < 0 || frame->offset.y < 0 ||
+            frame->offset.x + part.width > frame->width ||
             frame->offset.y + part.height > frame->height) {
             return false;
         }

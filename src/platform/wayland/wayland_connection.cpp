@@ -30,8 +30,8 @@ struct WaylandConnection::OutputRecord {
 
     void Apply() {
         // Without xdg-output, the layout position and the mode over the scale stand in.
-        const Size size = logicalSize.width > 0 ? logicalSize
-                                                : Size{mode.width / scale, mode.height / scale};
+        const Size size =
+            logicalSize.width > 0 ? logicalSize : Size{mode.width / scale, mode.height / scale};
         if (mode.width <= 0 || size.width <= 0 || size.height <= 0) return;
         const bool turned = (transform & 1) != 0;  // 90 and 270 degrees, flipped or not
         const Size pixels = turned ? Size{mode.height, mode.width} : mode;
@@ -96,11 +96,11 @@ void WaylandConnection::Global(void* data, wl_registry* registry, uint32_t name,
     } else if (is(wl_seat_interface)) {
         BindOnce(self->seat_, registry, name, wl_seat_interface, version, 5);
     } else if (is(zxdg_output_manager_v1_interface)) {
-        BindOnce(self->xdgOutputManager_, registry, name, zxdg_output_manager_v1_interface,
-                 version, 3);
+        BindOnce(self->xdgOutputManager_, registry, name, zxdg_output_manager_v1_interface, version,
+                 3);
     } else if (is(zwlr_screencopy_manager_v1_interface)) {
-        BindOnce(self->screencopy_, registry, name, zwlr_screencopy_manager_v1_interface,
-                 version, 3);
+        BindOnce(self->screencopy_, registry, name, zwlr_screencopy_manager_v1_interface, version,
+                 3);
     } else if (is(zwlr_virtual_pointer_manager_v1_interface)) {
         BindOnce(self->virtualPointer_, registry, name, zwlr_virtual_pointer_manager_v1_interface,
                  version, 2);
@@ -120,21 +120,23 @@ void WaylandConnection::AddOutput(uint32_t name, uint32_t version) {
     record->output.reset(Bind<wl_output>(registry_.get(), name, wl_output_interface, version, 3));
     record->info.output = record->output.get();
     static const wl_output_listener kListener{
-        .geometry = [](void* data, wl_output*, int32_t x, int32_t y, int32_t, int32_t, int32_t,
-                       const char*, const char*,
-                       int32_t transform) {
-            auto* r = static_cast<OutputRecord*>(data);
-            if (r->xdg == nullptr) r->position = {x, y};
-            r->transform = transform;
-        },
-        .mode = [](void* data, wl_output*, uint32_t flags, int32_t width, int32_t height,
-                   int32_t) {
-            if ((flags & WL_OUTPUT_MODE_CURRENT) != 0) static_cast<OutputRecord*>(data)->mode = {width, height};
-        },
+        .geometry =
+            [](void* data, wl_output*, int32_t x, int32_t y, int32_t, int32_t, int32_t, const char*,
+               const char*, int32_t transform) {
+                auto* r = static_cast<OutputRecord*>(data);
+                if (r->xdg == nullptr) r->position = {x, y};
+                r->transform = transform;
+            },
+        .mode =
+            [](void* data, wl_output*, uint32_t flags, int32_t width, int32_t height, int32_t) {
+                if ((flags & WL_OUTPUT_MODE_CURRENT) != 0)
+                    static_cast<OutputRecord*>(data)->mode = {width, height};
+            },
         .done = [](void* data, wl_output*) { static_cast<OutputRecord*>(data)->Apply(); },
-        .scale = [](void* data, wl_output*, int32_t factor) {
-            static_cast<OutputRecord*>(data)->scale = std::max(factor, 1);
-        },
+        .scale =
+            [](void* data, wl_output*, int32_t factor) {
+                static_cast<OutputRecord*>(data)->scale = std::max(factor, 1);
+            },
         .name = [](void*, wl_output*, const char*) {},
         .description = [](void*, wl_output*, const char*) {},
     };
@@ -145,23 +147,25 @@ void WaylandConnection::AddOutput(uint32_t name, uint32_t version) {
 
 void WaylandConnection::WatchXdgOutput(OutputRecord& record) {
     if (xdgOutputManager_ == nullptr || record.xdg != nullptr) return;
-    record.xdg.reset(zxdg_output_manager_v1_get_xdg_output(xdgOutputManager_.get(),
-                                                           record.output.get()));
+    record.xdg.reset(
+        zxdg_output_manager_v1_get_xdg_output(xdgOutputManager_.get(), record.output.get()));
     record.xdgSaysDone = zxdg_output_manager_v1_get_version(xdgOutputManager_.get()) < 3;
     static const zxdg_output_v1_listener kListener{
-        .logical_position = [](void* data, zxdg_output_v1*, int32_t x, int32_t y) {
-            static_cast<OutputRecord*>(data)->position = {x, y};
-        },
-        .logical_size = [](void* data, zxdg_output_v1*, int32_t width, int32_t height) {
-            static_cast<OutputRecord*>(data)->logicalSize = {width, height};
-        },
-        .done = [](void* data, zxdg_output_v1*) {
-            auto* r = static_cast<OutputRecord*>(data);
-            if (r->xdgSaysDone) r->Apply();
-        },
-        .name = [](void* data, zxdg_output_v1*, const char* name) {
-            static_cast<OutputRecord*>(data)->info.name = name;
-        },
+        .logical_position =
+            [](void* data, zxdg_output_v1*, int32_t x, int32_t y) {
+                static_cast<OutputRecord*>(data)->position = {x, y};
+            },
+        .logical_size =
+            [](void* data, zxdg_output_v1*, int32_t width, int32_t height) {
+                static_cast<OutputRecord*>(data)->logicalSize = {width, height};
+            },
+        .done =
+            [](void* data, zxdg_output_v1*) {
+                auto* r = static_cast<OutputRecord*>(data);
+                if (r->xdgSaysDone) r->Apply();
+            },
+        .name = [](void* data, zxdg_output_v1*,
+                   const char* name) { static_cast<OutputRecord*>(data)->info.name = name; },
         .description = [](void*, zxdg_output_v1*, const char*) {},
     };
     zxdg_output_v1_add_listener(record.xdg.get(), &kListener, &record);

@@ -31,8 +31,13 @@ public:
 private:
     WaylandShmBuffer(UniqueFd fd, uint8_t* data, size_t bytes, int32_t width, int32_t height,
                      int32_t stride, uint32_t format)
-        : fd_(std::move(fd)), data_(data), bytes_(bytes), width_(width), height_(height),
-          stride_(stride), format_(format) {}
+        : fd_(std::move(fd)),
+          data_(data),
+          bytes_(bytes),
+          width_(width),
+          height_(height),
+          stride_(stride),
+          format_(format) {}
 
     UniqueFd fd_;
     uint8_t* data_;

@@ -1,7 +1,7 @@
 # make run   : install what is missing, build, start Glimtap
 # make screenshot : build, start Glimtap under Xvfb and write its window to glimtap.png
 # make test  : install what is missing, build, run every test
-# make bench : build and run the benchmarks (capture on an Xvfb of its own)
+# make bench : build and run the benchmarks (capture on an Xvfb, then on a headless sway, of its own)
 # make fuzz  : build the libFuzzer targets with clang, run each for FUZZ_SECONDS (default 60)
 # make package : build, then make the Debian package in the build folder
 # make check-package : make the package, then check its contents and that its dependencies resolve
@@ -39,6 +39,7 @@ test: build
 
 bench: build
 	tests/with-xvfb $(BUILD_DIR)/bench/glimtap_bench
+	tests/with-sway $(BUILD_DIR)/bench/glimtap_bench --benchmark_filter=Capture
 
 # Each target runs on its own copy of the seed corpus; libFuzzer's non-zero exit on a crash,
 # leak or timeout fails the make. The malloc limit rejects allocations the input cannot justify.

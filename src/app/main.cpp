@@ -65,12 +65,17 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return 0;
     }
+    // Opened before the windows, whose platform must be the backend's, and closed after them.
+    const std::unique_ptr<glimtap::platform::BackendSet> backends = glimtap::platform::OpenBackends();
     if (arguments.version) {
-        std::printf("glimtap %s\n", GLIMTAP_VERSION);
+        std::printf("glimtap %s (backend: %s)\n", GLIMTAP_VERSION, backends->Name().c_str());
         return 0;
     }
-    // Capture, input and the hot key speak X11, so the windows must live there too.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
+    // Capture and input go through the backend: the windows must live on the same desktop
+    // (a Wayland window is invisible to X11 services, and the other way round).
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", backends->Name() == "wayland" ? "wayland" : "xcb");
+    }
     // Everything works in physical pixels of the screen: scaled windows could not reach
     // every pixel of a match or of the search area.
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
@@ -84,8 +89,6 @@ int main(int argc, char** argv) {
     }
 
     glimtap::Profile profile;
-    // Opened once, before the windows, and closed after them.
-    const std::unique_ptr<glimtap::platform::BackendSet> backends = glimtap::platform::OpenBackends();
     glimtap::CGlimtapApp app({profile, *backends, backends->AppLauncher()});
     if (!app.InitInstance(arguments.file)) return 1;
     return QApplication::exec();

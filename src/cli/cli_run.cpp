@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <iostream>
 #include <optional>
+#include <string>
+#include <utility>
 
 #include "cli/closest_text.h"
 #include "cli/commands.h"
@@ -95,14 +97,17 @@ void TellWhenSoundsAreOff(const SearchSettings& settings, const RunOptions& opti
 class RunReporter : public SearchEventSink {
 public:
     RunReporter(const RunOptions& options, const SearchSettings& settings, MatchResponder& responder,
-                std::ostream& out)
-        : options_(options), settings_(settings), responder_(responder), out_(out),
+                std::string backend, std::ostream& out)
+        : options_(options), settings_(settings), responder_(responder),
+          backend_(std::move(backend)), out_(out),
           liveStatus_(!options.json && !options.quiet && ::isatty(STDOUT_FILENO)) {}
 
     std::function<void()> onFinished;
 
     void OnTemplatesLoaded(int32_t count) override {
-        if (options_.json) Print(JsonObject().Text("event", "started").Int("templates", count));
+        if (options_.json) {
+            Print(JsonObject().Text("event", "started").Text("backend", backend_).Int("templates", count));
+        }
     }
 
     void OnSearchAttempt(const std::string& templateName) override {
@@ -178,6 +183,7 @@ private:
     const RunOptions& options_;
     const SearchSettings& settings_;
     MatchResponder& responder_;
+    const std::string backend_;  // the platform serving the run, for "started"
     std::ostream& out_;
     const bool liveStatus_;
     int32_t tried_ = 0;
@@ -216,7 +222,7 @@ int RunRun(std::span<char* const> args, std::ostream& out) {
     QCoreApplication application(argc, argv);
     TellWhenSoundsAreOff(data.settings, options);
     CSpeechAlert speech;
-    RunReporter reporter(options, data.settings, responder, out);
+    RunReporter reporter(options, data.settings, responder, backends->Name(), out);
     const auto relay = std::make_shared<SearchEventRelay>(reporter);
     SearchServices services{[&capture] { return std::move(capture); },
                             [] { return std::make_unique<CSpeechAlert>(); }};

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "cli/commands.h"
+#include "platform/backends.h"
 
 namespace {
 
@@ -109,7 +110,8 @@ int main(int argc, char** argv) {
             return command.run(rest, std::cout);
         }
         if (name == "--version") {
-            std::cout << "glimtap-cli " << GLIMTAP_VERSION << '\n';
+            std::cout << "glimtap-cli " << GLIMTAP_VERSION
+                      << " (backend: " << glimtap::platform::OpenBackends()->Name() << ")\n";
             return 0;
         }
         if (IsHelp(name)) {

@@ -190,7 +190,7 @@ TEST_F(CliOnScreen, RunMovesThePointerReportsClosestMissesAndSaysOnceThatSoundsA
     ASSERT_EQ(r.exitCode, 0) << r.err;
     // No sound server here: said once, in the program's words, and nothing of Qt's own.
     EXPECT_EQ(r.err, "glimtap-cli: no audio output, so beeps and spoken alerts are off\n");
-    EXPECT_THAT(r.out, ContainsRegex(R"(^\{"event":"started","templates":2\}
+    EXPECT_THAT(r.out, ContainsRegex(R"(^\{"event":"started","backend":"x11","templates":2\}
 )"));
     EXPECT_THAT(r.out, ContainsRegex(R"(
 \{"event":"match","template":"here.bmp","x":700,"y":400,"width":40,"height":20,"point":\[7[0-3][0-9],4[01][0-9]\]\}
@@ -212,7 +212,7 @@ TEST_F(CliOnScreen, RunPassesStatusLineDefaultFolderAndTermination) {
     Store(1920);
     std::filesystem::rename(dataFile, other);
     auto r = test::RunProcess({"/usr/bin/env", "XDG_DATA_HOME=" + dir.path().string(), GLIMTAP_CLI, "run", other, "--json"});
-    EXPECT_EQ(r.out, "{\"event\":\"started\",\"templates\":0}\n{\"event\":\"finished\",\"tried\":0,\"matched\":0}\n");
+    EXPECT_EQ(r.out, "{\"event\":\"started\",\"backend\":\"x11\",\"templates\":0}\n{\"event\":\"finished\",\"tried\":0,\"matched\":0}\n");
     EXPECT_TRUE(std::filesystem::is_directory(dir / "Glimtap" / "other"));
     // SIGTERM ends a run in its hour-long pause, and the end is still reported.
     Store(1920, 3'600'000);
@@ -240,7 +240,7 @@ TEST_F(CliOnScreen, StrangeNamesRoundTrip) {
         r = Cli({"find", "--template", (place / (strange + ".bmp")).string(), "--image", (place / ("screen " + strange + ".bmp")).string()});
         EXPECT_EQ(r.out, "0 0 60 40\n") << r.err;
         r = Cli({"run", data, "--passes", "1", "--json"});  // the stored folder
-        EXPECT_THAT(r.out, HasSubstr("{\"event\":\"started\",\"templates\":2}\n"));
+        EXPECT_THAT(r.out, HasSubstr("{\"event\":\"started\",\"backend\":\"x11\",\"templates\":2}\n"));
         EXPECT_THAT(r.out, HasSubstr("{\"event\":\"attempt\",\"template\":\"" + json + ".bmp\"}\n"));
         r = Cli({"run", data, "--folder", place.string(), "--passes", "1", "--json"});
         EXPECT_THAT(r.out, HasSubstr("{\"event\":\"attempt\",\"template\":\"screen " + json + ".bmp\"}\n"));

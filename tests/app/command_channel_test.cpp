@@ -34,9 +34,7 @@ ProcessResult Glimtap(const std::string& option) {
 
 class CommandChannelTest : public ViewTest {
 protected:
-    CommandChannelTest() { mkdir(runtime.c_str(), 0700); }
-    const std::filesystem::path runtime = home / "run";
-    EnvironmentOverride runtimeOverride{"XDG_RUNTIME_DIR", runtime.string()};
+    EnvironmentOverride runtime{"XDG_RUNTIME_DIR", home.path().string()};
 };
 
 TEST_F(CommandChannelTest, RequestsStartAndStopTheWindowsSearch) {
@@ -91,8 +89,8 @@ TEST_F(CommandChannelTest, WithoutAWindowTheRequestFailsAndAStaleSocketIsTakenOv
     }
     // Without XDG_RUNTIME_DIR, a folder in the temporary folder that others may enter is refused.
     const EnvironmentOverride noRuntime("XDG_RUNTIME_DIR", "");
-    const EnvironmentOverride temporary("TMPDIR", runtime.string());
-    const std::string open = (runtime / ("glimtap-" + std::to_string(geteuid()))).string();
+    const EnvironmentOverride temporary("TMPDIR", home.path().string());
+    const std::string open = (home / ("glimtap-" + std::to_string(geteuid()))).string();
     mkdir(open.c_str(), 0777);
     chmod(open.c_str(), 0777);
     EXPECT_THROW(CommandServer([](SearchRequest) {}), CommandChannelError);

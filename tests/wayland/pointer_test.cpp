@@ -83,6 +83,7 @@ TEST(WaylandCliRunTest, MovesThePointerIntoTheShownPictureAndClicksThere) {
     });
     // The seat has a pointer while a virtual one lives, and the window takes it when it comes.
     const std::unique_ptr<platform::BackendSet> backends = platform::OpenBackends();
+    ASSERT_TRUE(backends->MousePointer()->MoveTo(0, 0));
     TempDir dir;
     WriteBmp(dir / "here.bmp", picture);
     DataFile data;

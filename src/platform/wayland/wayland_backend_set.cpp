@@ -17,13 +17,11 @@ WaylandBackendSet::WaylandBackendSet()
 WaylandBackendSet::WaylandBackendSet(std::unique_ptr<WaylandConnection> connection)
     : BackendSet("wayland", CaptureMissing(*connection)),
       canCapture_(CaptureMissing(*connection).empty()) {
+    const bool hasVirtualPointer = connection->VirtualPointerManager() != nullptr;
     desktop_ = std::make_unique<WaylandDesktop>(std::move(connection));
     launcher_ = std::make_unique<DesktopLauncher>();
-    try {
-        pointer_ = std::make_unique<WaylandPointer>();
-    } catch (const Unavailable&) {
-        // Compositors outside the wlroots family offer no virtual pointer.
-    }
+    // Compositors outside the wlroots family offer no virtual pointer.
+    if (hasVirtualPointer) pointer_ = std::make_unique<WaylandPointer>();
 }
 
 WaylandBackendSet::~WaylandBackendSet() { CloseServices(); }

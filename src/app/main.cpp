@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QByteArray>
+#include <QCoreApplication>
 
 #include <csignal>
 #include <cstdio>
@@ -7,7 +8,11 @@
 #include <optional>
 #include <string_view>
 
+#include "app/command_channel.h"
+#include "app/command_client.h"
+#include "app/command_server.h"
 #include "app/glimtap_app.h"
+#include "app/main_frame.h"
 #include "app/shell_registration.h"
 #include "platform/backends.h"
 #include "platform/user_folders.h"
@@ -16,10 +21,14 @@
 namespace {
 
 constexpr const char* kUsage = R"(Usage: glimtap [FILE.GlimtapDataFile]
+       glimtap --toggle | --start | --stop
        glimtap --help | -h | --version
 
 Watches a rectangle of the screen for small pictures and reacts when one shows up.
 FILE          open this data file at start
+--toggle      start the running window's search, or stop it when it runs
+--start       start the running window's search unless it runs
+--stop        stop the running window's search if it runs
 --help, -h    this text
 --version     the program's version
 The window needs an X11 display ($DISPLAY).
@@ -27,10 +36,19 @@ The window needs an X11 display ($DISPLAY).
 
 struct Arguments {
     std::optional<QString> file;
+    std::optional<glimtap::SearchRequest> request;
     bool help = false;
     bool version = false;
     std::optional<std::string> error;
 };
+
+std::optional<glimtap::SearchRequest> RequestOption(std::string_view arg) {
+    using glimtap::SearchRequest;
+    if (arg == "--toggle") return SearchRequest::kToggle;
+    if (arg == "--start") return SearchRequest::kStart;
+    if (arg == "--stop") return SearchRequest::kStop;
+    return std::nullopt;
+}
 
 // Read before the application object exists, so --help and --version need no display.
 Arguments ParseArguments(int argc, char** argv) {
@@ -41,6 +59,8 @@ Arguments ParseArguments(int argc, char** argv) {
             arguments.help = true;
         } else if (arg == "--version") {
             arguments.version = true;
+        } else if (const auto request = RequestOption(arg); request && !arguments.request) {
+            arguments.request = request;
         } else if (arg.starts_with("-") || arguments.file) {
             arguments.error = "unexpected argument '" + std::string(arg) + "'";
         } else {
@@ -56,13 +76,27 @@ int main(int argc, char** argv) {
     // A display that went away must show as a failed request, not kill the program in the
     // middle of a write to its socket.
     std::signal(SIGPIPE, SIG_IGN);
-    const Arguments arguments = ParseArguments(argc, argv);
+    Arguments arguments = ParseArguments(argc, argv);
+    if (arguments.request && arguments.file) {
+        arguments.error = "a request to the running window takes no file";
+    }
     if (arguments.error) {
         std::fprintf(stderr, "glimtap: %s\n%s", arguments.error->c_str(), kUsage);
         return 2;
     }
     if (arguments.help) {
         std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (arguments.request) {
+        // Only the running window is asked: no display, no window of this process.
+        const QCoreApplication application(argc, argv);
+        try {
+            glimtap::SendSearchRequest(*arguments.request);
+        } catch (const glimtap::CommandChannelError& e) {
+            std::fprintf(stderr, "glimtap: %s\n", e.what());
+            return 1;
+        }
         return 0;
     }
     // Opened before the windows, whose platform must be the backend's, and closed after them.
@@ -91,5 +125,15 @@ int main(int argc, char** argv) {
     glimtap::Profile profile;
     glimtap::CGlimtapApp app({profile, *backends, backends->AppLauncher()});
     if (!app.InitInstance(arguments.file)) return 1;
+    // Goes before the window it hands requests to.
+    std::unique_ptr<glimtap::CommandServer> commands;
+    try {
+        commands = std::make_unique<glimtap::CommandServer>(
+            [&app](glimtap::SearchRequest request) { app.MainFrame().View().OnSearchRequest(request); });
+    } catch (const glimtap::CommandChannelError& e) {
+        // The window works without it; only `glimtap --toggle` cannot reach it.
+        std::fprintf(stderr, "glimtap: --toggle, --start and --stop cannot reach this window: %s\n",
+                     e.what());
+    }
     return QApplication::exec();
 }

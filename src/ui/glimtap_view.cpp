@@ -106,7 +106,8 @@ void CGlimtapView::ConnectControls() {
     connect(form_.exploreImages, &QPushButton::clicked, this, &CGlimtapView::OnExploreTargetFolder);
     connect(form_.test, &QPushButton::clicked, this, &CGlimtapView::OnTestExecute);
     connect(form_.beepForSearch, &QCheckBox::clicked, this, &CGlimtapView::OnBeepForSearch);
-    connect(&hotKeyWatcher_, &HotKeyWatcher::pressed, this, &CGlimtapView::OnHotKey);
+    connect(&hotKeyWatcher_, &HotKeyWatcher::pressed, this,
+            [this] { OnSearchRequest(SearchRequest::kToggle); });
     form_.fileList->viewport()->installEventFilter(this);
     // Any change of a value the document keeps may make it modified, or no longer so.
     for (QCheckBox* box : findChildren<QCheckBox*>()) {
@@ -122,9 +123,14 @@ void CGlimtapView::OnInitialUpdate() {
     settings_.suggestedFileName.clear();
     UpdateData(false);
     hotKey_ = hotKeyWatcher_.Grab();
-    form_.hotKeyText->setText(hotKey_.isEmpty()
-                                  ? QStringLiteral("No Start/Stop hot key: F6 to F12 are taken")
-                                  : QStringLiteral("Start/Stop hot key: ") + hotKey_);
+    if (!hotKeyWatcher_.Available()) {
+        form_.hotKeyText->setText(QStringLiteral(
+            "Hot key: set one in your desktop's keyboard settings to run `glimtap --toggle`"));
+    } else if (hotKey_.isEmpty()) {
+        form_.hotKeyText->setText(QStringLiteral("No Start/Stop hot key: F6 to F12 are taken"));
+    } else {
+        form_.hotKeyText->setText(QStringLiteral("Start/Stop hot key: ") + hotKey_);
+    }
     host_.ResizeParentToFit();
     if (!columnsSet_) {
         SetUpColumns();
@@ -245,8 +251,23 @@ void CGlimtapView::OnStartStopSearch() {
     }
 }
 
-void CGlimtapView::OnHotKey() {
-    QMetaObject::invokeMethod(this, &CGlimtapView::OnStartStopSearch, Qt::QueuedConnection);
+void CGlimtapView::OnSearchRequest(SearchRequest request) {
+    if (!backends_.CanCapture()) {
+        host_.ShowStatusMessage(QStringLiteral("No screen to search: ") +
+                                QString::fromStdString(backends_.Missing()));
+        return;
+    }
+    // Whether the search runs is decided when the request is carried out, so two quick
+    // starts leave it running.
+    QMetaObject::invokeMethod(
+        this,
+        [this, request] {
+            const bool wanted = request == SearchRequest::kStart;
+            if (request == SearchRequest::kToggle || wanted != search_->IsRunning()) {
+                OnStartStopSearch();
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void CGlimtapView::OnSelectTargetFolder() {

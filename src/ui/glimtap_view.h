@@ -26,6 +26,9 @@
 
 namespace glimtap {
 
+// What the hot key and `glimtap --toggle`, `--start` and `--stop` ask of the search.
+enum class SearchRequest { kToggle, kStart, kStop };
+
 // The main form: every setting as a control, the template list, the search button with its
 // counters and progress, the global hot key, and the form's commands.
 class CGlimtapView : public QWidget {
@@ -65,8 +68,9 @@ public:
     bool OnSave();
     bool OnSaveAs();
     void OnStartStopSearch();
-    // Toggles the search one event-loop turn later, as a click on the button would.
-    void OnHotKey();
+    // Carries out `request` one event-loop turn later, as a click on the button would;
+    // without a screen to search, the status bar says why instead.
+    void OnSearchRequest(SearchRequest request);
     void OnSelectTargetFolder();
     void OnExploreTargetFolder();
     void OnRefreshFileNames();

@@ -20,6 +20,8 @@ public:
     // Lets go of the key held so far and takes the first free one; returns its name ("F6"
     // to "F12"), or "" when every one is taken.
     QString Grab();
+    // Whether the backend offers a hot key at all.
+    bool Available() const { return hotKey_ != nullptr; }
 
 Q_SIGNALS:
     // Once per press of the key held.

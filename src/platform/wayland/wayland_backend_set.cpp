@@ -1,10 +1,13 @@
 #include "platform/wayland/wayland_backend_set.h"
 
 #include "platform/desktop_launcher.h"
+#include "platform/uinput/uinput_touch.h"
 #include "platform/unavailable.h"
+#include "platform/wayland/virtual_pointer_tap.h"
 #include "platform/wayland/wayland_capture.h"
 #include "platform/wayland/wayland_connection.h"
 #include "platform/wayland/wayland_desktop.h"
+#include "platform/wayland/wayland_pointer.h"
 
 namespace glimtap::platform {
 
@@ -13,8 +16,11 @@ WaylandBackendSet::WaylandBackendSet() : WaylandBackendSet(std::make_unique<Wayl
 WaylandBackendSet::WaylandBackendSet(std::unique_ptr<WaylandConnection> connection)
     : BackendSet("wayland", CaptureMissing(*connection)),
       canCapture_(CaptureMissing(*connection).empty()) {
+    const bool hasVirtualPointer = connection->VirtualPointerManager() != nullptr;
     desktop_ = std::make_unique<WaylandDesktop>(std::move(connection));
     launcher_ = std::make_unique<DesktopLauncher>();
+    // Compositors outside the wlroots family offer no virtual pointer.
+    if (hasVirtualPointer) pointer_ = std::make_unique<WaylandPointer>();
 }
 
 WaylandBackendSet::~WaylandBackendSet() { CloseServices(); }
@@ -24,6 +30,20 @@ std::string WaylandBackendSet::CaptureMissing(const WaylandConnection& connectio
     return "the " + connection.Description() +
            " offers no screen capture (wlr-screencopy): only wlroots compositors such as "
            "sway do";
+}
+
+std::unique_ptr<TouchInjector> WaylandBackendSet::MakeTouch() {
+    try {
+        // The compositor spreads a touch screen over its whole layout unless told otherwise.
+        return std::make_unique<UinputTouch>(desktop_->VirtualScreenSize());
+    } catch (const Unavailable&) {
+        // No access to /dev/uinput is the usual case for a desktop user.
+    }
+    try {
+        return std::make_unique<VirtualPointerTap>();
+    } catch (const Unavailable&) {
+        return nullptr;
+    }
 }
 
 std::unique_ptr<ScreenCapture> WaylandBackendSet::OpenCapture() {

@@ -22,6 +22,9 @@ public:
     bool CanCapture() const override { return canCapture_; }
     std::unique_ptr<ScreenCapture> OpenCapture() override;
 
+protected:
+    std::unique_ptr<TouchInjector> MakeTouch() override;
+
 private:
     explicit WaylandBackendSet(std::unique_ptr<WaylandConnection> connection);
 

@@ -1,0 +1,44 @@
+#include "app/command_client.h"
+
+#include <QLocalSocket>
+
+#include <string>
+
+#include "app/command_channel.h"
+
+namespace glimtap {
+namespace {
+
+// A window answers at once; one busy with a dialog still answers from its event loop.
+constexpr int kPatienceMs = 5000;
+
+}  // namespace
+
+void SendSearchRequest(SearchRequest request) {
+    QString path;
+    try {
+        path = CommandSocketPath(false);
+    } catch (const CommandChannelError& e) {
+        throw CommandChannelError(std::string("no Glimtap window is running (") + e.what() + ")");
+    }
+    QLocalSocket socket;
+    socket.connectToServer(path);
+    if (!socket.waitForConnected(kPatienceMs)) {
+        throw CommandChannelError("no Glimtap window is running (nothing answers at " +
+                                  path.toStdString() + ")");
+    }
+    socket.write(RequestWord(request) + '\n');
+    while (!socket.canReadLine()) {
+        if (!socket.waitForReadyRead(kPatienceMs)) {
+            throw CommandChannelError("the Glimtap window did not answer: " +
+                                      socket.errorString().toStdString());
+        }
+    }
+    const QByteArray answer = socket.readLine().trimmed();
+    if (answer != "ok") {
+        throw CommandChannelError("the Glimtap window refused the request: " +
+                                  answer.toStdString());
+    }
+}
+
+}  // namespace glimtap

@@ -24,7 +24,7 @@
 #include "support/bmp_writer.h"
 #include "support/fillable_folder.h"
 #include "support/modal_driver.h"
-#include "support/recording_launcher.h"
+#include "support/fakes.h"
 #include "support/temp_dir.h"
 #include "support/x_drawing.h"
 #include "ui/screen_area_selector.h"

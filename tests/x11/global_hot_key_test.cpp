@@ -12,7 +12,7 @@
 #include "platform/backends.h"
 #include "support/modal_driver.h"
 #include "support/poll_until.h"
-#include "support/x_keyboard.h"
+#include "support/x_input.h"
 #include "support/xvfb_server.h"
 #include "ui/hot_key_watcher.h"
 

@@ -7,12 +7,12 @@
 #include <memory>
 #include <optional>
 #include <ostream>
-#include <stdexcept>
 #include <vector>
 
 #include "platform/backends.h"
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_pointer.h"
+#include "support/x_drawing.h"
 
 namespace glimtap::test {
 namespace {
@@ -69,7 +69,7 @@ public:
                           XCB_COPY_FROM_PARENT,
                           XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
         xcb_map_window(connection, window_);
-        Sync();
+        SyncWithServer(connection);
     }
     ~ButtonWindow() {
         xcb_destroy_window(connection_.Get(), window_);
@@ -99,12 +99,6 @@ public:
     }
 
 private:
-    void Sync() {
-        const Reply<xcb_get_input_focus_reply_t> reply{xcb_get_input_focus_reply(
-            connection_.Get(), xcb_get_input_focus(connection_.Get()), nullptr)};
-        if (reply == nullptr) throw std::runtime_error("lost the X display");
-    }
-
     platform::X11Connection connection_;
     xcb_window_t window_;
 };

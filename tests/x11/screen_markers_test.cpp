@@ -11,11 +11,11 @@
 #include <cstdlib>
 #include <vector>
 
-#include "platform/backends.h"
+#include "support/fakes.h"
 #include "support/geometry_printing.h"
 #include "support/marker_windows.h"
-#include "support/screen_shots.h"
-#include "support/x_mouse.h"
+#include "support/x_drawing.h"
+#include "support/x_input.h"
 #include "support/x_observer.h"
 
 namespace glimtap::test {
@@ -25,17 +25,6 @@ using platform::ScreenRect;
 
 constexpr uint32_t kYellow = 0xFFF200;
 constexpr uint32_t kRed = 0xED1C24;
-
-// Xvfb runs no compositor; the test says whether there is one.
-class FakeDesktop : public platform::Desktop {
-public:
-    explicit FakeDesktop(bool compositor) : compositor_(compositor) {}
-    platform::Size VirtualScreenSize() const override { return {1920, 1080}; }
-    bool CompositorRunning() const override { return compositor_; }
-
-private:
-    bool compositor_;
-};
 
 // All `count` markers, once the server shows them.
 std::vector<QPointer<CScreenOverlay>> ShownMarkers(size_t count) {
@@ -67,8 +56,10 @@ class ScreenMarkersTest : public testing::TestWithParam<bool> {};
 // itself showing through without one.
 TEST_P(ScreenMarkersTest, MarkerLiesExactlyOverTheMatchCountsDownAndGoes) {
     const bool compositor = GetParam();
-    RootBackdrop backdrop(PatternedScreenPixels(platform::OpenBackends()->Geometry().VirtualScreenSize()));
-    FakeDesktop desktop(compositor);
+    // Xvfb runs no compositor; the test says whether there is one.
+    FixedDesktop desktop(compositor);
+    const ScreenShot backdrop = PatternedScreen(desktop.VirtualScreenSize());
+    ScreenPainter().DrawOnRoot(backdrop);
     ScreenMarkers markers(desktop);
     const ScreenRect match{600, 400, 200, 100};
     markers.Show(match, 3);
@@ -144,7 +135,7 @@ INSTANTIATE_TEST_SUITE_P(Compositor, ScreenMarkersTest, testing::Bool(),
                          [](const auto& tested) { return tested.param ? "With" : "Without"; });
 
 TEST(ScreenMarkersLimits, ARepeatedMatchRestartsItsMarkerAndTheNumberAliveIsCapped) {
-    FakeDesktop desktop(false);
+    FixedDesktop desktop(false);
     ScreenMarkers markers(desktop);
     markers.Show({0, 0, 0, 50}, 3);
     markers.Show({0, 0, 50, 50}, 0);
@@ -170,13 +161,13 @@ TEST(ScreenMarkersFocus, NeverTakeTheFocusCloseOnEscapeAndGoWhenTheApplicationQu
     user.show();
     user.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&user));
-    FakeDesktop desktop(true);
+    FixedDesktop desktop(true);
     ScreenMarkers markers(desktop);
     markers.Show({1000, 600, 300, 200}, 3);
     auto shown = ShownMarkers(1);
     ASSERT_EQ(shown.size(), 1u);
     // A click lands on the marker, and still the user's window keeps the keyboard.
-    FakeMouse().Click(1150, 700);
+    OtherClient().Click(1150, 700);
     QTest::qWait(300);
     EXPECT_EQ(QApplication::activeWindow(), &user);
     EXPECT_EQ(WindowObserver().InputFocus(), static_cast<xcb_window_t>(user.winId()));

@@ -41,7 +41,4 @@ inline int SharedSegmentsCreatedBy(pid_t creator) {
     return static_cast<int>(SharedSegmentsOf(creator).size());
 }
 
-// The resident set size of this process, in KiB.
-int64_t ResidentKiB();
-
 }  // namespace glimtap::test

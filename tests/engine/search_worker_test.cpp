@@ -8,6 +8,7 @@
 #include "engine/template_folder.h"
 #include "platform/image_screen.h"
 #include "support/bmp_writer.h"
+#include "support/fakes.h"
 #include "support/temp_dir.h"
 
 namespace glimtap {
@@ -60,12 +61,6 @@ private:
     std::vector<Event> events_;
 };
 
-struct RecordingSpeaker : Speaker {
-    explicit RecordingSpeaker(std::vector<std::u16string>& into) : spoken(into) {}
-    bool Speak(std::u16string_view text) override { return spoken.emplace_back(text), true; }
-    std::vector<std::u16string>& spoken;
-};
-
 // A blank screen that is lost after `captures` captures, as when the X server goes.
 struct LosingCapture : platform::ScreenCapture {
     explicit LosingCapture(int captures) : left(captures) {}
@@ -96,7 +91,7 @@ protected:
     }
     SearchServices Services() {
         return {[this] { return std::make_unique<platform::ImageScreen>(screen, 300, 200); },
-                [this] { return std::make_unique<RecordingSpeaker>(spoken); }};
+                [this] { return std::make_unique<test::RecordingSpeaker>(spoken); }};
     }
     std::shared_ptr<RecordingSink> Run(int attemptsBeforeStop, std::optional<std::filesystem::path> folder = {},
                                        int32_t passes = 0) {
@@ -108,7 +103,7 @@ protected:
     test::TempDir dir;
     SearchSettings settings;
     std::vector<uint32_t> screen = std::vector<uint32_t>(300 * 200, 0x00404040);
-    std::vector<std::u16string> spoken;
+    std::shared_ptr<test::RecordingSpeaker::Record> spoken = std::make_shared<test::RecordingSpeaker::Record>();
 };
 
 TEST_F(SearchWorkerTest, ReportsEachTryAndMatchInOrderUntilStopped) {
@@ -120,11 +115,11 @@ TEST_F(SearchWorkerTest, ReportsEachTryAndMatchInOrderUntilStopped) {
     const Event attempt{Attempt, {"only.bmp", 0, 0, {}}};
     EXPECT_EQ(Run(2)->Events(), (std::vector<Event>{{Loaded, {{}, 1, 0, {}}}, attempt, {Match, match}, {Overlay, match},
                                                     attempt, {Match, match}, {Overlay, match}, {Finished, {}}}));
-    EXPECT_EQ(spoken, std::vector<std::u16string>{u"Started"});
+    EXPECT_EQ(spoken->texts, std::vector<std::u16string>{u"Started"});
     settings.overlayOnMatch = 0;
     settings.speechAlerts = 0;
     EXPECT_EQ(Run(1)->Kinds(), (std::vector<Kind>{Loaded, Attempt, Match, Finished}));
-    EXPECT_EQ(spoken.size(), 1u);
+    EXPECT_EQ(spoken->texts.size(), 1u);
 }
 
 TEST_F(SearchWorkerTest, AutoStopCountsMatchesAcrossPassesAndThePassLimitSkipsTheLastPause) {
@@ -151,7 +146,7 @@ TEST_F(SearchWorkerTest, NothingToSearchEndsAtOnce) {
     }
     test::WriteBmp(dir / "eight.bmp", test::RandomPicture(4, 4, 1), {.bitsPerPixel = 8});
     EXPECT_EQ(Run(100)->Kinds(), (std::vector<Kind>{Loaded, Finished}));  // only bitmaps of another depth
-    EXPECT_EQ(spoken.size(), 5u);  // "Started" every time all the same
+    EXPECT_EQ(spoken->texts.size(), 5u);  // "Started" every time all the same
 }
 
 // One rule for the worker and the image list: regular .bmp files, any case, links followed.

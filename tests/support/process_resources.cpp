@@ -77,4 +77,13 @@ ProcessResources CountProcessResources() {
     return counts;
 }
 
+int64_t ResidentKiB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) return std::stoll(line.substr(6));
+    }
+    throw std::runtime_error("no VmRSS in /proc/self/status");
+}
+
 }  // namespace glimtap::test

@@ -37,6 +37,9 @@ struct SharedSegment {
 
 // The SysV shared-memory segments that process `creator` made and that still exist.
 std::vector<SharedSegment> SharedSegmentsOf(pid_t creator);
+// The resident set size of this process, in KiB.
+int64_t ResidentKiB();
+
 inline int SharedSegmentsCreatedBy(pid_t creator) {
     return static_cast<int>(SharedSegmentsOf(creator).size());
 }

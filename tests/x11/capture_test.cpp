@@ -122,19 +122,9 @@ void ResizeRoot(uint16_t width, uint16_t height) {
     ASSERT_EQ(error, nullptr);
 }
 
-TEST(X11ScreenCapture, ReturnsWhatIsOnScreenAndZeroOffIt) {
-    const platform::X11Connection x;
-    platform::X11ScreenCapture capture(x);
-    const ScreenShot random = PaintRandomScreen(1);
-    ExpectShowsEveryArea(capture, random);
-    // Pixels that change between captures are seen.
-    ScreenPainter().FillRoot(0x3a5f7c);
-    ExpectShowsEveryArea(capture, {std::vector<uint32_t>(random.pixels.size(), 0x3a5f7c), random.size});
-}
-
 // Through shared memory (true) and through plain images (false): every area, one segment
-// grown only when needed and gone with the capture, a root that shrinks and grows, and a
-// server that goes away.
+// grown only when needed and gone with the capture, a root that shrinks and grows and is
+// painted anew, and a server that goes away.
 class X11CaptureOnItsOwnServer : public testing::TestWithParam<bool> {};
 
 TEST_P(X11CaptureOnItsOwnServer, FollowsTheScreenAndHoldsOneSegmentAtMost) {

@@ -165,6 +165,7 @@ TEST_F(ScreenAreaSelectorTest, ShowsTheHoleAndTheBandWhileDragging) {
     });
     EXPECT_EQ(selected, (ScreenRect{501, 401, 400, 300}));
     ASSERT_TRUE(during.has_value());
+    KeepScreenShot(*during, "selector_during_drag");
 
     for (int32_t y = 401; y < 701; y += 7) {
         for (int32_t x = 501; x < 901; x += 7) {

@@ -24,7 +24,7 @@
 #include "support/bmp_writer.h"
 #include "support/fillable_folder.h"
 #include "support/modal_driver.h"
-#include "support/recording_launcher.h"
+#include "support/fakes.h"
 #include "support/temp_dir.h"
 #include "support/x_drawing.h"
 #include "ui/screen_area_selector.h"
@@ -44,16 +44,6 @@ QPointer<QTimer> ChooseInNextFileDialog(const QString& path, const QString& fold
         dialog.findChild<QLineEdit*>("fileNameEdit")->setText(path);
         static_cast<QDialog&>(dialog).accept();
     });
-}
-
-// Answers the next message box with `answer`; its text lands in the returned string.
-std::shared_ptr<QString> Answer(QMessageBox::StandardButton answer) {
-    auto text = std::make_shared<QString>();
-    WhenModal<QMessageBox>([answer, text](QMessageBox& box) {
-        *text = box.text();
-        box.button(answer)->click();
-    });
-    return text;
 }
 
 int32_t StoredTolerance(const fs::path& path) {
@@ -145,7 +135,7 @@ TEST_F(AppTest, EditsAreModifiedAndEveryCommandThatDropsThemAsksFirst) {
         Form().tolerance->setText("77");
         Form().autoStop->toggle();
 
-        const auto question = Answer(row.answer);
+        const auto question = AcceptNextMessage(row.answer);
         const QPointer<QTimer> dialogs[] = {
             row.untitled && row.answer == QMessageBox::Save ? ChooseInNextFileDialog(Q(named)) : nullptr,
             row.command == kOpen ? ChooseInNextFileDialog(Q(other)) : nullptr};
@@ -156,13 +146,13 @@ TEST_F(AppTest, EditsAreModifiedAndEveryCommandThatDropsThemAsksFirst) {
             case kRecent: app->OnOpenRecentFile(int(app->RecentFiles().Entries().indexOf(Q(other)))); break;
             case kDrop:
                 Drop(Frame(), other);
-                ProcessEventsUntil([&] { return !question->isEmpty(); });
+                ProcessEventsUntil([&] { return !question->text.isEmpty(); });
                 QCoreApplication::processEvents();
                 break;
             case kClose: closed = Frame().close(); break;
         }
         for (const QPointer<QTimer>& dialog : dialogs) delete dialog.data();
-        EXPECT_EQ(*question, "Save changes to " + title + "?");
+        EXPECT_EQ(question->text, "Save changes to " + title + "?");
         const fs::path saved = row.untitled ? named : doc;
         EXPECT_EQ(fs::exists(saved) ? StoredTolerance(saved) : -1,
                   row.answer == QMessageBox::Save ? 77 : row.untitled ? -1 : 10);
@@ -195,14 +185,14 @@ TEST_P(SaveOnAFullDisk, KeepsTheOldFileAndSaysWhy) {
         return QString::fromStdString("Cannot save: cannot write '" + path.string() + "': " +
                                       std::strerror(folder->NoRoomError()) + ".");
     };
-    auto shown = Answer(QMessageBox::Ok);
+    auto shown = AcceptNextMessage(QMessageBox::Ok);
     EXPECT_FALSE(Frame().View().OnSave());
-    EXPECT_EQ(*shown, report(existing));
+    EXPECT_EQ(shown->text, report(existing));
     const fs::path other = *folder / "other.GlimtapDataFile";
-    shown = Answer(QMessageBox::Ok);
+    shown = AcceptNextMessage(QMessageBox::Ok);
     ChooseInNextFileDialog(Q(other));
     EXPECT_FALSE(Frame().View().OnSaveAs());
-    EXPECT_EQ(*shown, report(other));
+    EXPECT_EQ(shown->text, report(other));
 
     std::vector<fs::path> listing;
     for (const auto& entry : fs::directory_iterator(folder->path())) listing.push_back(entry.path());
@@ -221,14 +211,14 @@ TEST_F(AppTest, AFileThatCannotBeOpenedChangesNothingAndLeavesTheRecentFiles) {
     WriteDataFile(good, 42);
     WriteDataFile(bad, 1);
     app = std::make_unique<CGlimtapApp>(AppServices{*profile, *backends, launcher});
-    auto report = Answer(QMessageBox::Ok);
+    auto report = AcceptNextMessage(QMessageBox::Ok);
     EXPECT_FALSE(app->InitInstance(Q(home / "missing"))) << "a file named at start that cannot be read ends it";
     StartApp(Q(bad));
     ASSERT_TRUE(app->OpenDocumentFile(Q(good)));
     fs::resize_file(bad, 30);
-    report = Answer(QMessageBox::Ok);
+    report = AcceptNextMessage(QMessageBox::Ok);
     app->OnOpenRecentFile(1);
-    EXPECT_TRUE(report->contains("bad.GlimtapDataFile")) << report->toStdString();
+    EXPECT_TRUE(report->text.contains("bad.GlimtapDataFile")) << report->text.toStdString();
     EXPECT_EQ(Caption(), "good.GlimtapDataFile - Glimtap");
     EXPECT_EQ(app->Settings().tolerance, 42);
     EXPECT_EQ(app->RecentFiles().Entries(), QStringList{Q(good)});
@@ -349,7 +339,7 @@ TEST_F(AppTest, ClosingTheWindowDuringASearchStopsItAndF1ShowsTheManual) {
     QTest::mouseClick(Form().startStop, Qt::LeftButton);
     ASSERT_TRUE(ProcessEventsUntil([&] { return Form().counterText->text().startsWith("Tried"); }));
 
-    Answer(QMessageBox::Discard);
+    AcceptNextMessage(QMessageBox::Discard);
     EXPECT_TRUE(Frame().close());
     app.reset();
     // Whatever the worker still had on its way finds nobody.

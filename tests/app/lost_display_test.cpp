@@ -18,7 +18,7 @@
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 #include "support/x_drawing.h"
-#include "support/x_keyboard.h"
+#include "support/x_input.h"
 #include "support/xvfb_server.h"
 
 namespace glimtap::test {

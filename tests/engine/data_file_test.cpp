@@ -10,19 +10,15 @@
 #include "engine/archive.h"
 #include "engine/data_file.h"
 #include "platform/utf16.h"
+#include "support/fakes.h"
 #include "support/temp_dir.h"
 
 namespace glimtap {
 namespace {
 
-class FixedDesktop : public platform::Desktop {
-public:
-    platform::Size VirtualScreenSize() const override { return {1920, 1080}; }
-};
-
 DataFile Defaults() {
     DataFile data;
-    data.settings.ResetToDefaults(FixedDesktop());
+    data.settings.ResetToDefaults(test::FixedDesktop());
     return data;
 }
 

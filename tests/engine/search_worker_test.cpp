@@ -9,7 +9,7 @@
 #include "platform/image_screen.h"
 #include "support/bmp_writer.h"
 #include "support/poll_until.h"
-#include "support/recording_speaker.h"
+#include "support/fakes.h"
 #include "support/temp_dir.h"
 
 namespace glimtap {

@@ -26,7 +26,7 @@
 #include "support/process_resources.h"
 #include "support/run_process.h"
 #include "support/x_drawing.h"
-#include "support/x_keyboard.h"
+#include "support/x_input.h"
 #include "ui/view_fixture.h"
 
 namespace glimtap::test {

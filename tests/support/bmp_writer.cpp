@@ -16,24 +16,9 @@ constexpr uint32_t kPixelsPerMetre = 2835;         // 72 dpi
 // Never zero, so padding mistaken for pixel data shows up in the decoded colours.
 constexpr uint8_t kPaddingByte = 0xA5;
 
-void AppendLe16(std::vector<uint8_t>& bytes, uint16_t value) {
-    bytes.push_back(static_cast<uint8_t>(value));
-    bytes.push_back(static_cast<uint8_t>(value >> 8));
-}
-
-void AppendLe32(std::vector<uint8_t>& bytes, uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8) {
-        bytes.push_back(static_cast<uint8_t>(value >> shift));
-    }
-}
-
-void AppendMasks(std::vector<uint8_t>& bytes, const std::array<uint32_t, 3>& masks) {
-    for (uint32_t mask : masks) AppendLe32(bytes, mask);
-}
-
-void AppendPixel(std::vector<uint8_t>& bytes, uint32_t pixel, uint16_t bitsPerPixel) {
-    const int channels = bitsPerPixel / 8;
-    for (int i = 0; i < channels; ++i) bytes.push_back(static_cast<uint8_t>(pixel >> (8 * i)));
+// The low `count` bytes of `value`, little-endian.
+void Append(std::vector<uint8_t>& bytes, uint32_t value, int count = 4) {
+    for (int i = 0; i < count; ++i) bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
 
 }  // namespace
@@ -56,35 +41,33 @@ std::vector<uint8_t> EncodeBmp(const BmpPicture& picture, const BmpLayout& layou
         kFileHeaderSize + layout.headerSize + (masksAfterHeader ? 12 : 0) + paletteEntries * 4;
 
     std::vector<uint8_t> bytes{'B', 'M'};
-    AppendLe32(bytes, pixelOffset + rowSize * height);
-    AppendLe32(bytes, 0);
-    AppendLe32(bytes, pixelOffset);
+    Append(bytes, pixelOffset + rowSize * height);
+    Append(bytes, 0);
+    Append(bytes, pixelOffset);
 
-    AppendLe32(bytes, layout.headerSize);
-    AppendLe32(bytes, width);
-    AppendLe32(bytes, layout.topDown ? static_cast<uint32_t>(-picture.height) : height);
-    AppendLe16(bytes, 1);
-    AppendLe16(bytes, bits);
-    AppendLe32(bytes, layout.bitfields ? kBiBitfields : kBiRgb);
-    AppendLe32(bytes, rowSize * height);
-    AppendLe32(bytes, kPixelsPerMetre);
-    AppendLe32(bytes, kPixelsPerMetre);
-    AppendLe32(bytes, paletteEntries);
-    AppendLe32(bytes, 0);
-    if (layout.headerSize >= 52) AppendMasks(bytes, layout.masks);
-    if (layout.headerSize >= 56) AppendLe32(bytes, 0);  // alpha mask
-    if (layout.headerSize >= 108) AppendLe32(bytes, kSrgbColourSpace);
+    Append(bytes, layout.headerSize);
+    Append(bytes, width);
+    Append(bytes, layout.topDown ? static_cast<uint32_t>(-picture.height) : height);
+    Append(bytes, 1, 2);
+    Append(bytes, bits, 2);
+    Append(bytes, layout.bitfields ? kBiBitfields : kBiRgb);
+    Append(bytes, rowSize * height);
+    Append(bytes, kPixelsPerMetre);
+    Append(bytes, kPixelsPerMetre);
+    Append(bytes, paletteEntries);
+    Append(bytes, 0);
+    if (layout.headerSize >= 52) for (uint32_t mask : layout.masks) Append(bytes, mask);
+    if (layout.headerSize >= 56) Append(bytes, 0);  // alpha mask
+    if (layout.headerSize >= 108) Append(bytes, kSrgbColourSpace);
     // The rest of a V4 or V5 header (end points, gamma, intent, profile) stays zero.
     bytes.resize(kFileHeaderSize + layout.headerSize, 0);
-    if (masksAfterHeader) AppendMasks(bytes, layout.masks);
+    if (masksAfterHeader) for (uint32_t mask : layout.masks) Append(bytes, mask);
 
-    for (uint32_t i = 0; i < paletteEntries; ++i) AppendLe32(bytes, i * 0x010101);
+    for (uint32_t i = 0; i < paletteEntries; ++i) Append(bytes, i * 0x010101);
 
     for (uint32_t stored = 0; stored < height; ++stored) {
         const uint32_t y = layout.topDown ? stored : height - 1 - stored;
-        for (uint32_t x = 0; x < width; ++x) {
-            AppendPixel(bytes, picture.pixels[static_cast<size_t>(y) * width + x], bits);
-        }
+        for (uint32_t x = 0; x < width; ++x) Append(bytes, picture.pixels[static_cast<size_t>(y) * width + x], bits / 8);
         bytes.insert(bytes.end(), rowSize - dataBytes, kPaddingByte);
     }
     return bytes;

@@ -1,5 +1,6 @@
 #include "support/modal_driver.h"
 
+#include <QAbstractButton>
 #include <QDeadlineTimer>
 
 namespace glimtap::test {
@@ -19,11 +20,15 @@ QPointer<QTimer> WhenModalWidget(std::function<bool(QWidget&)> act) {
     return poll;
 }
 
-std::shared_ptr<ShownMessage> AcceptNextMessage() {
+std::shared_ptr<ShownMessage> AcceptNextMessage(QMessageBox::StandardButton answer) {
     auto shown = std::make_shared<ShownMessage>();
-    WhenModal<QMessageBox>([shown](QMessageBox& box) {
+    WhenModal<QMessageBox>([shown, answer](QMessageBox& box) {
         *shown = {box.windowTitle(), box.text(), box.icon(), box.parentWidget()};
-        box.accept();
+        if (answer == QMessageBox::NoButton) {
+            box.accept();
+        } else {
+            box.button(answer)->click();
+        }
     });
     return shown;
 }

@@ -37,8 +37,9 @@ struct ShownMessage {
     QWidget* owner = nullptr;
 };
 
-// Accepts the next message box and notes what it showed.
-std::shared_ptr<ShownMessage> AcceptNextMessage();
+// Answers the next message box with the button `answer`, or accepts it when given none, and
+// notes what it showed.
+std::shared_ptr<ShownMessage> AcceptNextMessage(QMessageBox::StandardButton answer = QMessageBox::NoButton);
 
 // Runs the event loop until `done` holds or a generous while has passed.
 bool ProcessEventsUntil(const std::function<bool()>& done);

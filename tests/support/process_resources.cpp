@@ -3,11 +3,9 @@
 #include <unistd.h>
 #include <xcb/res.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <memory>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -23,23 +21,19 @@ int CountEntries(const fs::path& folder) {
     return static_cast<int>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
 }
 
-template <typename Reply>
-using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
-
 void CountXResources(ProcessResources& counts) {
     platform::X11Connection connection;
     xcb_connection_t* c = connection.Get();
     // The connection just made is one of the clients, holding nothing yet.
-    ReplyPtr<xcb_res_query_clients_reply_t> clients(
-        xcb_res_query_clients_reply(c, xcb_res_query_clients(c), nullptr), &std::free);
+    const platform::Reply<xcb_res_query_clients_reply_t> clients{
+        xcb_res_query_clients_reply(c, xcb_res_query_clients(c), nullptr)};
     if (!clients) throw std::runtime_error("the X server has no X-Resource extension");
     counts.xClients = xcb_res_query_clients_clients_length(clients.get()) - 1;
     xcb_res_client_iterator_t client = xcb_res_query_clients_clients_iterator(clients.get());
     for (; client.rem > 0; xcb_res_client_next(&client)) {
-        ReplyPtr<xcb_res_query_client_resources_reply_t> resources(
+        const platform::Reply<xcb_res_query_client_resources_reply_t> resources{
             xcb_res_query_client_resources_reply(
-                c, xcb_res_query_client_resources(c, client.data->resource_base), nullptr),
-            &std::free);
+                c, xcb_res_query_client_resources(c, client.data->resource_base), nullptr)};
         if (!resources) continue;  // a client that left meanwhile
         xcb_res_type_iterator_t type = xcb_res_query_client_resources_types_iterator(resources.get());
         for (; type.rem > 0; xcb_res_type_next(&type)) counts.xResources += type.data->count;
@@ -54,19 +48,23 @@ std::ostream& operator<<(std::ostream& out, const ProcessResources& r) {
                << r.xResources << " resources";
 }
 
-// /proc/sysvipc/shm: a header line, then "key shmid perms size cpid lpid ..." per segment.
-int SharedSegmentsCreatedBy(pid_t creator) {
+// /proc/sysvipc/shm: a header line, then "key shmid perms size cpid lpid nattch ..." per segment.
+std::vector<SharedSegment> SharedSegmentsOf(pid_t creator) {
     std::ifstream table("/proc/sysvipc/shm");
     if (!table) throw std::runtime_error("cannot read /proc/sysvipc/shm");
     std::string line;
     std::getline(table, line);
-    int count = 0;
+    std::vector<SharedSegment> segments;
     while (std::getline(table, line)) {
         std::istringstream fields(line);
-        long key = 0, id = 0, perms = 0, size = 0, made_by = 0;
-        if (fields >> key >> id >> perms >> size >> made_by && made_by == creator) ++count;
+        long key = 0;
+        pid_t madeBy = 0, lastBy = 0;
+        SharedSegment segment;
+        fields >> key >> segment.id >> std::oct >> segment.mode >> std::dec >> segment.size >>
+            madeBy >> lastBy >> segment.attached;
+        if (fields && madeBy == creator) segments.push_back(segment);
     }
-    return count;
+    return segments;
 }
 
 ProcessResources CountProcessResources() {

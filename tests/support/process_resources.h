@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <ostream>
+#include <vector>
 
 namespace glimtap::test {
 
@@ -26,10 +27,21 @@ std::ostream& operator<<(std::ostream& out, const ProcessResources& resources);
 // Throws std::runtime_error when the display or /proc cannot be read.
 ProcessResources CountProcessResources();
 
-// The SysV shared-memory segments that process `creator` made and that still exist.
-int SharedSegmentsCreatedBy(pid_t creator);
+// A SysV shared-memory segment as the kernel lists it.
+struct SharedSegment {
+    int id = 0;
+    unsigned mode = 0;  // permissions and flags such as SHM_DEST
+    size_t size = 0;
+    int attached = 0;
+};
 
+// The SysV shared-memory segments that process `creator` made and that still exist.
+std::vector<SharedSegment> SharedSegmentsOf(pid_t creator);
 // The resident set size of this process, in KiB.
 int64_t ResidentKiB();
+
+inline int SharedSegmentsCreatedBy(pid_t creator) {
+    return static_cast<int>(SharedSegmentsOf(creator).size());
+}
 
 }  // namespace glimtap::test

@@ -36,7 +36,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv) {
     std::vector<char*> args;
     for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
     args.push_back(nullptr);
-    const int error = posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), environ);
+    const int error = posix_spawnp(&pid_, args[0], &actions, nullptr, args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (error != 0) throw std::runtime_error("cannot start " + argv[0]);
 }
@@ -64,16 +64,16 @@ std::optional<ProcessResult> ChildProcess::WaitFor(std::chrono::milliseconds tim
     return Collect(status);
 }
 
-ProcessResult ChildProcess::Wait() {
-    int status = 0;
-    while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-    }
-    ended_ = true;
-    return Collect(status);
-}
+ProcessResult ChildProcess::Wait() { return *WaitFor(std::chrono::hours(24)); }
 
 ProcessResult ChildProcess::Collect(int status) const {
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(dir_ / "out"), Slurp(dir_ / "err")};
+}
+
+void ChildProcess::Stop() {
+    if (ended_) return;
+    kill(pid_, SIGTERM);
+    Wait();
 }
 
 ProcessResult RunProcess(const std::vector<std::string>& argv) { return ChildProcess(argv).Wait(); }

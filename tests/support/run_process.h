@@ -17,8 +17,8 @@ struct ProcessResult {
     std::string err;
 };
 
-// A program (no shell) running beside the test, its standard output and error going to
-// files. One still running when this is destroyed is killed.
+// A program (no shell; looked up in $PATH) running beside the test, its standard output and
+// error going to files. One still running when this is destroyed is killed.
 class ChildProcess {
 public:
     // Throws std::runtime_error when the program cannot be started.
@@ -33,6 +33,8 @@ public:
     // Waits for its end, at most `timeout`; nullopt when it is still running then.
     std::optional<ProcessResult> WaitFor(std::chrono::milliseconds timeout);
     ProcessResult Wait();
+    // Asks it to end (SIGTERM) and waits until it has.
+    void Stop();
 
 private:
     ProcessResult Collect(int status) const;

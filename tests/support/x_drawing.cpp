@@ -1,66 +1,105 @@
 #include "support/x_drawing.h"
 
 #include <algorithm>
-#include <cstddef>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <optional>
 #include <stdexcept>
+
+#include "platform/backends.h"
+#include "support/bmp_writer.h"
 
 namespace glimtap::test {
 
-using platform::Reply;
+ScreenShot CaptureWholeScreen() {
+    const std::unique_ptr<platform::BackendSet> backends = platform::OpenBackends();
+    const platform::Size size = backends->Geometry().VirtualScreenSize();
+    const std::unique_ptr<platform::ScreenCapture> capture = backends->OpenCapture();
+    if (!capture) throw std::runtime_error("no screen: " + backends->Missing());
+    const std::optional<platform::ScreenImage> image = capture->Capture({0, 0, size.width, size.height});
+    if (!image) throw std::runtime_error("cannot capture the screen");
+    ScreenShot shot{{image->pixels, image->pixels + static_cast<size_t>(size.width) * size.height}, size};
+    for (uint32_t& pixel : shot.pixels) pixel &= 0xFFFFFF;
+    return shot;
+}
 
-ScreenPainter::ScreenPainter() : gc_(xcb_generate_id(connection_.Get())) {
-    xcb_create_gc(connection_.Get(), gc_, connection_.Root(), 0, nullptr);
+void KeepScreenShot(const ScreenShot& shot, const std::string& name) {
+    const char* folder = std::getenv("GLIMTAP_SCREENSHOT_DIR");
+    if (folder == nullptr || *folder == '\0') return;
+    WriteBmp(std::filesystem::path(folder) / (name + ".bmp"), {shot.size.width, shot.size.height, shot.pixels});
+}
+
+ScreenShot PatternedScreen(platform::Size size) {
+    ScreenShot picture{{}, size};
+    for (int32_t y = 0; y < size.height; ++y) {
+        for (int32_t x = 0; x < size.width; ++x) {
+            const auto tile = static_cast<uint32_t>((x / 256) * 16 + y / 256) & 0xFF;
+            picture.pixels.push_back(static_cast<uint32_t>(x % 256) << 16 |
+                                     static_cast<uint32_t>(y % 256) << 8 | tile);
+        }
+    }
+    return picture;
+}
+
+ScreenPainter::ScreenPainter()
+    : size_(connection_.RootSize()),
+      pixmap_(xcb_generate_id(connection_.Get())),
+      gc_(xcb_generate_id(connection_.Get())) {
+    xcb_create_pixmap(connection_.Get(), connection_.Screen().root_depth, pixmap_, connection_.Root(),
+                      static_cast<uint16_t>(size_.width), static_cast<uint16_t>(size_.height));
+    xcb_create_gc(connection_.Get(), gc_, pixmap_, 0, nullptr);
+    FillRoot(0);
 }
 
 ScreenPainter::~ScreenPainter() {
+    // The root keeps its own reference to the picture.
     xcb_free_gc(connection_.Get(), gc_);
+    xcb_free_pixmap(connection_.Get(), pixmap_);
     xcb_flush(connection_.Get());
 }
 
 void ScreenPainter::DrawOnRoot(int32_t x, int32_t y, int32_t width, int32_t height,
                                const std::vector<uint32_t>& pixels) {
-    if (width <= 0 || height <= 0 ||
-        pixels.size() != static_cast<size_t>(width) * static_cast<size_t>(height)) {
+    if (width <= 0 || height <= 0 || pixels.size() != static_cast<size_t>(width) * height) {
         throw std::invalid_argument("DrawOnRoot: pixels do not match width and height");
     }
     xcb_connection_t* connection = connection_.Get();
-    // One PutImage may not exceed the server's request size (counted in 4-byte units),
-    // so tall pictures go in bands of rows.
+    // PutImage requests are bounded in size: tall pictures go in bands of rows.
     constexpr size_t kPutImageHeader = 24;
-    const size_t max_bytes = size_t{xcb_get_maximum_request_length(connection)} * 4;
-    const size_t row_bytes = static_cast<size_t>(width) * sizeof(uint32_t);
-    const auto band_rows =
-        static_cast<int32_t>(std::max<size_t>(1, (max_bytes - kPutImageHeader) / row_bytes));
-    for (int32_t row = 0; row < height; row += band_rows) {
-        const int32_t rows = std::min(band_rows, height - row);
-        const size_t first_pixel = static_cast<size_t>(row) * static_cast<size_t>(width);
-        xcb_put_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, connection_.Root(), gc_,
-                      static_cast<uint16_t>(width), static_cast<uint16_t>(rows),
-                      static_cast<int16_t>(x), static_cast<int16_t>(y + row), 0,
-                      connection_.Screen().root_depth,
-                      static_cast<uint32_t>(rows) * static_cast<uint32_t>(row_bytes),
-                      reinterpret_cast<const uint8_t*>(pixels.data() + first_pixel));
+    const size_t maxBytes = size_t{xcb_get_maximum_request_length(connection)} * 4;
+    const size_t rowBytes = static_cast<size_t>(width) * sizeof(uint32_t);
+    const auto bandRows = static_cast<int32_t>(std::max<size_t>(1, (maxBytes - kPutImageHeader) / rowBytes));
+    for (int32_t row = 0; row < height; row += bandRows) {
+        const int32_t rows = std::min(bandRows, height - row);
+        xcb_put_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap_, gc_, static_cast<uint16_t>(width),
+                      static_cast<uint16_t>(rows), static_cast<int16_t>(x), static_cast<int16_t>(y + row),
+                      0, connection_.Screen().root_depth, static_cast<uint32_t>(rows * rowBytes),
+                      reinterpret_cast<const uint8_t*>(pixels.data() + static_cast<size_t>(row) * width));
     }
-    Sync();
+    Show();
 }
 
 void ScreenPainter::FillRoot(uint32_t colour) {
-    xcb_connection_t* connection = connection_.Get();
-    const Reply<xcb_get_geometry_reply_t> geometry{xcb_get_geometry_reply(
-        connection, xcb_get_geometry(connection, connection_.Root()), nullptr)};
-    if (geometry == nullptr) throw std::runtime_error("FillRoot: lost the X display");
-    xcb_change_gc(connection, gc_, XCB_GC_FOREGROUND, &colour);
-    const xcb_rectangle_t everything{0, 0, geometry->width, geometry->height};
-    xcb_poly_fill_rectangle(connection, connection_.Root(), gc_, 1, &everything);
-    Sync();
+    xcb_change_gc(connection_.Get(), gc_, XCB_GC_FOREGROUND, &colour);
+    const xcb_rectangle_t everything{0, 0, static_cast<uint16_t>(size_.width),
+                                     static_cast<uint16_t>(size_.height)};
+    xcb_poly_fill_rectangle(connection_.Get(), pixmap_, gc_, 1, &everything);
+    Show();
 }
 
-void ScreenPainter::Sync() {
-    xcb_connection_t* connection = connection_.Get();
+void ScreenPainter::Show() {
+    // Set again each time: the server may have copied the pixmap when it was set.
+    xcb_change_window_attributes(connection_.Get(), connection_.Root(), XCB_CW_BACK_PIXMAP, &pixmap_);
+    xcb_clear_area(connection_.Get(), 0, connection_.Root(), 0, 0, 0, 0);
+    SyncWithServer(connection_.Get());
+}
+
+void SyncWithServer(xcb_connection_t* connection) {
     // Any reply comes after the server has carried out every earlier request.
-    const Reply<xcb_get_input_focus_reply_t> reply{
+    const platform::Reply<xcb_get_input_focus_reply_t> reply{
         xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr)};
-    if (reply == nullptr) throw std::runtime_error("lost the X display while drawing");
+    if (reply == nullptr) throw std::runtime_error("lost the X display");
 }
 
 }  // namespace glimtap::test

@@ -1,31 +1,31 @@
 #pragma once
 
-#include <sys/types.h>
-
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "support/run_process.h"
+
 namespace glimtap::test {
 
-// An extra Xvfb for tests that need a server unlike the one they run under (another
-// screen depth, an extension switched off, a server that dies). Stopped on destruction.
+// An extra Xvfb for tests that need a server unlike the one they run under (another screen
+// depth, an extension switched off, a server that dies). Stopped on destruction.
 class XvfbServer {
 public:
     // `arguments` are added to Xvfb's command line. Throws std::runtime_error when the
     // server does not come up.
     explicit XvfbServer(const std::vector<std::string>& arguments);
-    ~XvfbServer();
+    ~XvfbServer() { Stop(); }
     XvfbServer(const XvfbServer&) = delete;
     XvfbServer& operator=(const XvfbServer&) = delete;
 
     // ":N", for $DISPLAY.
     const std::string& display() const { return display_; }
     // Ends the server now, as when it dies under its clients.
-    void Stop();
+    void Stop() { server_.Stop(); }
 
 private:
-    pid_t pid_ = -1;
+    ChildProcess server_;
     std::string display_;
 };
 
@@ -46,8 +46,7 @@ private:
 // Sets $DISPLAY (unsets it when given "") until destruction.
 class DisplayOverride : public EnvironmentOverride {
 public:
-    explicit DisplayOverride(const std::string& display)
-        : EnvironmentOverride("DISPLAY", display) {}
+    explicit DisplayOverride(const std::string& display) : EnvironmentOverride("DISPLAY", display) {}
 };
 
 }  // namespace glimtap::test

@@ -14,6 +14,7 @@
 
 #include "platform/utf16.h"
 #include "support/bmp_writer.h"
+#include "support/marker_windows.h"
 #include "support/modal_driver.h"
 #include "support/x_drawing.h"
 #include "ui/view_fixture.h"
@@ -22,16 +23,6 @@ namespace glimtap::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Answers the next message box; its text lands in the returned string.
-std::shared_ptr<QString> AnswerNextMessage() {
-    auto text = std::make_shared<QString>();
-    WhenModal<QMessageBox>([text](QMessageBox& box) {
-        *text = box.text();
-        box.accept();
-    });
-    return text;
-}
 
 TEST_F(ViewTest, ControlsAndSettingsExchangeBothWaysAndStoredValuesAreKept) {
     settings.matchDelayMs = -20;  // out of range, as a data file may hold it
@@ -58,9 +49,9 @@ TEST_F(ViewTest, ControlsAndSettingsExchangeBothWaysAndStoredValuesAreKept) {
         if (auto* edit = qobject_cast<QLineEdit*>(row.control)) edit->setText(row.value);
     }
     f.executeVerb->setText("edit");
-    const auto message = AnswerNextMessage();
+    const auto message = AcceptNextMessage();
     EXPECT_FALSE(View().UpdateData(true));  // the kept delay is taken, and refused
-    EXPECT_EQ(*message, "Match Time Delay (ms) must be a whole number from 0 to 86400000.");
+    EXPECT_EQ(message->text, "Match Time Delay (ms) must be a whole number from 0 to 86400000.");
     for (const auto& row : rows) EXPECT_EQ(*row.field, row.taken) << row.control->metaObject()->className();
     EXPECT_EQ(settings.executeVerb, u"edit");
 }
@@ -84,16 +75,16 @@ TEST_F(ViewTest, NumberFieldsTakeDigitsOnlyAndRefusalsNameFieldAndRange) {
         QTest::keyClicks(row.edit, "4x-2");
         EXPECT_EQ(row.edit->text(), "42");
         row.edit->setText(row.text);
-        const auto message = AnswerNextMessage();
+        const auto message = AcceptNextMessage();
         QTest::mouseClick(f.startStop, Qt::LeftButton);
-        EXPECT_EQ(*message, row.message);
+        EXPECT_EQ(message->text, row.message);
         EXPECT_EQ(View().focusWidget(), row.edit);
         EXPECT_FALSE(View().Search().IsRunning());
     }
     // A save still goes ahead, after saying what is wrong.
-    const auto message = AnswerNextMessage();
+    const auto message = AcceptNextMessage();
     EXPECT_TRUE(View().OnSave());
-    EXPECT_EQ(*message, rows[2].message);  // the first refused field in the form
+    EXPECT_EQ(message->text, rows[2].message);  // the first refused field in the form
     EXPECT_EQ(host.saves, std::vector<bool>{false});
 }
 
@@ -101,9 +92,9 @@ TEST_F(ViewTest, FailedLaunchesSayWhy) {
     CGlimtapView form(settings, profile, host, *backends, backends->AppLauncher());
     form.OnInitialUpdate();
     // The stored default command is no program here.
-    const auto message = AnswerNextMessage();
+    const auto message = AcceptNextMessage();
     QTest::mouseClick(form.Form().test, Qt::LeftButton);
-    EXPECT_EQ(*message, "The command could not be run: 'notepad' is no file, folder, URL or program on PATH");
+    EXPECT_EQ(message->text, "The command could not be run: 'notepad' is no file, folder, URL or program on PATH");
 
     launcher.failure = "no file manager";
     View().OnInitialUpdate();
@@ -120,9 +111,9 @@ TEST_F(ViewTest, TargetFolderIsTheStoredOneWhenItExistsElseTheTitlesDefault) {
     host.title = u"Job.GlimtapDataFile";
     View().OnInitialUpdate();
     EXPECT_EQ(settings.targetFolder, FromPath(home / "data" / "Glimtap" / "Job"));
-    const auto message = AnswerNextMessage();
+    const auto message = AcceptNextMessage();
     QTest::mouseClick(View().Form().startStop, Qt::LeftButton);
-    EXPECT_EQ(*message, "No Image(s) Configured Yet.");
+    EXPECT_EQ(message->text, "No Image(s) Configured Yet.");
 }
 
 TEST_F(ViewTest, ASearchCountsUntilItStopsItselfIsNoEditAndLeavesTheLayoutPut) {
@@ -166,11 +157,9 @@ TEST_F(ViewTest, ATryThatFindsNothingShowsAndMarksWhereItCameClosest) {
         << host.statusMessages.join('|').toStdString();
     form.OnStartStopSearch();
     form.OnShowClosestMatch();
-    std::vector<QRect> shown;
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (dynamic_cast<CScreenOverlay*>(w) && w->isVisible()) shown.push_back(w->geometry());
-    }
-    EXPECT_EQ(shown, (std::vector<QRect>{QRect(1500, 800, 40, 20)}));
+    const auto shown = MarkerWindows();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0]->geometry(), QRect(1500, 800, 40, 20));
 }
 
 }  // namespace

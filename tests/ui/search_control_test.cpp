@@ -17,7 +17,7 @@
 #include "qt_support/search_event_relay.h"
 #include "support/bmp_writer.h"
 #include "support/modal_driver.h"
-#include "support/recording_speaker.h"
+#include "support/fakes.h"
 #include "support/temp_dir.h"
 #include "support/x_drawing.h"
 

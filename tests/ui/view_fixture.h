@@ -13,7 +13,7 @@
 
 #include "engine/search_settings.h"
 #include "platform/backends.h"
-#include "support/recording_launcher.h"
+#include "support/fakes.h"
 #include "support/temp_dir.h"
 #include "ui/glimtap_view.h"
 #include "ui/profile.h"

@@ -2,19 +2,14 @@
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
 
-#include <QSignalSpy>
-
 #include <atomic>
 #include <chrono>
 #include <memory>
 #include <thread>
 
 #include "platform/backends.h"
-#include "support/modal_driver.h"
 #include "support/poll_until.h"
-#include "support/x_keyboard.h"
-#include "support/xvfb_server.h"
-#include "ui/hot_key_watcher.h"
+#include "support/x_input.h"
 
 namespace glimtap::test {
 namespace {
@@ -95,23 +90,6 @@ TEST(GlobalHotKeyTest, HandsOverEachPressOfTheHeldKeyOnce) {
     // one press.
     keyboard.Hold(XK_F6, 1500);
     EXPECT_EQ(hotKey.PressesSettledAt(1), 1);
-}
-
-TEST(HotKeyWatcherTest, SignalsEachPressFromTheEventLoopAndNothingWithoutAKey) {
-    OtherClient keyboard;
-    const std::unique_ptr<platform::BackendSet> backends = platform::OpenBackends();
-    {
-        HotKeyWatcher watcher(backends->HotKey());
-        QSignalSpy pressed(&watcher, &HotKeyWatcher::pressed);
-        ASSERT_EQ(watcher.Grab(), "F6");
-        keyboard.Tap(XK_F6);
-        keyboard.Tap(XK_F6);
-        EXPECT_TRUE(ProcessEventsUntil([&] { return pressed.count() >= 2; }));
-    }
-    // A press after the watcher has gone reaches nobody.
-    keyboard.Tap(XK_F6);
-    HotKeyWatcher none(nullptr);
-    EXPECT_EQ(none.Grab(), "");
 }
 
 }  // namespace

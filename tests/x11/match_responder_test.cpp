@@ -8,45 +8,14 @@
 
 #include "platform/backends.h"
 #include "support/geometry_printing.h"
-#include "support/recording_launcher.h"
+#include "support/fakes.h"
 
 namespace glimtap::test {
 namespace {
 
 using platform::Point;
 
-// A pointer that only remembers where it is.
-class FakePointer : public platform::Pointer {
-public:
-    bool MoveTo(int32_t x, int32_t y) override {
-        at = {x, y};
-        return true;
-    }
-    std::optional<Point> Position() override { return at; }
-    void NudgeHorizontally(int32_t dx) override {
-        at.x += dx;
-        ++nudges;
-    }
-    Point at{7, 9};
-    int nudges = 0;
-};
-
-// A touch screen whose steps may be refused; counts the touches that went down and up.
-class FakeTouch : public platform::TouchInjector {
-public:
-    bool Prepare() override { return failing != 1; }
-    bool Down(Point at) override {
-        downs.push_back(at);
-        return failing != 2;
-    }
-    bool Up(Point) override {
-        ++ups;
-        return failing != 3;
-    }
-    int failing = 0;  // 1 Prepare, 2 Down, 3 Up
-    std::vector<Point> downs;
-    int ups = 0;
-};
+using Step = FakeTouch::Step;
 
 MatchReport Match(int32_t width, int32_t height, int32_t x, int32_t y) {
     return {.templateName = "t.bmp", .width = width, .height = height, .location = {x, y}};
@@ -64,7 +33,7 @@ SearchSettings Settings(bool move, bool tap, bool command) {
 
 struct Outcome {
     bool move, tap, command;
-    int failing;           // the touch step refused, as FakeTouch counts them
+    Step refused;
     bool pointer, touch;   // offered by the desktop
     Point end;             // where the pointer is left
     int downs, ups, nudges, launches;
@@ -72,29 +41,29 @@ struct Outcome {
 
 // The pointer starts at 7,9; the match is the one pixel 40,50.
 const Outcome kOutcomes[] = {
-    {false, false, false, 0, true, true, {7, 9}, 0, 0, 0, 0},
-    {true, false, false, 0, true, true, {40, 50}, 0, 0, 0, 0},
+    {false, false, false, Step::kNone, true, true, {7, 9}, 0, 0, 0, 0},
+    {true, false, false, Step::kNone, true, true, {40, 50}, 0, 0, 0, 0},
     // A tap puts the cursor back where it was and nudges it, so the desktop shows it again.
-    {false, true, false, 0, true, true, {7, 9}, 1, 1, 2, 0},
-    {true, true, false, 0, true, true, {40, 50}, 1, 1, 2, 0},
-    {false, false, true, 0, true, true, {7, 9}, 0, 0, 0, 1},
+    {false, true, false, Step::kNone, true, true, {7, 9}, 1, 1, 2, 0},
+    {true, true, false, Step::kNone, true, true, {40, 50}, 1, 1, 2, 0},
+    {false, false, true, Step::kNone, true, true, {7, 9}, 0, 0, 0, 1},
     // A refused step ends the tap, never the match: the command still runs.
-    {true, true, true, 1, true, true, {40, 50}, 0, 0, 0, 1},
-    {true, true, true, 2, true, true, {40, 50}, 1, 0, 0, 1},
-    {true, true, true, 3, true, true, {40, 50}, 1, 1, 0, 1},
+    {true, true, true, Step::kPrepare, true, true, {40, 50}, 0, 0, 0, 1},
+    {true, true, true, Step::kDown, true, true, {40, 50}, 1, 0, 0, 1},
+    {true, true, true, Step::kUp, true, true, {40, 50}, 1, 1, 0, 1},
     // What the desktop does not offer is skipped.
-    {true, true, true, 0, false, true, {7, 9}, 1, 1, 0, 1},
-    {true, true, true, 0, true, false, {40, 50}, 0, 0, 0, 1},
+    {true, true, true, Step::kNone, false, true, {7, 9}, 1, 1, 0, 1},
+    {true, true, true, Step::kNone, true, false, {40, 50}, 0, 0, 0, 1},
 };
 
 TEST(MatchResponderTest, OutcomesOfEverySettingAndRefusal) {
     for (const Outcome& o : kOutcomes) {
         SCOPED_TRACE(testing::Message() << "move " << o.move << " tap " << o.tap << " command "
-                                        << o.command << " failing " << o.failing << " pointer "
+                                        << o.command << " refused " << int(o.refused) << " pointer "
                                         << o.pointer << " touch " << o.touch);
         FakePointer pointer;
         FakeTouch touch;
-        touch.failing = o.failing;
+        touch.refused = o.refused;
         RecordingLauncher launcher;
         MatchResponder responder(o.pointer ? &pointer : nullptr, o.touch ? &touch : nullptr,
                                  launcher, nullptr, [](std::chrono::milliseconds) {});

@@ -2,30 +2,67 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QTest>
+#include <QTimer>
 
 #include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <optional>
 
+#include "engine/template_image.h"
 #include "platform/backends.h"
+#include "platform/utf16.h"
 #include "support/geometry_printing.h"
-#include "support/screen_shots.h"
-#include "support/selector_driver.h"
 #include "support/temp_dir.h"
-#include "support/x_keyboard.h"
-#include "support/x_mouse.h"
+#include "support/x_drawing.h"
+#include "support/x_input.h"
 #include "support/x_observer.h"
+#include "ui/screen_snip.h"
+#include "ui/view_fixture.h"
 
 namespace glimtap::test {
 namespace {
 
 using platform::ScreenRect;
+namespace fs = std::filesystem;
 
 constexpr xcb_keysym_t kEscape = 0xff1b;
 constexpr xcb_keysym_t kReturn = 0xff0d;
+
+// Calls `open`, which runs the area selector modally, and once the selector's veil is on the
+// screen calls `act` with it, as a user would start working on it. A selector still open
+// after a generous while is cancelled and the test fails, so that it never hangs the suite.
+void WhileSelecting(const std::function<void(CDlgScreenAreaSelector&)>& act,
+                    const std::function<void()>& open) {
+    bool acted = false;
+    QPointer<CDlgScreenAreaSelector> seen;
+    QTimer driver;
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+        seen = qobject_cast<CDlgScreenAreaSelector*>(QApplication::activeModalWidget());
+        if (seen == nullptr) return;
+        driver.stop();
+        // Input must find the veil mapped on the server, not only shown by Qt.
+        WindowObserver observer;
+        if (!QTest::qWaitFor([&] { return observer.IsViewable(static_cast<xcb_window_t>(seen->winId())); }, 10000)) {
+            ADD_FAILURE() << "the selector's window never appeared on the screen";
+            return;
+        }
+        acted = true;
+        act(*seen);
+    });
+    QTimer::singleShot(30000, &driver, [&] {
+        if (seen == nullptr) return;
+        ADD_FAILURE() << "the selector did not close";
+        seen->reject();
+    });
+    driver.start(10);
+    open();
+    EXPECT_TRUE(acted) << "the selector never opened";
+}
 
 class ScreenAreaSelectorTest : public testing::Test {
 protected:
@@ -51,8 +88,7 @@ protected:
     std::unique_ptr<platform::BackendSet> backends_ = platform::OpenBackends();
     TempDir folder_;
     Profile profile_{QString::fromStdString((folder_ / "profile.ini").string())};
-    FakeMouse mouse_;
-    OtherClient keyboard_;
+    OtherClient user_;
 };
 
 // Also run with Qt scaling by 2, where odd physical pixels have no logical pixel of their own.
@@ -64,27 +100,27 @@ TEST_F(ScreenAreaSelectorTest, SelectsAndStoresExactlyWhatWasDragged) {
         std::array<int, 4> stored;
     };
     const Case cases[] = {
-        {"drag from odd pixels", [&](auto&) { mouse_.Drag(1001, 101, 1501, 602); },
+        {"drag from odd pixels", [&](auto&) { user_.Drag(1001, 101, 1501, 602); },
          ScreenRect{1001, 101, 500, 501}, {1001, 101, 1501, 602}},
-        {"drag up and left", [&](auto&) { mouse_.Drag(500, 400, 301, 199); },
+        {"drag up and left", [&](auto&) { user_.Drag(500, 400, 301, 199); },
          ScreenRect{301, 199, 199, 201}, {301, 199, 500, 400}},
-        {"Escape first", [&](auto&) { keyboard_.Tap(kEscape); }, std::nullopt, {0, 0, 0, 0}},
+        {"Escape first", [&](auto&) { user_.Tap(kEscape); }, std::nullopt, {0, 0, 0, 0}},
         {"Escape during a drag",
          [&](auto&) {
-             mouse_.Drag(501, 401, 700, 600, false);
-             keyboard_.Tap(kEscape);
-             mouse_.ReleaseLeft();
+             user_.Drag(501, 401, 700, 600, false);
+             user_.Tap(kEscape);
+             user_.ReleaseLeft();
          },
          std::nullopt, {0, 0, 501, 401}},
-        {"a click", [&](auto&) { mouse_.Click(641, 481); }, std::nullopt, {641, 481, 641, 481}},
-        {"a flat drag", [&](auto&) { mouse_.Drag(100, 300, 901, 300); }, std::nullopt,
+        {"a click", [&](auto&) { user_.Click(641, 481); }, std::nullopt, {641, 481, 641, 481}},
+        {"a flat drag", [&](auto&) { user_.Drag(100, 300, 901, 300); }, std::nullopt,
          {100, 300, 901, 300}},
         {"Enter does nothing",
          [&](CDlgScreenAreaSelector& selector) {
-             keyboard_.Tap(kReturn);
+             user_.Tap(kReturn);
              QTest::qWait(300);
              EXPECT_TRUE(selector.isVisible());
-             mouse_.Drag(21, 31, 22, 32);
+             user_.Drag(21, 31, 22, 32);
          },
          ScreenRect{21, 31, 1, 1}, {21, 31, 22, 32}},
     };
@@ -111,10 +147,11 @@ bool Near(uint32_t a, uint32_t b) {
 }
 
 TEST_F(ScreenAreaSelectorTest, ShowsTheHoleAndTheBandWhileDragging) {
-    RootBackdrop backdrop(PatternedScreenPixels(platform::OpenBackends()->Geometry().VirtualScreenSize()));
+    const ScreenShot backdrop = PatternedScreen(backends_->Geometry().VirtualScreenSize());
+    ScreenPainter().DrawOnRoot(backdrop);
     std::optional<ScreenShot> during;
     const std::optional<ScreenRect> selected = Select([&](CDlgScreenAreaSelector&) {
-        mouse_.Drag(501, 401, 901, 701, false);
+        user_.Drag(501, 401, 901, 701, false);
         const bool shown = QTest::qWaitFor(
             [&] {
                 during = CaptureWholeScreen();
@@ -124,7 +161,7 @@ TEST_F(ScreenAreaSelectorTest, ShowsTheHoleAndTheBandWhileDragging) {
             },
             10000);
         EXPECT_TRUE(shown) << "the drag never showed on the screen";
-        mouse_.ReleaseLeft();
+        user_.ReleaseLeft();
     });
     EXPECT_EQ(selected, (ScreenRect{501, 401, 400, 300}));
     ASSERT_TRUE(during.has_value());
@@ -160,6 +197,59 @@ TEST_F(ScreenAreaSelectorTest, ShowsTheHoleAndTheBandWhileDragging) {
 
     const ScreenShot after = CaptureWholeScreen();
     EXPECT_EQ(after.At(100, 900), backdrop.At(100, 900)) << "the veil is gone";
+}
+
+size_t FileCount(const fs::path& folder) {
+    return static_cast<size_t>(std::distance(fs::directory_iterator(folder), {}));
+}
+
+TEST_F(ViewTest, SnipIsCutFromTheScreenAsItWasWhenTheSelectorOpened) {
+    // Quotes, a newline, shell syntax and letters from beyond ASCII must all reach the disk.
+    const fs::path folder = home / "my 'shots' \"x\"\n$HOME `id` ü ✓ 漢";
+    fs::create_directory(folder);
+    const ScreenShot before = PatternedScreen(backends->Geometry().VirtualScreenSize());
+    ScreenShot after = before;
+    for (uint32_t& pixel : after.pixels) pixel ^= 0xFFFFFF;
+    ScreenPainter screen;
+    screen.DrawOnRoot(before);
+    OtherClient user;
+    std::optional<SnipAttempt> attempt;
+    WhileSelecting(
+        [&](CDlgScreenAreaSelector&) {
+            // The screen changes under the veil; the snip is still what the user saw.
+            screen.DrawOnRoot(after);
+            user.Drag(701, 501, 660, 470);
+        },
+        [&] { attempt = SnipNewTemplate(nullptr, profile, FromPath(folder), *backends); });
+    ASSERT_TRUE(attempt.has_value() && attempt->file.has_value());
+    EXPECT_EQ(attempt->file->parent_path(), folder);
+    EXPECT_EQ(attempt->file->filename().string().rfind("Screenshot_", 0), 0u);
+    EXPECT_EQ(FileCount(folder), 1u);
+
+    TemplateImage image;
+    ASSERT_TRUE(LoadTemplateImage(image, *attempt->file));
+    ASSERT_EQ(image.width, 41);
+    ASSERT_EQ(image.height, 31);
+    for (int32_t y = 0; y < 31; ++y) {
+        for (int32_t x = 0; x < 41; ++x) {
+            ASSERT_EQ(image.pixels[static_cast<size_t>(y * 41 + x)] & 0xFFFFFF,
+                      before.At(660 + x, 470 + y))
+                << x << "," << y;
+        }
+    }
+}
+
+TEST_F(ViewTest, SnipThatCannotBeWrittenSaysSoAndAClickTriesNothing) {
+    // The folder was deleted after the form listed it.
+    settings.targetFolder = FromPath(home / "vanished");
+    OtherClient user;
+    WhileSelecting([&](CDlgScreenAreaSelector&) { user.Click(300, 300); },
+                   [&] { View().OnSelectImage(); });
+    EXPECT_TRUE(host.statusMessages.isEmpty());
+    WhileSelecting([&](CDlgScreenAreaSelector&) { user.Drag(100, 100, 140, 130); },
+                   [&] { View().OnSelectImage(); });
+    EXPECT_EQ(host.statusMessages, QStringList{"The new image could not be saved."});
+    EXPECT_FALSE(fs::exists(home / "vanished"));
 }
 
 }  // namespace

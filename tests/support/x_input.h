@@ -10,15 +10,14 @@
 
 namespace glimtap::test {
 
-// Another program on the display named by $DISPLAY, on a connection of its own: it holds
-// key grabs and types on the keyboard through XTest. Every call returns once the server
-// has carried it out.
+// Another program on the display named by $DISPLAY, on a connection of its own: it holds key
+// grabs, and types and moves the mouse through XTest like the user. Every call returns once
+// the server has carried it out.
 class OtherClient {
 public:
     // Throws platform::Unavailable when the display cannot be opened or lacks XTest.
     OtherClient();
-    // Lets go of every key grabbed, waiting for the server, so that the next test finds
-    // them free.
+    // Lets go of every key grabbed, so that the next test finds them free.
     ~OtherClient();
     OtherClient(const OtherClient&) = delete;
     OtherClient& operator=(const OtherClient&) = delete;
@@ -32,20 +31,24 @@ public:
     void Tap(xcb_keysym_t keysym);
     // Keeps the key down for `milliseconds`, long enough for the server to repeat it.
     void Hold(xcb_keysym_t keysym, uint32_t milliseconds);
-
     // The modifiers in effect now (Lock while Caps Lock is on, and so on).
     uint16_t ModifierState();
 
+    void MoveTo(int32_t x, int32_t y);
+    void PressLeft() { Fake(XCB_BUTTON_PRESS, 1); }
+    void ReleaseLeft() { Fake(XCB_BUTTON_RELEASE, 1); }
+    // Press here, move there through a point on the way, and, when asked, let go.
+    void Drag(int32_t fromX, int32_t fromY, int32_t toX, int32_t toY, bool release = true);
+    void Click(int32_t x, int32_t y);
+
 private:
     struct FreeKeySymbols {
-        void operator()(xcb_key_symbols_t* symbols) const noexcept {
-            xcb_key_symbols_free(symbols);
-        }
+        void operator()(xcb_key_symbols_t* symbols) const noexcept { xcb_key_symbols_free(symbols); }
     };
 
     xcb_keycode_t Keycode(xcb_keysym_t keysym);
-    void FakeKey(uint8_t type, xcb_keysym_t keysym, uint32_t delayMs);
-    void Sync();
+    // A fake event `delayMs` after the one before; motion alone takes a position.
+    void Fake(uint8_t type, uint8_t detail, uint32_t delayMs = 0, int32_t x = 0, int32_t y = 0);
 
     platform::X11Connection connection_;
     std::unique_ptr<xcb_key_symbols_t, FreeKeySymbols> symbols_;

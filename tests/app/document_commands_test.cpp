@@ -26,7 +26,7 @@ namespace fs = std::filesystem;
 const std::string kStrange = "my 'files' \"x\"\n$HOME `id` ü ✓ 漢";
 
 TEST_F(AppTest, WithoutAScreenTheScreenToolsAreOffTheStatusLineSaysWhyAndF1ShowsTheManual) {
-    ASSERT_EQ(backends->Name(), "null");
+    ASSERT_EQ(backends->Name(), "null") << "run with GLIMTAP_BACKEND=null";
     StartApp();
     for (const QPushButton* tool :
          {Form().startStop, Form().selectScreenArea, Form().previewScreenArea, Form().selectImage}) {

@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
-#include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QInputDialog>
 #include <QTest>
 
@@ -83,32 +80,6 @@ TEST(RefreshImageListTest, EmptiesTheListAndSaysWhyOnlyWhenAFolderCannotBeRead) 
         EXPECT_EQ(error.isEmpty(), readable) << folder;
         EXPECT_TRUE(error.isEmpty() || error.contains(Q(folder))) << error.toStdString();
         EXPECT_TRUE(list.updatesEnabled());
-    }
-}
-
-QAbstractButton* DialogButton(QFileDialog& dialog, QDialogButtonBox::ButtonRole role) {
-    const auto* box = dialog.findChild<QDialogButtonBox*>();
-    for (QAbstractButton* button : box->buttons()) {
-        if (box->buttonRole(button) == role) return button;
-    }
-    return nullptr;
-}
-
-TEST_F(ViewTest, APickedTargetFolderIsListedAtOnceACancelledPickChangesNothing) {
-    const fs::path chosen = home / "chosen";
-    fs::create_directory(chosen);
-    WriteBmp(chosen / "a.bmp", Plain(2, 3));
-    View().OnInitialUpdate();
-    const QTableWidget& list = *View().Form().fileList;
-    for (const auto role : {QDialogButtonBox::AcceptRole, QDialogButtonBox::RejectRole}) {
-        WhenModal<QFileDialog>([&](QFileDialog& dialog) {
-            dialog.setDirectory(Q(home.path()));
-            dialog.selectFile("chosen");
-            DialogButton(dialog, role)->click();
-        });
-        View().OnSelectTargetFolder();
-        EXPECT_EQ(settings.targetFolder, FromPath(chosen));
-        EXPECT_EQ(Rows(list), (std::vector<Row>{{"1", "a.bmp", "2", "3"}}));
     }
 }
 

@@ -138,7 +138,9 @@ TEST_F(ViewTest, F2RenamesTheSelectedImageKeepingItsExtensionAndRefusesBadNames)
         const auto shown = c.refusal ? AcceptNextMessage() : nullptr;
         QTest::keyClick(&list, Qt::Key_F2);
         EXPECT_EQ(offered, QString(c.from).section('.', 0, -2)) << c.from;
-        if (shown) EXPECT_EQ(shown->text, c.refusal) << c.entered.toStdString();
+        if (shown) {
+            EXPECT_EQ(shown->text, c.refusal) << c.entered.toStdString();
+        }
         const fs::path to = home / (c.to ? c.to : c.from);
         EXPECT_TRUE(fs::exists(to)) << to;
         EXPECT_EQ(fs::exists(home / c.from), c.to == nullptr) << c.from;

@@ -1,32 +1,19 @@
+// The document commands, their dialogs and the recent files: no screen needed, so they run
+// on the null backends.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
-#include <QFileDialog>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QMimeData>
-#include <QPushButton>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <QTest>
 #include <QTextBrowser>
-#include <QUrl>
 
 #include <cstring>
-#include <functional>
 
-#include "app/glimtap_app.h"
+#include "app/app_fixture.h"
 #include "app/help_window.h"
-#include "app/main_frame.h"
-#include "engine/data_file.h"
-#include "platform/utf16.h"
-#include "platform/backends.h"
 #include "support/bmp_writer.h"
 #include "support/fillable_folder.h"
-#include "support/modal_driver.h"
-#include "support/fakes.h"
-#include "support/temp_dir.h"
-#include "support/x_drawing.h"
 #include "ui/screen_area_selector.h"
 #include "ui/screen_still.h"
 
@@ -35,71 +22,26 @@ namespace {
 
 namespace fs = std::filesystem;
 
-QString Q(const fs::path& path) { return QString::fromStdU16String(FromPath(path)); }
-
-// Answers the next file dialog with `path` typed into its name box, in `folder` when given.
-QPointer<QTimer> ChooseInNextFileDialog(const QString& path, const QString& folder = {}) {
-    return WhenModal<QFileDialog>([path, folder](QFileDialog& dialog) {
-        if (!folder.isEmpty()) dialog.setDirectory(folder);
-        dialog.findChild<QLineEdit*>("fileNameEdit")->setText(path);
-        static_cast<QDialog&>(dialog).accept();
-    });
-}
-
-int32_t StoredTolerance(const fs::path& path) {
-    DataFile data;
-    LoadDataFile(path, data);
-    return data.settings.tolerance;
-}
-
-DataFile WriteDataFile(const fs::path& path, int32_t tolerance, const std::u16string& folder = {},
-                       const std::function<void(SearchSettings&)>& change = {}) {
-    DataFile data;
-    data.settings.ResetToDefaults(platform::OpenBackends()->Geometry());
-    data.settings.tolerance = tolerance;
-    data.settings.targetFolder = folder;
-    if (change) change(data.settings);
-    SaveDataFile(path, data);
-    return data;
-}
-
-void Drop(QWidget& target, const fs::path& file) {
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(Q(file))});
-    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&target, &enter);
-    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&target, &drop);
-}
-
 // Quotes, a newline, shell and command syntax, and letters from beyond ASCII.
 const std::string kStrange = "my 'files' \"x\"\n$HOME `id` ü ✓ 漢";
 
-// The application with its data folder, desktop folder and profile in a temporary folder.
-class AppTest : public testing::Test {
-protected:
-    AppTest() {
-        setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
+TEST_F(AppTest, WithoutAScreenTheScreenToolsAreOffTheStatusLineSaysWhyAndF1ShowsTheManual) {
+    ASSERT_EQ(backends->Name(), "null") << "run with GLIMTAP_BACKEND=null";
+    StartApp();
+    for (const QPushButton* tool :
+         {Form().startStop, Form().selectScreenArea, Form().previewScreenArea, Form().selectImage}) {
+        EXPECT_FALSE(tool->isEnabled()) << tool->text().toStdString();
     }
-
-    CGlimtapApp& StartApp(const std::optional<QString>& file = std::nullopt) {
-        app.reset();
-        app = std::make_unique<CGlimtapApp>(AppServices{*profile, *backends, launcher});
-        EXPECT_TRUE(app->InitInstance(file));
-        return *app;
-    }
-
-    CMainFrame& Frame() { return app->MainFrame(); }
-    const GlimtapForm& Form() { return Frame().View().Form(); }
-    QString Caption() { return Frame().windowTitle().replace("[*]", Frame().isWindowModified() ? "*" : ""); }
-
-    TempDir home;
-    std::unique_ptr<Profile> profile = std::make_unique<Profile>(Q(home / "profile.ini"));
-    std::unique_ptr<platform::BackendSet> backends = platform::OpenBackends();
-    RecordingLauncher launcher;
-    std::unique_ptr<CGlimtapApp> app;
-};
+    EXPECT_EQ(Frame().statusBar()->currentMessage(),
+              "No screen available: GLIMTAP_BACKEND=null turns the desktop off");
+    Frame().show();
+    Frame().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Frame()));
+    QTest::keyClick(Form().tolerance, Qt::Key_F1);
+    const auto* help = Frame().findChild<HelpWindow*>();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->findChild<QTextBrowser*>()->toPlainText().contains("Tolerance"));
+}
 
 TEST_F(AppTest, EditsAreModifiedAndEveryCommandThatDropsThemAsksFirst) {
     enum Command { kNew, kOpen, kRecent, kDrop, kClose };
@@ -135,7 +77,7 @@ TEST_F(AppTest, EditsAreModifiedAndEveryCommandThatDropsThemAsksFirst) {
         Form().tolerance->setText("77");
         Form().autoStop->toggle();
 
-        const auto question = AcceptNextMessage(row.answer);
+        const auto question = Answer(row.answer);
         const QPointer<QTimer> dialogs[] = {
             row.untitled && row.answer == QMessageBox::Save ? ChooseInNextFileDialog(Q(named)) : nullptr,
             row.command == kOpen ? ChooseInNextFileDialog(Q(other)) : nullptr};
@@ -146,13 +88,13 @@ TEST_F(AppTest, EditsAreModifiedAndEveryCommandThatDropsThemAsksFirst) {
             case kRecent: app->OnOpenRecentFile(int(app->RecentFiles().Entries().indexOf(Q(other)))); break;
             case kDrop:
                 Drop(Frame(), other);
-                ProcessEventsUntil([&] { return !question->text.isEmpty(); });
+                ProcessEventsUntil([&] { return !question->isEmpty(); });
                 QCoreApplication::processEvents();
                 break;
             case kClose: closed = Frame().close(); break;
         }
         for (const QPointer<QTimer>& dialog : dialogs) delete dialog.data();
-        EXPECT_EQ(question->text, "Save changes to " + title + "?");
+        EXPECT_EQ(*question, "Save changes to " + title + "?");
         const fs::path saved = row.untitled ? named : doc;
         EXPECT_EQ(fs::exists(saved) ? StoredTolerance(saved) : -1,
                   row.answer == QMessageBox::Save ? 77 : row.untitled ? -1 : 10);
@@ -185,14 +127,14 @@ TEST_P(SaveOnAFullDisk, KeepsTheOldFileAndSaysWhy) {
         return QString::fromStdString("Cannot save: cannot write '" + path.string() + "': " +
                                       std::strerror(folder->NoRoomError()) + ".");
     };
-    auto shown = AcceptNextMessage(QMessageBox::Ok);
+    auto shown = Answer(QMessageBox::Ok);
     EXPECT_FALSE(Frame().View().OnSave());
-    EXPECT_EQ(shown->text, report(existing));
+    EXPECT_EQ(*shown, report(existing));
     const fs::path other = *folder / "other.GlimtapDataFile";
-    shown = AcceptNextMessage(QMessageBox::Ok);
+    shown = Answer(QMessageBox::Ok);
     ChooseInNextFileDialog(Q(other));
     EXPECT_FALSE(Frame().View().OnSaveAs());
-    EXPECT_EQ(shown->text, report(other));
+    EXPECT_EQ(*shown, report(other));
 
     std::vector<fs::path> listing;
     for (const auto& entry : fs::directory_iterator(folder->path())) listing.push_back(entry.path());
@@ -211,14 +153,14 @@ TEST_F(AppTest, AFileThatCannotBeOpenedChangesNothingAndLeavesTheRecentFiles) {
     WriteDataFile(good, 42);
     WriteDataFile(bad, 1);
     app = std::make_unique<CGlimtapApp>(AppServices{*profile, *backends, launcher});
-    auto report = AcceptNextMessage(QMessageBox::Ok);
+    auto report = Answer(QMessageBox::Ok);
     EXPECT_FALSE(app->InitInstance(Q(home / "missing"))) << "a file named at start that cannot be read ends it";
     StartApp(Q(bad));
     ASSERT_TRUE(app->OpenDocumentFile(Q(good)));
     fs::resize_file(bad, 30);
-    report = AcceptNextMessage(QMessageBox::Ok);
+    report = Answer(QMessageBox::Ok);
     app->OnOpenRecentFile(1);
-    EXPECT_TRUE(report->text.contains("bad.GlimtapDataFile")) << report->text.toStdString();
+    EXPECT_TRUE(report->contains("bad.GlimtapDataFile")) << report->toStdString();
     EXPECT_EQ(Caption(), "good.GlimtapDataFile - Glimtap");
     EXPECT_EQ(app->Settings().tolerance, 42);
     EXPECT_EQ(app->RecentFiles().Entries(), QStringList{Q(good)});
@@ -288,62 +230,6 @@ TEST_F(AppTest, TheProfileNeverWritesThroughALinkPlantedInItsPlace) {
     profile.reset();
     EXPECT_EQ(ReadFile(victim), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}));
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(ini)));
-}
-
-TEST_F(AppTest, OpeningADataFileNeverRunsItsCommandOnlyAMatchOfAStartedSearchDoes) {
-    // Something to find in a corner of the screen, away from the window.
-    const BmpPicture picture = RandomPicture(16, 12, 31);
-    ScreenPainter painter;
-    painter.DrawOnRoot(1800, 1000, picture.width, picture.height, picture.pixels);
-    WriteBmp(home / "target.bmp", picture);
-    const fs::path file = home / "armed.GlimtapDataFile";
-    WriteDataFile(file, 15, FromPath(home.path()), [&](SearchSettings& s) {
-        s.areaLeft = 1700, s.areaTop = 950, s.areaWidth = 220, s.areaHeight = 130;
-        s.speechAlerts = s.overlayOnMatch = s.matchDelayMs = 0;
-        s.autoStopEnabled = s.autoStopCount = s.executeEnabled = 1;
-        s.executeFile = FromPath(home / "ran");
-    });
-
-    // Named at start, File > Open, a recent file and a drop.
-    StartApp(Q(file));
-    ChooseInNextFileDialog(Q(file));
-    app->OnFileOpen();
-    app->OnOpenRecentFile(0);
-    const fs::path copy = home / "armed copy.GlimtapDataFile";
-    fs::copy_file(file, copy);
-    Drop(Frame(), copy);
-    ASSERT_TRUE(ProcessEventsUntil([&] { return Caption().startsWith("armed copy"); }));
-    EXPECT_TRUE(launcher.Calls().empty());
-
-    QTest::mouseClick(Form().startStop, Qt::LeftButton);
-    ASSERT_TRUE(ProcessEventsUntil([&] { return !Frame().View().Search().IsRunning(); }));
-    // The command runs off the window's thread, once.
-    ASSERT_TRUE(ProcessEventsUntil([&] { return !launcher.Calls().empty(); }));
-    QTest::qWait(100);
-    EXPECT_EQ(launcher.Calls(), (std::vector<RecordingLauncher::Call>{{"open", (home / "ran").string()}}));
-}
-
-TEST_F(AppTest, ClosingTheWindowDuringASearchStopsItAndF1ShowsTheManual) {
-    StartApp();
-    WriteBmp(home / "data" / "Glimtap" / "Untitled" / "a.bmp", BmpPicture{2, 2, std::vector<uint32_t>(4, 0xFF123456u)});
-    Frame().View().OnRefreshFileNames();
-    Form().speechAlerts->setChecked(false);
-    Form().autoStop->setChecked(false);
-    Form().matchDelay->setText("60000");  // the close must cut this pause short
-    Frame().activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&Frame()));
-    QTest::keyClick(Form().tolerance, Qt::Key_F1);
-    auto* help = Frame().findChild<HelpWindow*>();
-    ASSERT_NE(help, nullptr);
-    EXPECT_TRUE(help->findChild<QTextBrowser*>()->toPlainText().contains("Tolerance"));
-    QTest::mouseClick(Form().startStop, Qt::LeftButton);
-    ASSERT_TRUE(ProcessEventsUntil([&] { return Form().counterText->text().startsWith("Tried"); }));
-
-    AcceptNextMessage(QMessageBox::Discard);
-    EXPECT_TRUE(Frame().close());
-    app.reset();
-    // Whatever the worker still had on its way finds nobody.
-    QCoreApplication::processEvents();
 }
 
 }  // namespace

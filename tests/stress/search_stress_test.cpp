@@ -1,22 +1,17 @@
 // The search under load and under faults, driven like a user: the global hot key, the
 // button, files changing under a running search.
+#include <X11/keysym.h>
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QDeadlineTimer>
-#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
-#include <X11/keysym.h>
-
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
 #include <fstream>
-#include <string>
 
 #include "response/screen_markers.h"
 #include "support/bmp_writer.h"
@@ -35,7 +30,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-// Counts the message boxes that show up and closes each at once, so none can hold a test.
+// Closes every message box that shows up and notes its text, so that none can hold a test.
 class MessageBoxCounter {
 public:
     MessageBoxCounter() {
@@ -55,6 +50,8 @@ private:
     QTimer timer_;
 };
 
+// A shown form searching a black screen without pauses or an end, over `count` templates
+// of the document's folder, none of them on the screen yet.
 class SearchStressTest : public ViewTest {
 protected:
     SearchStressTest() {
@@ -62,57 +59,41 @@ protected:
         settings.matchDelayMs = 0;
         settings.autoStopEnabled = 0;
         settings.tolerance = 0;
-        settings.areaWidth = 1920;
-        settings.areaHeight = 1080;
     }
 
-    // `count` templates in the document's folder, none of them on the screen yet.
-    void WriteTemplates(int count) {
+    CGlimtapView& OpenForm(int count) {
         for (int i = 0; i < count; ++i) {
             WriteBmp(DefaultFolder() / ("template " + std::to_string(i) + ".bmp"),
                      RandomPicture(24 + i, 16 + i, 100 + i));
         }
+        View().OnInitialUpdate();
+        View().show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&View()));
+        return View();
     }
 
-    CGlimtapView& OpenForm() {
-        CGlimtapView& form = View();
-        form.OnInitialUpdate();
-        form.show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&form));
-        return form;
-    }
-
-    bool WaitRunning(bool running) {
-        return ProcessEventsUntil([&] { return view->Search().IsRunning() == running; });
-    }
-
-    // How long the window takes to answer F6 pressed on the keyboard, in milliseconds.
-    qint64 AnswerToF6(bool running) {
-        QElapsedTimer answered;
-        answered.start();
+    void PressF6(bool running) {
         keyboard.Tap(XK_F6);
-        EXPECT_TRUE(WaitRunning(running));
-        return answered.elapsed();
+        EXPECT_TRUE(ProcessEventsUntil([&] { return view->Search().IsRunning() == running; }));
     }
 
     ScreenPainter painter;
     OtherClient keyboard;
+    MessageBoxCounter messages;
 };
 
 TEST_F(SearchStressTest, HotKeyStartsAndStopsLeaveNothingBehind) {
-    WriteTemplates(4);
     settings.beepForSearch = 1;
-    CGlimtapView& form = OpenForm();
-    ASSERT_EQ(form.HotKey(), "F6");
+    ASSERT_EQ(OpenForm(4).HotKey(), "F6");
     // The first run opens what lives as long as the form: the X connections of the pointer
     // and Qt's helpers.
-    AnswerToF6(true);
-    AnswerToF6(false);
+    PressF6(true);
+    PressF6(false);
     QTest::qWait(200);
     const ProcessResources before = CountProcessResources();
     for (int i = 0; i < 100; ++i) {
-        AnswerToF6(true);
-        AnswerToF6(false);
+        PressF6(true);
+        PressF6(false);
         ASSERT_FALSE(HasFailure()) << "cycle " << i << " hung";
     }
     // Threads of the last run may still be on their way out.
@@ -122,10 +103,11 @@ TEST_F(SearchStressTest, HotKeyStartsAndStopsLeaveNothingBehind) {
         return after == before;
     });
     EXPECT_EQ(after, before);
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('\n').toStdString();
 }
 
-// No pause, markers on, every template found on every pass, under a window manager: the
-// worker must never bury the window.
+// Markers on, every template found on every pass, under a window manager: the worker must
+// never bury the window.
 TEST_F(SearchStressTest, ARunWithoutPausesNeverFloodsTheWindow) {
     ChildProcess windowManager({"/usr/bin/openbox"});
     ASSERT_TRUE(PollUntil([] {
@@ -133,7 +115,6 @@ TEST_F(SearchStressTest, ARunWithoutPausesNeverFloodsTheWindow) {
                std::string::npos;
     }));
     // Every template matches at the area's corner, whatever covers it.
-    WriteTemplates(6);
     settings.tolerance = 255;
     settings.areaWidth = 400;
     settings.areaHeight = 300;
@@ -142,33 +123,26 @@ TEST_F(SearchStressTest, ARunWithoutPausesNeverFloodsTheWindow) {
     // Every match moves the cursor and taps: a tap holds for 200 ms, off the window's thread.
     settings.moveCursorToMatch = 1;
     settings.touchAtMatch = 1;
-    MessageBoxCounter messages;
-    CGlimtapView& form = OpenForm();
+    CGlimtapView& form = OpenForm(6);
 
-    AnswerToF6(true);
+    // The first round settles what lives as long as the form; the later ones must not grow.
     int mostMarkers = 0;
-    qint64 slowestAnswer = 0;
     int64_t settledKiB = 0;
     int64_t mostKiB = 0;
-    const QDeadlineTimer settled(8s);
-    for (int round = 0; round < 5; ++round) {
-        const QDeadlineTimer end(4s);
+    for (int round = 0; round < 3; ++round) {
+        PressF6(true);
+        const QDeadlineTimer end(3s);
         while (!end.hasExpired()) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
             mostMarkers = std::max(mostMarkers, static_cast<int>(MarkerWindows().size()));
-            if (!settled.hasExpired()) continue;
-            if (settledKiB == 0) settledKiB = ResidentKiB();
-            mostKiB = std::max(mostKiB, ResidentKiB());
+            if (round > 0) mostKiB = std::max(mostKiB, ResidentKiB());
         }
-        slowestAnswer = std::max(slowestAnswer, AnswerToF6(false));
+        PressF6(false);
         // A try cut short by the stop finds nothing.
-        const int32_t tried = form.Search().Tried();
-        EXPECT_GT(tried, 50) << "round " << round;
-        EXPECT_GE(form.Search().Matched() + 1, tried) << "round " << round;
-        AnswerToF6(true);
+        EXPECT_GT(form.Search().Tried(), 50) << "round " << round;
+        EXPECT_GE(form.Search().Matched() + 1, form.Search().Tried()) << "round " << round;
+        if (round == 0) settledKiB = ResidentKiB();
     }
-    AnswerToF6(false);
-    EXPECT_LT(slowestAnswer, 200);
     EXPECT_GE(mostMarkers, 6);
     EXPECT_LE(mostMarkers, ScreenMarkers::kMostAlive);
     // Under AddressSanitizer freed memory waits in quarantine, so only the plain build can tell.
@@ -179,7 +153,6 @@ TEST_F(SearchStressTest, ARunWithoutPausesNeverFloodsTheWindow) {
 }
 
 TEST_F(SearchStressTest, FaultsDuringARunNeverStopItUncleanly) {
-    WriteTemplates(3);
     const BmpPicture shown = RandomPicture(30, 20, 9);
     WriteBmp(DefaultFolder() / "shown.bmp", shown);
     painter.DrawOnRoot(1900, 1070, shown.width, shown.height, shown.pixels);
@@ -190,39 +163,36 @@ TEST_F(SearchStressTest, FaultsDuringARunNeverStopItUncleanly) {
     settings.areaHeight = 6000;
     // A marker would wipe the painted picture off the root window.
     settings.overlayOnMatch = 0;
-    MessageBoxCounter messages;
-    CGlimtapView& form = OpenForm();
+    CGlimtapView& form = OpenForm(3);
     const auto triesGrowBy = [&](int more) {
         const int32_t from = form.Search().Tried();
         return ProcessEventsUntil([&] { return form.Search().Tried() >= from + more; });
     };
-    const auto click = [&] { QTest::mouseClick(form.Form().startStop, Qt::LeftButton); };
+    const auto click = [&](bool running) {
+        QTest::mouseClick(form.Form().startStop, Qt::LeftButton);
+        return ProcessEventsUntil([&] { return form.Search().IsRunning() == running; });
+    };
 
-    // The picture cut by the screen's corner is found where its visible part lies.
-    click();
+    // A picture cut by the screen's corner is no match; shown whole, it is found.
+    click(true);
     ASSERT_TRUE(triesGrowBy(20));
     EXPECT_EQ(form.Search().Matched(), 0);
     painter.DrawOnRoot(1200, 700, shown.width, shown.height, shown.pixels);
     ASSERT_TRUE(ProcessEventsUntil([&] { return form.Search().Matched() > 0; }));
 
     // Templates are read when a run starts: garbage in one, or the whole folder gone, does
-    // not disturb the run under way.
+    // not disturb the run under way; a new run passes over the garbage.
     std::ofstream(DefaultFolder() / "template 0.bmp", std::ios::trunc) << "not a bitmap";
     ASSERT_TRUE(triesGrowBy(20));
-    click();
-    ASSERT_TRUE(WaitRunning(false));
-
-    // A new run passes over the garbage and searches the rest.
-    click();
+    ASSERT_TRUE(click(false));
+    ASSERT_TRUE(click(true));
     ASSERT_TRUE(triesGrowBy(20));
     fs::remove_all(DefaultFolder());
     ASSERT_TRUE(triesGrowBy(20));
-    click();
-    ASSERT_TRUE(WaitRunning(false));
+    ASSERT_TRUE(click(false));
 
     // Without its folder the next run ends by itself at once.
-    click();
-    ASSERT_TRUE(WaitRunning(false));
+    ASSERT_TRUE(click(false));
     EXPECT_EQ(form.Form().startStop->text(), "Start Image Search");
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('\n').toStdString();
 }

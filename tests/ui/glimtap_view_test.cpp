@@ -5,24 +5,17 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
 
-#include <filesystem>
-
 #include "platform/utf16.h"
 #include "support/bmp_writer.h"
-#include "support/marker_windows.h"
 #include "support/modal_driver.h"
-#include "support/x_drawing.h"
 #include "ui/view_fixture.h"
 
 namespace glimtap::test {
 namespace {
-
-namespace fs = std::filesystem;
 
 TEST_F(ViewTest, ControlsAndSettingsExchangeBothWaysAndStoredValuesAreKept) {
     settings.matchDelayMs = -20;  // out of range, as a data file may hold it
@@ -31,7 +24,6 @@ TEST_F(ViewTest, ControlsAndSettingsExchangeBothWaysAndStoredValuesAreKept) {
     const GlimtapForm& f = View().Form();
     EXPECT_EQ(f.matchDelay->text(), "-20");
     EXPECT_EQ(f.executeFile->text(), QString::fromUtf8("gedit «x»"));
-    EXPECT_EQ(f.hotKeyText->text(), "Start/Stop hot key: " + View().HotKey());
     const struct {
         QWidget* control;
         QString value;
@@ -49,9 +41,9 @@ TEST_F(ViewTest, ControlsAndSettingsExchangeBothWaysAndStoredValuesAreKept) {
         if (auto* edit = qobject_cast<QLineEdit*>(row.control)) edit->setText(row.value);
     }
     f.executeVerb->setText("edit");
-    const auto message = AcceptNextMessage();
+    const auto shown = AcceptNextMessage();
     EXPECT_FALSE(View().UpdateData(true));  // the kept delay is taken, and refused
-    EXPECT_EQ(message->text, "Match Time Delay (ms) must be a whole number from 0 to 86400000.");
+    EXPECT_EQ(shown->text, "Match Time Delay (ms) must be a whole number from 0 to 86400000.");
     for (const auto& row : rows) EXPECT_EQ(*row.field, row.taken) << row.control->metaObject()->className();
     EXPECT_EQ(settings.executeVerb, u"edit");
 }
@@ -59,8 +51,6 @@ TEST_F(ViewTest, ControlsAndSettingsExchangeBothWaysAndStoredValuesAreKept) {
 TEST_F(ViewTest, NumberFieldsTakeDigitsOnlyAndRefusalsNameFieldAndRange) {
     View().OnInitialUpdate();
     const GlimtapForm& f = View().Form();
-    WriteBmp(fs::path(ToPath(settings.targetFolder)) / "a.bmp", BmpPicture{2, 2, std::vector<uint32_t>(4, 0)});
-    View().OnRefreshFileNames();
     const struct {
         QLineEdit* edit;
         QString text;
@@ -75,31 +65,33 @@ TEST_F(ViewTest, NumberFieldsTakeDigitsOnlyAndRefusalsNameFieldAndRange) {
         QTest::keyClicks(row.edit, "4x-2");
         EXPECT_EQ(row.edit->text(), "42");
         row.edit->setText(row.text);
-        const auto message = AcceptNextMessage();
-        QTest::mouseClick(f.startStop, Qt::LeftButton);
-        EXPECT_EQ(message->text, row.message);
+        const auto shown = AcceptNextMessage();
+        View().OnStartStopSearch();  // the button's and the hot key's way in
+        EXPECT_EQ(shown->text, row.message);
         EXPECT_EQ(View().focusWidget(), row.edit);
         EXPECT_FALSE(View().Search().IsRunning());
     }
     // A save still goes ahead, after saying what is wrong.
-    const auto message = AcceptNextMessage();
+    const auto shown = AcceptNextMessage();
     EXPECT_TRUE(View().OnSave());
-    EXPECT_EQ(message->text, rows[2].message);  // the first refused field in the form
+    EXPECT_EQ(shown->text, rows[2].message);  // the first refused field in the form
     EXPECT_EQ(host.saves, std::vector<bool>{false});
 }
 
-TEST_F(ViewTest, FailedLaunchesSayWhy) {
-    CGlimtapView form(settings, profile, host, *backends, backends->AppLauncher());
-    form.OnInitialUpdate();
-    // The stored default command is no program here.
-    const auto message = AcceptNextMessage();
-    QTest::mouseClick(form.Form().test, Qt::LeftButton);
-    EXPECT_EQ(message->text, "The command could not be run: 'notepad' is no file, folder, URL or program on PATH");
-
-    launcher.failure = "no file manager";
+TEST_F(ViewTest, FailedLaunchesSayWhyAndTheTestRunsWhatIsTyped) {
+    launcher.failure = "nothing to open it with";
     View().OnInitialUpdate();
-    QTest::mouseClick(View().Form().exploreImages, Qt::LeftButton);
-    EXPECT_EQ(host.statusMessages.value(0), "The target folder could not be opened: no file manager");
+    const GlimtapForm& f = View().Form();
+    f.execute->setChecked(false);
+    f.executeVerb->setText("print");
+    f.executeFile->setText("typed ü");
+    const auto shown = AcceptNextMessage();
+    QTest::mouseClick(f.test, Qt::LeftButton);
+    EXPECT_EQ(shown->text, "The command could not be run: nothing to open it with");
+    QTest::mouseClick(f.exploreImages, Qt::LeftButton);
+    EXPECT_EQ(host.statusMessages.value(0), "The target folder could not be opened: nothing to open it with");
+    EXPECT_EQ(launcher.Calls(), (std::vector<RecordingLauncher::Call>{
+                                    {"print", "typed ü"}, {"", ToUtf8(settings.targetFolder)}}));
 }
 
 TEST_F(ViewTest, TargetFolderIsTheStoredOneWhenItExistsElseTheTitlesDefault) {
@@ -111,55 +103,9 @@ TEST_F(ViewTest, TargetFolderIsTheStoredOneWhenItExistsElseTheTitlesDefault) {
     host.title = u"Job.GlimtapDataFile";
     View().OnInitialUpdate();
     EXPECT_EQ(settings.targetFolder, FromPath(home / "data" / "Glimtap" / "Job"));
-    const auto message = AcceptNextMessage();
-    QTest::mouseClick(View().Form().startStop, Qt::LeftButton);
-    EXPECT_EQ(message->text, "No Image(s) Configured Yet.");
-}
-
-TEST_F(ViewTest, ASearchCountsUntilItStopsItselfIsNoEditAndLeavesTheLayoutPut) {
-    ScreenPainter painter;
-    painter.FillRoot(0);
-    const BmpPicture picture = RandomPicture(6, 5, 7);
-    painter.DrawOnRoot(1700, 900, picture.width, picture.height, picture.pixels);
-    WriteBmp(DefaultFolder() / "a.bmp", picture);
-    settings.matchDelayMs = 5;
-    settings.autoStopCount = 2;
-    settings.tolerance = 0;
-    settings.overlayOnMatch = 0;  // a marker would hide the match from the next pass
-    CGlimtapView& form = View();
-    form.OnInitialUpdate();
-    form.show();
-    const GlimtapForm& f = form.Form();
-    const QRect explore = f.exploreImages->geometry();
-
-    QTest::mouseClick(f.startStop, Qt::LeftButton);
-    ASSERT_TRUE(ProcessEventsUntil([&] { return !form.Search().IsRunning(); }));
-    EXPECT_EQ(f.counterText->text(), "Tried : 2, Matched : 2");
-    EXPECT_FALSE(host.modified);
-    f.counterText->setText("Tried : 2147483647, Matched : 2147483647, and a good deal more");
-    QCoreApplication::processEvents();
-    EXPECT_EQ(f.exploreImages->geometry(), explore);
-    EXPECT_LE(explore.right(), form.width());
-}
-
-TEST_F(ViewTest, ATryThatFindsNothingShowsAndMarksWhereItCameClosest) {
-    ScreenPainter painter;
-    painter.FillRoot(0);
-    BmpPicture picture = RandomPicture(40, 20, 8);
-    painter.DrawOnRoot(1500, 800, 40, 20, picture.pixels);
-    ShiftChannel(picture.pixels[10 * 40 + 3], 0, 40);
-    WriteBmp(DefaultFolder() / "a.bmp", picture);
-    CGlimtapView& form = View();
-    form.OnInitialUpdate();
-    QTest::mouseClick(form.Form().startStop, Qt::LeftButton);
-    ASSERT_TRUE(ProcessEventsUntil(
-        [&] { return host.statusMessages.contains(u"Closest: 1500, 800 \u2014 needs tolerance 40"); }))
-        << host.statusMessages.join('|').toStdString();
-    form.OnStartStopSearch();
-    form.OnShowClosestMatch();
-    const auto shown = MarkerWindows();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0]->geometry(), QRect(1500, 800, 40, 20));
+    const auto shown = AcceptNextMessage();
+    View().OnStartStopSearch();
+    EXPECT_EQ(shown->text, "No Image(s) Configured Yet.");
 }
 
 }  // namespace

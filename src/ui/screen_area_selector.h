@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QDialog>
-#include <QImage>
 
 #include <optional>
 
@@ -10,6 +9,7 @@
 #include "ui/area_selection.h"
 #include "ui/profile.h"
 #include "ui/screen_still.h"
+#include "ui/screen_veil.h"
 
 namespace glimtap {
 
@@ -40,8 +40,7 @@ private:
     // The hole and the band around it, in logical pixels.
     QRect BandBounds() const;
 
-    const ScreenStill& still_;
-    QImage veiled_;
+    ScreenVeil veil_;
     AreaSelection selection_;
     Profile& profile_;
 };

@@ -12,6 +12,7 @@
 
 #include <filesystem>
 
+#include "response/screen_overlay.h"
 #include "platform/utf16.h"
 #include "support/bmp_writer.h"
 #include "support/modal_driver.h"

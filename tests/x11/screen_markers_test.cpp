@@ -69,7 +69,8 @@ TEST_P(ScreenMarkersTest, MarkerLiesExactlyOverTheMatchCountsDownAndGoes) {
     const bool compositor = GetParam();
     RootBackdrop backdrop(PatternedScreenPixels(platform::OpenBackends()->Geometry().VirtualScreenSize()));
     FakeDesktop desktop(compositor);
-    ScreenMarkers markers(desktop);
+    ScreenOverlays overlays(desktop);
+    ScreenMarkers markers(overlays);
     const ScreenRect match{600, 400, 200, 100};
     markers.Show(match, 3);
     const auto shown = ShownMarkers(1);
@@ -145,7 +146,8 @@ INSTANTIATE_TEST_SUITE_P(Compositor, ScreenMarkersTest, testing::Bool(),
 
 TEST(ScreenMarkersLimits, ARepeatedMatchRestartsItsMarkerAndTheNumberAliveIsCapped) {
     FakeDesktop desktop(false);
-    ScreenMarkers markers(desktop);
+    ScreenOverlays overlays(desktop);
+    ScreenMarkers markers(overlays);
     markers.Show({0, 0, 0, 50}, 3);
     markers.Show({0, 0, 50, 50}, 0);
     EXPECT_EQ(markers.Alive(), 0);
@@ -171,7 +173,8 @@ TEST(ScreenMarkersFocus, NeverTakeTheFocusCloseOnEscapeAndGoWhenTheApplicationQu
     user.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&user));
     FakeDesktop desktop(true);
-    ScreenMarkers markers(desktop);
+    ScreenOverlays overlays(desktop);
+    ScreenMarkers markers(overlays);
     markers.Show({1000, 600, 300, 200}, 3);
     auto shown = ShownMarkers(1);
     ASSERT_EQ(shown.size(), 1u);

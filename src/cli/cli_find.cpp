@@ -95,19 +95,19 @@ int RunFind(std::span<char* const> args, std::ostream& out) {
 
     std::unique_ptr<platform::BackendSet> backends;
     std::unique_ptr<platform::ScreenCapture> capture;
-    platform::Size screen;
+    platform::ScreenRect screen;
     if (options.imagePath.empty()) {
         backends = platform::OpenBackends();
         capture = backends->OpenCapture();
         if (capture == nullptr) throw CliError("no screen available: " + backends->Missing());
-        screen = backends->Geometry().VirtualScreenSize();
+        screen = backends->Geometry().VirtualScreen();
     } else {
         TemplateImage image = LoadBitmap(options.imagePath, "screen image");
-        screen = {image.width, image.height};
+        screen = {0, 0, image.width, image.height};
         capture = std::make_unique<platform::ImageScreen>(std::move(image.pixels), image.width,
                                                            image.height);
     }
-    const platform::ScreenRect area = options.area.value_or(platform::ScreenRect{0, 0, screen.width, screen.height});
+    const platform::ScreenRect area = options.area.value_or(screen);
 
     std::vector<MatchPoint> matches;
     std::vector<double> captureMs;

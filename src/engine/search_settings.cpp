@@ -3,9 +3,9 @@
 namespace glimtap {
 
 void SearchSettings::ResetToDefaults(const platform::Desktop& desktop) {
-    const platform::Size screen = desktop.VirtualScreenSize();
-    areaLeft = 0;
-    areaTop = 0;
+    const platform::ScreenRect screen = desktop.VirtualScreen();
+    areaLeft = screen.left;
+    areaTop = screen.top;
     areaWidth = screen.width;
     areaHeight = screen.height;
     autoStopCount = 1;

@@ -7,7 +7,9 @@
 // The one place that knows which platforms exist and picks one.
 namespace glimtap::platform {
 
-// GLIMTAP_BACKEND when set ("x11", "null"), else the session: X11 when DISPLAY is set.
+// GLIMTAP_BACKEND when set ("wayland", "x11", "null"), else the session: Wayland when
+// WAYLAND_DISPLAY is set and the compositor can capture the screen, else X11 when DISPLAY
+// is set.
 // A platform that cannot be opened, or an unknown name, gives the null set, whose
 // Missing() says why. Never null.
 std::unique_ptr<BackendSet> OpenBackends();

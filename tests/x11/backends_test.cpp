@@ -42,7 +42,7 @@ TEST(BackendsTest, PickedFromTheOverrideThenTheSessionAndNullSaysWhy) {
         {"", "live", "x11", ""},
         {"x11", "live", "x11", ""},
         {"null", "live", "null", "GLIMTAP_BACKEND=null"},
-        {"", "", "null", "DISPLAY is not set"},
+        {"", "", "null", "neither WAYLAND_DISPLAY nor DISPLAY is set"},
         {"", "absent", "null", "cannot open X display '" + absent + "'"},
         {"x11", "absent", "null", absent},
         {"carrier-pigeon", "live", "null", "GLIMTAP_BACKEND='carrier-pigeon' is unknown"},

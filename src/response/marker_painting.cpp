@@ -66,12 +66,16 @@ void PaintMarker(QPainter& painter, const MarkerLayout& layout, MarkerKind kind,
     painter.drawText(layout.client, Qt::AlignCenter | Qt::TextSingleLine, QString::number(seconds));
 }
 
-void PaintTranslucentMarker(QImage& target, int32_t dpi, MarkerKind kind, int64_t seconds) {
-    QPainter painter(&target);
-    PaintMarker(painter, LayOutMarker(target.size(), dpi, seconds), kind, seconds);
+void PaintTranslucentMarker(QPainter& painter, const QRect& place, int32_t dpi, MarkerKind kind,
+                            int64_t seconds) {
+    painter.save();
+    painter.translate(place.topLeft());
+    const MarkerLayout layout = LayOutMarker(place.size(), dpi, seconds);
+    PaintMarker(painter, layout, kind, seconds);
     // The whole marker at one alpha, as a translucent window looks: frame and number too.
     painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-    painter.fillRect(target.rect(), QColor(0, 0, 0, kMarkerAlpha));
+    painter.fillRect(layout.client, QColor(0, 0, 0, kMarkerAlpha));
+    painter.restore();
 }
 
 }  // namespace glimtap

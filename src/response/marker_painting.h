@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QFont>
-#include <QImage>
 #include <QRect>
 #include <QSize>
 
@@ -34,8 +33,9 @@ MarkerLayout LayOutMarker(QSize size, int32_t dpi, int64_t seconds);
 // inside) and the number, one painter unit per physical pixel from the origin.
 void PaintMarker(QPainter& painter, const MarkerLayout& layout, MarkerKind kind, int64_t seconds);
 
-// Paints the marker into `target` (ARGB32 premultiplied, one pixel per physical pixel)
-// at kMarkerAlpha, for surfaces that the compositor blends by their own alpha.
-void PaintTranslucentMarker(QImage& target, int32_t dpi, MarkerKind kind, int64_t seconds);
+// Paints the marker over `place` of an ARGB32 premultiplied picture at kMarkerAlpha, for
+// surfaces that the compositor blends by their own alpha.
+void PaintTranslucentMarker(QPainter& painter, const QRect& place, int32_t dpi, MarkerKind kind,
+                            int64_t seconds);
 
 }  // namespace glimtap

@@ -195,8 +195,8 @@ bool CGlimtapView::UpdateData(bool saveAndValidate) {
 void CGlimtapView::ShowSearchArea() { form_.areaText->setText(SearchAreaText(settings_)); }
 
 void CGlimtapView::OnSelectScreenArea() {
-    if (!ApplySelectedArea(SelectScreenArea(this, profile_, ScreenStill::Take(backends_)),
-                           settings_)) {
+    const ScreenStill still = ScreenStill::Take(backends_);
+    if (!ApplySelectedArea(SelectScreenArea(this, profile_, still, backends_), settings_)) {
         return;
     }
     ShowSearchArea();

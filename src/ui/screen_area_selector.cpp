@@ -5,7 +5,12 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <memory>
+#include <utility>
+
 #include "qt_support/device_pixels.h"
+#include "response/wayland/surface_session_for.h"
+#include "ui/wayland/layer_area_selector.h"
 
 namespace glimtap {
 namespace {
@@ -112,16 +117,23 @@ void CDlgScreenAreaSelector::paintEvent(QPaintEvent*) {
 }
 
 std::optional<platform::ScreenRect> SelectScreenArea(QWidget* owner, Profile& profile,
-                                                     const ScreenStill& still) {
+                                                     const ScreenStill& still,
+                                                     const platform::BackendSet& backends) {
     if (IsEmpty(still.screen())) return std::nullopt;
     bool accepted = false;
-    {
-        CDlgScreenAreaSelector selector(owner, still, profile);
-        accepted = selector.exec() == QDialog::Accepted;
+    if (std::shared_ptr<SurfaceSession> session = SurfaceSessionFor(backends)) {
+        LayerAreaSelector selector(std::move(session), still);
+        accepted = selector.Exec();
+        StoreCorners(profile, selector.Corners());
+    } else {
+        {
+            CDlgScreenAreaSelector selector(owner, still, profile);
+            accepted = selector.exec() == QDialog::Accepted;
+        }
+        // The veil's window is gone once the X server has carried out every request so
+        // far: a search started next must not capture it.
+        QGuiApplication::sync();
     }
-    // The veil's window is gone once the X server has carried out every request so far:
-    // a search started next must not capture it.
-    QGuiApplication::sync();
     if (!accepted) return std::nullopt;
     return SelectionFromCorners(StoredCorners(profile));
 }

@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "platform/backend_set.h"
 #include "platform/desktop.h"
 #include "platform/geometry.h"
 #include "ui/area_selection.h"
@@ -47,8 +48,10 @@ private:
 
 // Runs the selector modally over `owner`, showing `still`, and returns the selected
 // rectangle in screen coordinates; nullopt when it was cancelled or the rectangle is
-// empty. Returns once the veil is off the screen.
+// empty. Returns once the veil is off the screen. On a Wayland desktop the veil is a
+// layer-shell surface per output, elsewhere CDlgScreenAreaSelector.
 std::optional<platform::ScreenRect> SelectScreenArea(QWidget* owner, Profile& profile,
-                                                     const ScreenStill& still);
+                                                     const ScreenStill& still,
+                                                     const platform::BackendSet& backends);
 
 }  // namespace glimtap

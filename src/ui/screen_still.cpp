@@ -37,10 +37,9 @@ QImage CapturePicture(platform::BackendSet& backends, const platform::ScreenRect
 }  // namespace
 
 ScreenStill ScreenStill::Take(platform::BackendSet& backends) {
-    // The X root window is the virtual screen; its origin is (0, 0).
-    const platform::Size size = backends.Geometry().VirtualScreenSize();
-    const platform::ScreenRect screen{0, 0, size.width, size.height};
-    if (size.width < 1 || size.height < 1) return {screen, QImage()};
+    // On Wayland the desktop may start left of or above (0, 0).
+    const platform::ScreenRect screen = backends.Geometry().VirtualScreen();
+    if (screen.width < 1 || screen.height < 1) return {screen, QImage()};
     return {screen, CapturePicture(backends, screen)};
 }
 
@@ -49,7 +48,10 @@ ScreenStill::ScreenStill(const platform::ScreenRect& screen, QImage picture)
 
 std::optional<platform::ScreenImage> ScreenStill::Capture(const platform::ScreenRect& area) {
     if (picture_.isNull() || area.width < 1 || area.height < 1) return std::nullopt;
-    const platform::ScreenRect part = platform::VisiblePart(area, {screen_.width, screen_.height});
+    // In the picture's own coordinates, which start at the screen's origin.
+    const platform::ScreenRect local{area.left - screen_.left, area.top - screen_.top, area.width,
+                                     area.height};
+    const platform::ScreenRect part = platform::VisiblePart(local, {screen_.width, screen_.height});
     if (part.width == 0) return platform::ScreenImage{nullptr, 0, 0, area.left, area.top};
     cut_.resize(static_cast<size_t>(part.width) * static_cast<size_t>(part.height));
     for (int32_t y = 0; y < part.height; ++y) {
@@ -57,7 +59,8 @@ std::optional<platform::ScreenImage> ScreenStill::Capture(const platform::Screen
         uint32_t* to = cut_.data() + static_cast<size_t>(y) * static_cast<size_t>(part.width);
         for (int32_t x = 0; x < part.width; ++x) to[x] = row[part.left + x] & kColour;
     }
-    return platform::ScreenImage{cut_.data(), part.width, part.height, part.left, part.top};
+    return platform::ScreenImage{cut_.data(), part.width, part.height, part.left + screen_.left,
+                                 part.top + screen_.top};
 }
 
 }  // namespace glimtap

@@ -118,7 +118,7 @@ TEST_F(WaylandSurfacesTest, MarkersLieExactlyOnTheMatchAndLetClicksThrough) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return markers.Alive() == 0; }, 5000));
 }
 
-// The drag maps to physical pixels on both outputs, and across them.
+// The drag shows undimmed and maps to physical pixels on both outputs, and across them.
 TEST_F(WaylandSurfacesTest, SelectorGivesTheRectangleDragged) {
     TempDir folder;
     Profile profile(QString::fromStdString((folder / "profile.ini").string()));
@@ -135,6 +135,8 @@ TEST_F(WaylandSurfacesTest, SelectorGivesTheRectangleDragged) {
             mouse_.MoveTo(drag[0], drag[1]);
             mouse_.Button(true);
             mouse_.MoveTo((drag[0] + drag[2]) / 2, (drag[1] + drag[3]) / 2);
+            const int32_t x = (3 * drag[0] + drag[2]) / 4, y = (3 * drag[1] + drag[3]) / 4;
+            EXPECT_TRUE(QTest::qWaitFor([&] { return At(x, y) == kBackdrop; }, 5000)) << "no hole";
             mouse_.MoveTo(drag[2], drag[3]);
             mouse_.Button(false);
         });

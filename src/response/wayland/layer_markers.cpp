@@ -62,7 +62,7 @@ private:
     const MarkerKind kind_;
     const QRect inBuffer_;
     const QSize bufferSize_;
-    ShmImagePair images_;
+    ShmImagePair images_{QImage::Format_ARGB32_Premultiplied};
     LayerSurface surface_;
     bool configured_ = false;
     int64_t seconds_ = 0;

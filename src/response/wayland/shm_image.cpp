@@ -4,14 +4,15 @@
 
 namespace glimtap {
 
-ShmImage::ShmImage(wl_shm* shm, QSize size)
-    : memory_(platform::WaylandShmBuffer::Create(shm, size.width(), size.height(),
-                                                 size.width() * 4, WL_SHM_FORMAT_ARGB8888)) {
+ShmImage::ShmImage(wl_shm* shm, QSize size, QImage::Format format)
+    : memory_(platform::WaylandShmBuffer::Create(
+          shm, size.width(), size.height(), size.width() * 4,
+          format == QImage::Format_RGB32 ? WL_SHM_FORMAT_XRGB8888 : WL_SHM_FORMAT_ARGB8888)) {
     if (memory_ == nullptr) throw std::runtime_error("no shared memory for a surface");
     static const wl_buffer_listener listener{&ShmImage::Released};
     wl_buffer_add_listener(memory_->Buffer(), &listener, this);
     picture_ = QImage(memory_->Data(), size.width(), size.height(), memory_->Stride(),
-                      QImage::Format_ARGB32_Premultiplied);
+                      format);
 }
 
 void ShmImage::Released(void* self, wl_buffer*) { static_cast<ShmImage*>(self)->busy_ = false; }
@@ -23,7 +24,7 @@ ShmImage& ShmImagePair::Free(wl_shm* shm, QSize size) {
     std::optional<ShmImage>& slot = images_[next_];
     next_ = 1 - next_;
     slot.reset();
-    slot.emplace(shm, size);
+    slot.emplace(shm, size, format_);
     return *slot;
 }
 

@@ -12,14 +12,16 @@
 
 namespace glimtap {
 
-// A picture in shared memory that a Wayland surface can show: an ARGB8888 wl_buffer whose
-// pixels QPainter draws on in place (Format_ARGB32_Premultiplied is the same layout). The
+// A picture in shared memory that a Wayland surface can show: a wl_buffer whose pixels
+// QPainter draws on in place, ARGB8888 for Format_ARGB32_Premultiplied (translucent) or
+// XRGB8888 for Format_RGB32 (opaque, where raster operations work). The
 // compositor reads it from the attach until it releases it; Busy() says so meanwhile.
 // Thread of the connection that made it only; throws std::runtime_error when the memory
 // cannot be had.
 class ShmImage {
 public:
-    ShmImage(wl_shm* shm, QSize size);
+    // `format` is Format_ARGB32_Premultiplied or Format_RGB32.
+    ShmImage(wl_shm* shm, QSize size, QImage::Format format);
     ShmImage(const ShmImage&) = delete;
     ShmImage& operator=(const ShmImage&) = delete;
 
@@ -42,11 +44,15 @@ private:
 // the other. Same thread and errors as ShmImage.
 class ShmImagePair {
 public:
+    // Pictures in `format`, as ShmImage takes it.
+    explicit ShmImagePair(QImage::Format format) : format_(format) {}
+
     // A picture of `size` that the compositor is not reading; a fresh one when both are
     // still held or the size changed.
     ShmImage& Free(wl_shm* shm, QSize size);
 
 private:
+    const QImage::Format format_;
     std::array<std::optional<ShmImage>, 2> images_;
     size_t next_ = 0;
 };

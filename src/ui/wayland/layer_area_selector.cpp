@@ -9,7 +9,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <optional>
 #include <stdexcept>
 
 #include "response/wayland/layer_surface.h"
@@ -69,8 +68,9 @@ public:
 private:
     LayerAreaSelector& selector_;
     const OutputArea area_;
+    // Opaque: the band round the hole inverts what lies under it.
+    ShmImagePair images_{QImage::Format_RGB32};
     LayerSurface surface_;
-    ShmImagePair images_;
     QSize size_;
 };
 

@@ -4,7 +4,7 @@
 
 namespace glimtap {
 
-ScreenMarkers::ScreenMarkers(const platform::Desktop& desktop) : desktop_(desktop) {}
+ScreenMarkers::ScreenMarkers(MarkerSurfaces& surfaces) : surfaces_(surfaces) {}
 
 void ScreenMarkers::Show(const platform::ScreenRect& rect, int seconds, MarkerKind kind) {
     if (rect.width < 1 || rect.height < 1 || seconds < 1) return;
@@ -12,13 +12,13 @@ void ScreenMarkers::Show(const platform::ScreenRect& rect, int seconds, MarkerKi
     const auto same = std::find_if(markers_.begin(), markers_.end(),
                                    [&rect](const Marker& marker) { return marker.rect == rect; });
     if (same != markers_.end()) {
-        same->window->Restart(seconds);
+        same->marker->Restart(seconds);
         return;
     }
     if (static_cast<int>(markers_.size()) >= kMostAlive) return;
-    auto* window = new CScreenOverlay(rect, seconds, desktop_.CompositorRunning(), kind);
-    window->show();
-    markers_.push_back({rect, window});
+    if (ScreenMarker* marker = ScreenMarker::Open(surfaces_, rect, kind, seconds)) {
+        markers_.push_back({rect, marker});
+    }
 }
 
 int ScreenMarkers::Alive() {
@@ -27,9 +27,9 @@ int ScreenMarkers::Alive() {
 }
 
 void ScreenMarkers::Forget() {
-    // A marker that closed is deleted later; one closing is as good as gone.
+    // A marker that ended is deleted later; one going is as good as gone.
     std::erase_if(markers_, [](const Marker& marker) {
-        return marker.window.isNull() || !marker.window->isVisible();
+        return marker.marker.isNull() || !marker.marker->Counting();
     });
 }
 

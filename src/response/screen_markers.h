@@ -4,9 +4,9 @@
 
 #include <vector>
 
-#include "platform/desktop.h"
 #include "platform/geometry.h"
-#include "response/screen_overlay.h"
+#include "response/marker_surface.h"
+#include "response/screen_marker.h"
 
 namespace glimtap {
 
@@ -17,8 +17,8 @@ class ScreenMarkers {
 public:
     static constexpr int kMostAlive = 16;
 
-    // `desktop` says whether markers can be translucent; it must outlive this.
-    explicit ScreenMarkers(const platform::Desktop& desktop);
+    // `surfaces` makes the markers' surfaces; it must outlive this.
+    explicit ScreenMarkers(MarkerSurfaces& surfaces);
 
     // Shows a marker over `rect` (physical pixels) for `seconds`. An empty rectangle or no
     // time shows nothing.
@@ -28,11 +28,11 @@ public:
 private:
     struct Marker {
         platform::ScreenRect rect;
-        QPointer<CScreenOverlay> window;
+        QPointer<ScreenMarker> marker;
     };
     void Forget();
 
-    const platform::Desktop& desktop_;
+    MarkerSurfaces& surfaces_;
     std::vector<Marker> markers_;
 };
 

@@ -18,6 +18,7 @@
 #include "engine/target_folder.h"
 #include "platform/utf16.h"
 #include "platform/user_folders.h"
+#include "response/marker_surfaces_for.h"
 #include "response/search_beep.h"
 #include "ui/data_exchange.h"
 #include "ui/image_library.h"
@@ -50,7 +51,7 @@ CGlimtapView::CGlimtapView(SearchSettings& settings, Profile& profile, ViewHost&
                            QWidget* parent)
     : QWidget(parent), settings_(settings), profile_(profile), host_(host), backends_(backends),
       launcher_(launcher), form_(BuildGlimtapForm(*this)), hotKeyWatcher_(backends.HotKey()),
-      markers_(backends.Geometry()) {
+      markerSurfaces_(MarkerSurfacesFor(backends)), markers_(*markerSurfaces_) {
     SearchReactions reactions{
         [this](const MatchReport& match) { OnMatchFound(match); },
         [this](const MatchReport& match) { OnShowOverlay(match); },
@@ -200,8 +201,8 @@ bool CGlimtapView::UpdateData(bool saveAndValidate) {
 void CGlimtapView::ShowSearchArea() { form_.areaText->setText(SearchAreaText(settings_)); }
 
 void CGlimtapView::OnSelectScreenArea() {
-    if (!ApplySelectedArea(SelectScreenArea(this, profile_, ScreenStill::Take(backends_)),
-                           settings_)) {
+    const ScreenStill still = ScreenStill::Take(backends_);
+    if (!ApplySelectedArea(SelectScreenArea(this, profile_, still, backends_), settings_)) {
         return;
     }
     ShowSearchArea();

@@ -15,6 +15,7 @@
 #include "platform/backend_set.h"
 #include "platform/launcher.h"
 #include "response/match_input_thread.h"
+#include "response/marker_surface.h"
 #include "response/match_responder.h"
 #include "response/screen_markers.h"
 #include "response/speech_alert.h"
@@ -119,6 +120,7 @@ private:
     std::optional<QStringList> savedState_;
     // Where the window moves from while the form's background is dragged by hand.
     std::optional<QPoint> dragOffset_;
+    std::unique_ptr<MarkerSurfaces> markerSurfaces_;
     ScreenMarkers markers_;
     // A match has asked for the pointer and taps: the responder drives them from then on.
     bool inputOpened_ = false;

@@ -5,13 +5,16 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <memory>
+#include <utility>
+
 #include "qt_support/device_pixels.h"
+#include "response/wayland/surface_session_for.h"
+#include "ui/wayland/layer_area_selector.h"
 
 namespace glimtap {
 namespace {
 
-// How much of the screen the veil hides.
-constexpr int kVeilAlpha = 150;
 const QString kSection = QStringLiteral("Settings");
 
 void StoreCorners(Profile& profile, const SelectedCorners& corners) {
@@ -30,22 +33,13 @@ SelectedCorners StoredCorners(const Profile& profile) {
 
 bool IsEmpty(const platform::ScreenRect& rect) { return rect.width <= 0 || rect.height <= 0; }
 
-QImage Dimmed(const QImage& picture) {
-    QImage dimmed = picture.copy();
-    if (dimmed.isNull()) return dimmed;
-    QPainter painter(&dimmed);
-    painter.fillRect(dimmed.rect(), QColor(0, 0, 0, kVeilAlpha));
-    return dimmed;
-}
-
 }  // namespace
 
 CDlgScreenAreaSelector::CDlgScreenAreaSelector(QWidget* owner, const ScreenStill& still,
                                                Profile& profile)
     : QDialog(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                          Qt::X11BypassWindowManagerHint),
-      still_(still),
-      veiled_(Dimmed(still.picture())),
+      veil_(still),
       selection_(still.screen()),
       profile_(profile) {
     // Bypassing the window manager keeps panels and struts from shrinking the veil and
@@ -119,34 +113,27 @@ void CDlgScreenAreaSelector::paintEvent(QPaintEvent*) {
     // In physical pixels, one per pixel of the still picture, at any scale.
     const qreal ratio = devicePixelRatioF();
     painter.scale(1 / ratio, 1 / ratio);
-    const platform::ScreenRect hole = selection_.Hole();
-    if (veiled_.isNull()) {
-        // The screen could not be captured: a plain veil, the band still shows the drag.
-        painter.fillRect(QRect(QPoint(), size() * ratio), palette().window());
-    } else {
-        painter.drawImage(QPoint(), veiled_);
-        const QRect holeRect(hole.left, hole.top, hole.width, hole.height);
-        if (!IsEmpty(hole)) painter.drawImage(holeRect.topLeft(), still_.picture(), holeRect);
-    }
-    if (IsEmpty(hole)) return;
-    // A dotted band on the veil just round the hole, inverting what lies under it.
-    painter.setCompositionMode(QPainter::RasterOp_NotDestination);
-    painter.setPen(QPen(Qt::white, 0, Qt::DotLine));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(QRect(hole.left - 1, hole.top - 1, hole.width + 1, hole.height + 1));
+    veil_.Paint(painter, selection_.Hole(), palette().window());
 }
 
 std::optional<platform::ScreenRect> SelectScreenArea(QWidget* owner, Profile& profile,
-                                                     const ScreenStill& still) {
+                                                     const ScreenStill& still,
+                                                     const platform::BackendSet& backends) {
     if (IsEmpty(still.screen())) return std::nullopt;
     bool accepted = false;
-    {
-        CDlgScreenAreaSelector selector(owner, still, profile);
-        accepted = selector.exec() == QDialog::Accepted;
+    if (std::shared_ptr<SurfaceSession> session = SurfaceSessionFor(backends)) {
+        LayerAreaSelector selector(std::move(session), still);
+        accepted = selector.Exec();
+        StoreCorners(profile, selector.Corners());
+    } else {
+        {
+            CDlgScreenAreaSelector selector(owner, still, profile);
+            accepted = selector.exec() == QDialog::Accepted;
+        }
+        // The veil's window is gone once the X server has carried out every request so
+        // far: a search started next must not capture it.
+        QGuiApplication::sync();
     }
-    // The veil's window is gone once the X server has carried out every request so far:
-    // a search started next must not capture it.
-    QGuiApplication::sync();
     if (!accepted) return std::nullopt;
     return SelectionFromCorners(StoredCorners(profile));
 }

@@ -1,15 +1,16 @@
 #pragma once
 
 #include <QDialog>
-#include <QImage>
 
 #include <optional>
 
+#include "platform/backend_set.h"
 #include "platform/desktop.h"
 #include "platform/geometry.h"
 #include "ui/area_selection.h"
 #include "ui/profile.h"
 #include "ui/screen_still.h"
+#include "ui/screen_veil.h"
 
 namespace glimtap {
 
@@ -40,16 +41,17 @@ private:
     // The hole and the band around it, in logical pixels.
     QRect BandBounds() const;
 
-    const ScreenStill& still_;
-    QImage veiled_;
+    ScreenVeil veil_;
     AreaSelection selection_;
     Profile& profile_;
 };
 
 // Runs the selector modally over `owner`, showing `still`, and returns the selected
 // rectangle in screen coordinates; nullopt when it was cancelled or the rectangle is
-// empty. Returns once the veil is off the screen.
+// empty. Returns once the veil is off the screen. On a Wayland desktop the veil is a
+// layer-shell surface per output, elsewhere CDlgScreenAreaSelector.
 std::optional<platform::ScreenRect> SelectScreenArea(QWidget* owner, Profile& profile,
-                                                     const ScreenStill& still);
+                                                     const ScreenStill& still,
+                                                     const platform::BackendSet& backends);
 
 }  // namespace glimtap

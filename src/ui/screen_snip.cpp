@@ -12,7 +12,7 @@ std::optional<SnipAttempt> SnipNewTemplate(QWidget* owner, Profile& profile,
                                            platform::BackendSet& backends) {
     // Cut from the picture the user selected on, never from the screen behind the veil.
     ScreenStill still = ScreenStill::Take(backends);
-    const std::optional<platform::ScreenRect> area = SelectScreenArea(owner, profile, still);
+    const std::optional<platform::ScreenRect> area = SelectScreenArea(owner, profile, still, backends);
     if (!area) return std::nullopt;
     return SnipAttempt{CaptureScreenToBmp(still, *area, ToPath(targetFolder))};
 }

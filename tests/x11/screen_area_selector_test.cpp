@@ -78,7 +78,8 @@ protected:
     std::optional<ScreenRect> Select(const std::function<void(CDlgScreenAreaSelector&)>& act) {
         std::optional<ScreenRect> selected;
         WhileSelecting(act, [&] {
-            selected = SelectScreenArea(nullptr, profile_, ScreenStill::Take(*backends_));
+            const ScreenStill still = ScreenStill::Take(*backends_);
+            selected = SelectScreenArea(nullptr, profile_, still, *backends_);
         });
         return selected;
     }

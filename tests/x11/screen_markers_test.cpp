@@ -55,7 +55,8 @@ TEST_P(ScreenMarkersTest, MarkerLiesExactlyOverTheMatchCountsDownAndGoes) {
     FixedDesktop desktop(compositor);
     const ScreenShot backdrop = PatternedScreen(desktop.VirtualScreenSize());
     ScreenPainter().DrawOnRoot(backdrop);
-    ScreenMarkers markers(desktop);
+    ScreenOverlays overlays(desktop);
+    ScreenMarkers markers(overlays);
     const ScreenRect match{600, 400, 200, 100};
     markers.Show(match, 3);
     const QPointer<CScreenOverlay> marker = ShownMarker();
@@ -125,7 +126,8 @@ INSTANTIATE_TEST_SUITE_P(Compositor, ScreenMarkersTest, testing::Bool(),
 
 TEST(ScreenMarkersLimits, ARepeatedMatchRestartsItsMarkerAndTheNumberAliveIsCapped) {
     FixedDesktop desktop(false);
-    ScreenMarkers markers(desktop);
+    ScreenOverlays overlays(desktop);
+    ScreenMarkers markers(overlays);
     markers.Show({0, 0, 0, 50}, 3);
     markers.Show({0, 0, 50, 50}, 0);
     EXPECT_EQ(markers.Alive(), 0);
@@ -151,7 +153,8 @@ TEST(ScreenMarkersFocus, NeverTakeTheFocusCloseOnEscapeAndGoWhenTheApplicationQu
     user.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&user));
     FixedDesktop desktop(true);
-    ScreenMarkers markers(desktop);
+    ScreenOverlays overlays(desktop);
+    ScreenMarkers markers(overlays);
     markers.Show({1000, 600, 300, 200}, 3);
     QPointer<CScreenOverlay> shown = ShownMarker();
     ASSERT_NE(shown, nullptr);

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "platform/geometry.h"
+#include "response/marker_painting.h"
+
+namespace glimtap {
+
+// Where one marker shows: a surface lying exactly over a rectangle of the desktop, above
+// the windows, that never takes the keyboard focus. It draws with PaintMarker. Application
+// thread only; nothing is thrown.
+class MarkerSurface {
+public:
+    virtual ~MarkerSurface() = default;
+    // Shows the marker with `seconds` left; the first call puts it on screen.
+    virtual void Show(int64_t seconds) = 0;
+};
+
+// Makes the marker surfaces of one desktop; each backend set has its own kind. The surfaces
+// it made may outlive it. Application thread only; nothing is thrown.
+class MarkerSurfaces {
+public:
+    virtual ~MarkerSurfaces() = default;
+    // A surface over `rect` (physical pixels, not empty), or null when none can be made.
+    // `closed` runs at most once, from the event loop, when the user or the desktop closes
+    // the surface before its owner does; the owner should then let it go.
+    virtual std::unique_ptr<MarkerSurface> Open(const platform::ScreenRect& rect, MarkerKind kind,
+                                                std::function<void()> closed) = 0;
+};
+
+}  // namespace glimtap

@@ -1,0 +1,39 @@
+#include "response/wayland/surface_session.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace glimtap {
+
+SurfaceSession::SurfaceSession() : notifier_(connection_.Fd(), QSocketNotifier::Read) {
+    if (connection_.LayerShell() == nullptr || connection_.Compositor() == nullptr ||
+        connection_.Shm() == nullptr) {
+        throw std::runtime_error(connection_.Description() + " offers no layer-shell surfaces");
+    }
+    QObject::connect(&notifier_, &QSocketNotifier::activated, [this] { Dispatch(); });
+}
+
+std::shared_ptr<SurfaceSession> SurfaceSession::Open() {
+    return std::shared_ptr<SurfaceSession>(new SurfaceSession());
+}
+
+std::vector<SessionOutput> SurfaceSession::Outputs() const {
+    std::vector<SessionOutput> outputs;
+    for (const platform::WaylandOutput* output : connection_.Outputs()) {
+        // Layer-shell surfaces are placed in layout units, a whole number of pixels each.
+        const int32_t scale = output->logical.width > 0
+                                  ? std::max(1, output->physical.width / output->logical.width)
+                                  : 1;
+        outputs.push_back({output->output, {output->physical, scale}});
+    }
+    return outputs;
+}
+
+void SurfaceSession::Dispatch() {
+    if (connection_.Refresh()) return;
+    // The compositor went away: surfaces stay as they are until their owners let them go.
+    notifier_.setEnabled(false);
+    if (lost_) std::exchange(lost_, nullptr)();
+}
+
+}  // namespace glimtap

@@ -25,6 +25,10 @@ public:
 // that folder belongs to someone else, is open to others or is missing.
 QString CommandSocketPath(bool makeFolder);
 
+// How long either end waits for the other: a window answers at once, and one busy with a
+// dialog still answers from its event loop.
+inline constexpr int kCommandPatienceMs = 5000;
+
 // The request's word on the channel: "toggle", "start" or "stop".
 QByteArray RequestWord(SearchRequest request);
 // The request a line names (its end of line taken off); nullopt for anything else.

@@ -7,12 +7,6 @@
 #include "app/command_channel.h"
 
 namespace glimtap {
-namespace {
-
-// A window answers at once; one busy with a dialog still answers from its event loop.
-constexpr int kPatienceMs = 5000;
-
-}  // namespace
 
 void SendSearchRequest(SearchRequest request) {
     QString path;
@@ -23,13 +17,13 @@ void SendSearchRequest(SearchRequest request) {
     }
     QLocalSocket socket;
     socket.connectToServer(path);
-    if (!socket.waitForConnected(kPatienceMs)) {
+    if (!socket.waitForConnected(kCommandPatienceMs)) {
         throw CommandChannelError("no Glimtap window is running (nothing answers at " +
                                   path.toStdString() + ")");
     }
     socket.write(RequestWord(request) + '\n');
     while (!socket.canReadLine()) {
-        if (!socket.waitForReadyRead(kPatienceMs)) {
+        if (!socket.waitForReadyRead(kCommandPatienceMs)) {
             throw CommandChannelError("the Glimtap window did not answer: " +
                                       socket.errorString().toStdString());
         }

@@ -10,8 +10,6 @@ namespace {
 
 // Longer than any request's line, short enough that nothing piles up.
 constexpr qint64 kMaxLine = 64;
-// A client that has not sent its line by then is dropped.
-constexpr int kPatienceMs = 5000;
 
 }  // namespace
 
@@ -23,7 +21,7 @@ CommandServer::CommandServer(Handler handler, QObject* parent)
     if (!server_.listen(path) && server_.serverError() == QAbstractSocket::AddressInUseError) {
         QLocalSocket probe;
         probe.connectToServer(path);
-        if (probe.waitForConnected(kPatienceMs)) {
+        if (probe.waitForConnected(kCommandPatienceMs)) {
             throw CommandChannelError("another Glimtap window already answers at " +
                                       path.toStdString());
         }
@@ -43,7 +41,7 @@ CommandServer::CommandServer(Handler handler, QObject* parent)
 void CommandServer::Serve(QLocalSocket* socket) {
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     connect(socket, &QLocalSocket::readyRead, this, [this, socket] { Read(socket); });
-    QTimer::singleShot(kPatienceMs, socket, [socket] {
+    QTimer::singleShot(kCommandPatienceMs, socket, [socket] {
         socket->abort();
         socket->deleteLater();
     });

@@ -15,7 +15,7 @@ namespace {
 constexpr const char* kFindUsage = R"(Usage:
   glimtap-cli find --template FILE.bmp [--screen | --image SCREEN.bmp]
                    [--area LEFT,TOP,WIDTH,HEIGHT] [--tolerance N] [--max-matches N]
-                   [--by-columns] [--repeat N] [--json]
+                   [--by-columns] [--repeat N] [--closest] [--json]
 
 Searches the screen (or a bitmap standing in for it, its top-left pixel at screen 0,0)
 for a template. Prints "X Y WIDTH HEIGHT" for each match. Only the part of the area on
@@ -28,12 +28,15 @@ the screen is searched.
   --max-matches  most matches to report, 0 for no bound (default 1)
   --by-columns   scan columns outer instead of rows outer
   --repeat       run the search N times; --json reports median times
-  --json         one JSON object: matches, capture_ms, scan_ms
+  --closest      when nothing matched, say where the template came closest and which
+                 tolerance would have matched there
+  --json         one JSON object: matches, capture_ms, scan_ms (and closest)
 Exit status: 0 matched, 1 nothing matched, 2 error.
 )";
 
 constexpr const char* kRunUsage = R"(Usage:
-  glimtap-cli run FILE.GlimtapDataFile [--folder DIR] [--passes N] [--json] [--quiet]
+  glimtap-cli run FILE.GlimtapDataFile [--folder DIR] [--passes N] [--json] [--closest]
+                  [--quiet]
 
 Runs a search as the window does, with the data file's settings. Ends on auto-stop,
 when no template loads, after --passes N passes, or on Ctrl+C. Shows
@@ -42,6 +45,7 @@ when no template loads, after --passes N passes, or on Ctrl+C. Shows
                  document's default folder)
   --passes       stop after N passes (at least 1)
   --json         one JSON object per event (started, attempt, match, finished)
+  --closest      with --json: each try that found nothing says where it came closest
   --quiet        print nothing
 Exit status: 0 after a normal end, 2 on an error (the screen lost, say).
 )";

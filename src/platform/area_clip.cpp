@@ -16,4 +16,17 @@ ScreenRect VisiblePart(const ScreenRect& area, Size screen) {
             static_cast<int32_t>(right - left), static_cast<int32_t>(bottom - top)};
 }
 
+ScreenRect BoundingBox(const std::vector<ScreenRect>& rects) {
+    if (rects.empty()) return {};
+    int64_t left = INT32_MAX, top = INT32_MAX, right = INT32_MIN, bottom = INT32_MIN;
+    for (const ScreenRect& r : rects) {
+        left = std::min<int64_t>(left, r.left);
+        top = std::min<int64_t>(top, r.top);
+        right = std::max<int64_t>(right, int64_t{r.left} + r.width);
+        bottom = std::max<int64_t>(bottom, int64_t{r.top} + r.height);
+    }
+    return {static_cast<int32_t>(left), static_cast<int32_t>(top),
+            static_cast<int32_t>(right - left), static_cast<int32_t>(bottom - top)};
+}
+
 }  // namespace glimtap::platform

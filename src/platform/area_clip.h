@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "platform/geometry.h"
 
 // Clipping shared by every capture backend: screens hand out only the pixels they have,
@@ -9,5 +11,9 @@ namespace glimtap::platform {
 // The part of `area` that lies on a screen of `screen` size (origin 0,0); width and
 // height are 0 when nothing does.
 ScreenRect VisiblePart(const ScreenRect& area, Size screen);
+
+// The smallest rectangle holding all of `rects` (a desktop of several monitors); empty when
+// there are none.
+ScreenRect BoundingBox(const std::vector<ScreenRect>& rects);
 
 }  // namespace glimtap::platform

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cmath>
 
+#include "platform/area_clip.h"
 #include "platform/unavailable.h"
 #include "wlr-virtual-pointer-unstable-v1-client-protocol.h"
 
@@ -29,16 +30,9 @@ bool Contains(const ScreenRect& rect, Point at) {
 
 // The compositor maps absolute motion onto the box around every output's layout rectangle.
 ScreenRect LayoutBox(const std::vector<const WaylandOutput*>& outputs) {
-    int64_t left = INT32_MAX, top = INT32_MAX, right = INT32_MIN, bottom = INT32_MIN;
-    for (const WaylandOutput* output : outputs) {
-        const ScreenRect& r = output->logical;
-        left = std::min<int64_t>(left, r.left);
-        top = std::min<int64_t>(top, r.top);
-        right = std::max<int64_t>(right, int64_t{r.left} + r.width);
-        bottom = std::max<int64_t>(bottom, int64_t{r.top} + r.height);
-    }
-    return {static_cast<int32_t>(left), static_cast<int32_t>(top),
-            static_cast<int32_t>(right - left), static_cast<int32_t>(bottom - top)};
+    std::vector<ScreenRect> rects;
+    for (const WaylandOutput* output : outputs) rects.push_back(output->logical);
+    return BoundingBox(rects);
 }
 
 }  // namespace

@@ -73,20 +73,19 @@ std::string FormatName(uint32_t format) {
     return "format " + name;
 }
 
-struct FrameDeleter {
-    void operator()(zwlr_screencopy_frame_v1* frame) const noexcept {
-        zwlr_screencopy_frame_v1_destroy(frame);
-    }
-};
-
 }  // namespace
 
 // One output's part of a capture.
 struct WaylandCapture::Frame {
+    struct Destroy {
+        void operator()(zwlr_screencopy_frame_v1* frame) const noexcept {
+            zwlr_screencopy_frame_v1_destroy(frame);
+        }
+    };
     uint32_t outputName = 0;
     ScreenRect part;  // on the desktop
     Point offset;     // of the part's first pixel in the compositor's buffer
-    std::unique_ptr<zwlr_screencopy_frame_v1, FrameDeleter> proxy;
+    std::unique_ptr<zwlr_screencopy_frame_v1, Destroy> proxy;
     WaylandCapture* owner = nullptr;
     uint32_t format = 0;
     int32_t width = 0;

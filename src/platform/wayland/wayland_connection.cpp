@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/area_clip.h"
 #include "platform/unavailable.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "wlr-screencopy-unstable-v1-client-protocol.h"
@@ -184,18 +185,9 @@ std::vector<const WaylandOutput*> WaylandConnection::Outputs() const {
 }
 
 ScreenRect WaylandConnection::DesktopBounds() const {
-    const std::vector<const WaylandOutput*> outputs = Outputs();
-    if (outputs.empty()) return {};
-    int64_t left = INT32_MAX, top = INT32_MAX, right = INT32_MIN, bottom = INT32_MIN;
-    for (const WaylandOutput* output : outputs) {
-        const ScreenRect& r = output->physical;
-        left = std::min<int64_t>(left, r.left);
-        top = std::min<int64_t>(top, r.top);
-        right = std::max<int64_t>(right, int64_t{r.left} + r.width);
-        bottom = std::max<int64_t>(bottom, int64_t{r.top} + r.height);
-    }
-    return {static_cast<int32_t>(left), static_cast<int32_t>(top),
-            static_cast<int32_t>(right - left), static_cast<int32_t>(bottom - top)};
+    std::vector<ScreenRect> rects;
+    for (const WaylandOutput* output : Outputs()) rects.push_back(output->physical);
+    return BoundingBox(rects);
 }
 
 bool WaylandConnection::Roundtrip() { return wl_display_roundtrip(display_.get()) >= 0; }

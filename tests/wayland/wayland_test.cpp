@@ -54,10 +54,8 @@ bool MovedTo(const WaylandTestWindow& window, Point at, double scale = 1) {
 // Waits for the window's last two button events to be a left press and release at `at`.
 bool ClickedAt(const WaylandTestWindow& window, Point at) {
     return PollUntil([&] {
-        std::vector<Event> b;
-        for (const Event& e : window.PointerEvents()) {
-            if (e.button != 0) b.push_back(e);
-        }
+        std::vector<Event> b = window.PointerEvents();
+        std::erase_if(b, [](const Event& e) { return e.button == 0; });
         const auto left = [&](const Event& e, bool down) {
             return e.button == 0x110 && e.pressed == down && Point{int32_t(e.x), int32_t(e.y)} == at;
         };
@@ -188,13 +186,11 @@ TEST_F(WaylandTest, MarkersLieExactlyOnTheMatchAndLetClicksThrough) {
         const int32_t right = rect.left + rect.width - 1, bottom = rect.top + rect.height - 1;
         const int32_t midX = rect.left + 30, midY = rect.top + rect.height / 2;
         ASSERT_TRUE(QTest::qWaitFor([&] { return red(rect.left, midY); }, 10000));
-        for (const auto& [x, y] : {std::pair{rect.left - 1, midY}, {right + 1, midY},
-                                   {midX, rect.top - 1}, {midX, bottom + 1}}) {
-            EXPECT_TRUE(Untouched(x, y)) << "outside at " << x << "," << y;
-        }
-        for (const auto& [x, y] : {std::pair{rect.left + 1, midY}, {right - 1, midY},
-                                   {midX, rect.top}, {midX, bottom - 1}}) {
-            EXPECT_TRUE(red(x, y)) << x << "," << y;
+        for (const auto& [x, y, in] : {std::tuple{rect.left - 1, midY, false}, {right + 1, midY, false},
+                                       {midX, rect.top - 1, false}, {midX, bottom + 1, false},
+                                       {rect.left + 1, midY, true}, {right - 1, midY, true},
+                                       {midX, rect.top, true}, {midX, bottom - 1, true}}) {
+            EXPECT_TRUE(in ? red(x, y) : Untouched(x, y)) << (in ? "red" : "outside") << x << "," << y;
         }
         for (const int32_t x : {rect.left + 2, right - 2}) {
             EXPECT_TRUE(Blended(At(x, midY), 0xFFF200, Shown(x, midY))) << "yellow at " << x;
@@ -240,9 +236,7 @@ TEST(WaylandBackendsTest, PickedFromTheOverrideThenTheSession) {
     struct Choice {
         const char* backend;  // GLIMTAP_BACKEND
         std::string wayland;  // WAYLAND_DISPLAY
-        const char* display;  // DISPLAY (no X server runs here)
-        const char* name;
-        const char* missing;  // part of Missing(); "" when nothing is
+        const char *display, *name, *missing;  // DISPLAY (no X here), Name(), part of Missing()
     };
     const Choice choices[] = {
         {"", live, "", "wayland", ""},
@@ -274,8 +268,7 @@ TEST(WaylandLastScaled, LandsOnThePhysicalPixelOfAnOutputAtScale2) {
     ASSERT_EQ(std::system("swaymsg -q output HEADLESS-2 scale 2"), 0);
     const WaylandTestWindow right("HEADLESS-2", Right);
     const std::unique_ptr<platform::BackendSet> backends = platform::OpenBackends();
-    ASSERT_EQ(backends->Geometry().VirtualScreen(), (ScreenRect{0, 0, 3840 + 1280, 1080}))
-        << "layout 1920, 0 times 2";
+    ASSERT_EQ(backends->Geometry().VirtualScreen(), (ScreenRect{0, 0, 3840 + 1280, 1080}));
     for (const Point local : {Point{0, 0}, Point{1, 1}, Point{555, 333}, Point{1279, 719}}) {
         ASSERT_TRUE(backends->MousePointer()->MoveTo(3840 + local.x, local.y));
         EXPECT_TRUE(MovedTo(right, local, 2)) << local.x << "," << local.y;

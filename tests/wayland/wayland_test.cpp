@@ -1,0 +1,295 @@
+// The Wayland backend, glimtap-cli, the markers and the area selector against a real
+// compositor: HEADLESS-1 (1920x1080) at 0, 0 and HEADLESS-2 (1280x720) right of it.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <QTimer>
+
+#include <cstdlib>
+#include <regex>
+
+#include "engine/data_file.h"
+#include "platform/backends.h"
+#include "platform/utf16.h"
+#include "response/marker_surfaces_for.h"
+#include "response/screen_markers.h"
+#include "support/bmp_writer.h"
+#include "support/geometry_printing.h"
+#include "support/poll_until.h"
+#include "support/run_process.h"
+#include "support/temp_dir.h"
+#include "support/wayland_test_window.h"
+#include "support/xvfb_server.h"
+#include "ui/screen_area_selector.h"
+#include "wlr-virtual-pointer-unstable-v1-client-protocol.h"
+
+namespace glimtap::test {
+namespace {
+
+using platform::Point;
+using platform::ScreenRect;
+using Event = WaylandTestWindow::PointerEvent;
+
+// Pictures without repeats, one per output.
+uint32_t Left(int32_t x, int32_t y) {
+    return (uint32_t(x) * 73856093u ^ uint32_t(y) * 19349663u) * 2654435761u >> 8;
+}
+uint32_t Right(int32_t x, int32_t y) { return Left(x + 7919, y + 104729); }
+uint32_t Shown(int32_t x, int32_t y) {
+    if (x >= 0 && x < 1920 && y >= 0 && y < 1080) return Left(x, y);
+    return x >= 1920 && x < 3200 && y >= 0 && y < 720 ? Right(x - 1920, y) : 0;
+}
+
+// Waits for the window's last pointer event to be an enter or motion at physical pixel `at`
+// of its output (surface units times `scale`).
+bool MovedTo(const WaylandTestWindow& window, Point at, double scale = 1) {
+    return PollUntil([&] {
+        const std::vector<Event> e = window.PointerEvents();
+        return !e.empty() && e.back().button == 0 &&
+               Point{int32_t(e.back().x * scale), int32_t(e.back().y * scale)} == at;
+    }, std::chrono::seconds(5));
+}
+
+// Waits for the window's last two button events to be a left press and release at `at`.
+bool ClickedAt(const WaylandTestWindow& window, Point at) {
+    return PollUntil([&] {
+        std::vector<Event> b = window.PointerEvents();
+        std::erase_if(b, [](const Event& e) { return e.button == 0; });
+        const auto left = [&](const Event& e, bool down) {
+            return e.button == 0x110 && e.pressed == down && Point{int32_t(e.x), int32_t(e.y)} == at;
+        };
+        return b.size() >= 2 && left(b.rbegin()[1], true) && left(b.back(), false);
+    }, std::chrono::seconds(5));
+}
+
+// A mouse of the test's own at whole desktop pixels of the 3200 x 1080 layout.
+struct VirtualMouse {
+    platform::WaylandConnection connection;
+    platform::Proxy<zwlr_virtual_pointer_v1> device{
+        zwlr_virtual_pointer_manager_v1_create_virtual_pointer(connection.VirtualPointerManager(),
+                                                               connection.Seat())};
+    void MoveTo(Point at) { Send(zwlr_virtual_pointer_v1_motion_absolute, at.x, at.y, 3200, 1080); }
+    void LeftButton(bool down) { Send(zwlr_virtual_pointer_v1_button, 0x110, down); }
+    template <typename... A>
+    void Send(void (*request)(zwlr_virtual_pointer_v1*, uint32_t, A...), auto... args) {
+        request(device.get(), 0, args...);
+        zwlr_virtual_pointer_v1_frame(device.get());
+        connection.Roundtrip();
+    }
+};
+
+// `over` at the markers' alpha on `under`, as the compositor blends it, give or take 2.
+bool Blended(uint32_t pixel, uint32_t over, uint32_t under) {
+    for (int shift : {0, 8, 16}) {
+        const int top = over >> shift & 0xFF, below = under >> shift & 0xFF;
+        if (std::abs(int(pixel >> shift & 0xFF) - (top * 130 + below * 125) / 255) > 2) return false;
+    }
+    return true;
+}
+
+class WaylandTest : public testing::Test {
+protected:
+    WaylandTestWindow left_{"HEADLESS-1", Left};
+    WaylandTestWindow right_{"HEADLESS-2", Right};
+    std::unique_ptr<platform::BackendSet> backends_ = platform::OpenBackends();
+    std::unique_ptr<platform::ScreenCapture> capture_ = backends_->OpenCapture();
+
+    // Whether pixel (x, y) of the desktop is what the windows show.
+    bool Untouched(int32_t x, int32_t y) { return At(x, y) == Shown(x, y); }
+    uint32_t At(int32_t x, int32_t y) {
+        const auto image = capture_->Capture({x, y, 1, 1});
+        return image && image->width == 1 ? image->pixels[0] & 0xFFFFFF : 0xFFFFFFFF;
+    }
+};
+
+TEST_F(WaylandTest, CapturesExactPixelsAndStitchesOutputs) {
+    ASSERT_NE(capture_, nullptr) << backends_->Name() << ": " << backends_->Missing();
+    EXPECT_EQ(backends_->Geometry().VirtualScreen(), (ScreenRect{0, 0, 3200, 1080}));
+    const std::pair<ScreenRect, ScreenRect> cases[] = {  // area, what is captured
+        {{0, 0, 1920, 1080}, {0, 0, 1920, 1080}},
+        {{101, 53, 400, 300}, {101, 53, 400, 300}},
+        {{-10, -20, 50, 60}, {0, 0, 40, 40}},
+        {{1000, 700, 99999, 99999}, {1000, 700, 2200, 380}},  // black below HEADLESS-2
+        {{-99999, -99999, 199999, 199999}, {0, 0, 3200, 1080}},
+        {{5000, 0, 10, 10}, {5000, 0, 0, 0}},
+    };
+    for (const auto& [area, expected] : cases) {
+        SCOPED_TRACE(testing::Message() << area.left << "," << area.top << " " << area.width);
+        const auto image = capture_->Capture(area);
+        ASSERT_TRUE(image);
+        ASSERT_EQ((ScreenRect{image->left, image->top, image->width, image->height}), expected);
+        int wrong = 0;
+        for (int32_t i = 0; i < image->width * image->height; ++i) {
+            wrong += (image->pixels[i] & 0xffffff) !=
+                     Shown(image->left + i % image->width, image->top + i / image->width);
+        }
+        EXPECT_EQ(wrong, 0);
+    }
+}
+
+TEST_F(WaylandTest, MovesAndClicksLandOnTheIntendedPixelOfEitherOutput) {
+    platform::Pointer* pointer = backends_->MousePointer();
+    ASSERT_NE(pointer, nullptr) << backends_->Missing();
+    EXPECT_EQ(pointer->Position(), std::nullopt);
+    const std::tuple<Point, const WaylandTestWindow*, Point> cases[] = {
+        {{0, 0}, &left_, {0, 0}},         {{1919, 1079}, &left_, {1919, 1079}},
+        {{777, 333}, &left_, {777, 333}}, {{1920, 0}, &right_, {0, 0}},
+        {{3199, 719}, &right_, {1279, 719}}, {{2500, 401}, &right_, {580, 401}},
+    };
+    for (const auto& [at, window, local] : cases) {
+        ASSERT_TRUE(pointer->MoveTo(at.x, at.y));
+        EXPECT_TRUE(MovedTo(*window, local)) << at.x << "," << at.y;
+    }
+    EXPECT_FALSE(pointer->MoveTo(2500, 900)) << "below HEADLESS-2, on no output";
+    EXPECT_EQ(pointer->Position(), (Point{2500, 401}));
+    platform::TouchInjector* tap = backends_->Touch();
+    ASSERT_TRUE(tap != nullptr && tap->Prepare() && tap->Down({1003, 17}) && tap->Up({1003, 17}));
+    EXPECT_TRUE(ClickedAt(left_, {1003, 17}));
+}
+
+TEST_F(WaylandTest, CliFindsTheTemplateAndRunClicksIntoIt) {
+    ASSERT_TRUE(backends_->MousePointer()->MoveTo(0, 0));  // the windows take the seat's pointer
+    const TempDir dir;
+    BmpPicture templ{24, 16, {}};
+    for (int32_t i = 0; i < 24 * 16; ++i) templ.pixels.push_back(Right(580 + i % 24, 100 + i / 24));
+    WriteBmp(dir / "t.bmp", templ);
+    const ProcessResult found =
+        RunProcess({GLIMTAP_CLI, "find", "--template", (dir / "t.bmp").string(), "--screen"});
+    EXPECT_EQ(found.out, "2500 100 24 16\n") << found.err;
+    DataFile data;
+    data.settings.ResetToDefaults(backends_->Geometry());
+    data.settings.targetFolder = FromPath(dir.path());
+    data.settings.moveCursorToMatch = 1;
+    data.settings.touchAtMatch = 1;
+    SaveDataFile(dir / "job.GlimtapDataFile", data);
+    const ProcessResult r = RunProcess(
+        {GLIMTAP_CLI, "run", (dir / "job.GlimtapDataFile").string(), "--passes", "1", "--json"});
+    std::smatch point;
+    ASSERT_TRUE(std::regex_search(
+        r.out, point, std::regex(R"("x":2500,"y":100,.*"point":\[(\d+),(\d+)\])")))
+        << r.out << r.err;
+    EXPECT_TRUE(ClickedAt(right_, {std::stoi(point[1]) - 1920, std::stoi(point[2])}));
+}
+
+// Exactly over the match on either output: outside untouched, the frame's inner half
+// (2 pixels at 96 dots per inch) red, then the yellow fill; clicks reach the window under it.
+TEST_F(WaylandTest, MarkersLieExactlyOnTheMatchAndLetClicksThrough) {
+    VirtualMouse mouse;  // the windows take the seat's pointer meanwhile
+    mouse.MoveTo({3199, 719});
+    const std::unique_ptr<MarkerSurfaces> surfaces = MarkerSurfacesFor(*backends_);
+    ScreenMarkers markers(*surfaces);
+    const auto red = [&](int32_t x, int32_t y) { return Blended(At(x, y), 0xED1C24, Shown(x, y)); };
+    for (const ScreenRect& rect : {ScreenRect{601, 401, 200, 100}, ScreenRect{2221, 201, 121, 80}}) {
+        SCOPED_TRACE(testing::Message() << rect.left << "," << rect.top);
+        markers.Show(rect, 2);
+        const int32_t right = rect.left + rect.width - 1, bottom = rect.top + rect.height - 1;
+        const int32_t midX = rect.left + 30, midY = rect.top + rect.height / 2;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return red(rect.left, midY); }, 10000));
+        for (const auto& [x, y, in] : {std::tuple{rect.left - 1, midY, false}, {right + 1, midY, false},
+                                       {midX, rect.top - 1, false}, {midX, bottom + 1, false},
+                                       {rect.left + 1, midY, true}, {right - 1, midY, true},
+                                       {midX, rect.top, true}, {midX, bottom - 1, true}}) {
+            EXPECT_TRUE(in ? red(x, y) : Untouched(x, y)) << (in ? "red" : "outside") << x << "," << y;
+        }
+        for (const int32_t x : {rect.left + 2, right - 2}) {
+            EXPECT_TRUE(Blended(At(x, midY), 0xFFF200, Shown(x, midY))) << "yellow at " << x;
+        }
+    }
+    mouse.MoveTo({700, 450});
+    mouse.LeftButton(true);
+    mouse.LeftButton(false);
+    EXPECT_TRUE(ClickedAt(left_, {700, 450})) << "no click under the marker";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return markers.Alive() == 0; }, 5000));
+}
+
+// The drag shows undimmed and maps to physical pixels on both outputs, and across them.
+TEST_F(WaylandTest, SelectorGivesTheRectangleDragged) {
+    VirtualMouse mouse;
+    mouse.MoveTo({3199, 719});
+    TempDir folder;
+    Profile profile(QString::fromStdString((folder / "profile.ini").string()));
+    const ScreenStill still = ScreenStill::Take(*backends_);
+    const std::pair<std::array<int32_t, 4>, ScreenRect> cases[] = {
+        {{1001, 101, 1501, 602}, {1001, 101, 500, 501}},
+        {{2500, 600, 2001, 99}, {2001, 99, 499, 501}},
+        {{1800, 300, 2000, 400}, {1800, 300, 200, 100}},
+    };
+    for (const auto& [drag, expected] : cases) {
+        QTimer::singleShot(0, [&, drag = drag] {
+            // Once the veil dims the desktop, drag as a user would.
+            if (!QTest::qWaitFor([&] { return !Untouched(3000, 100); }, 10000)) return;
+            mouse.MoveTo({drag[0], drag[1]});
+            mouse.LeftButton(true);
+            mouse.MoveTo({(drag[0] + drag[2]) / 2, (drag[1] + drag[3]) / 2});
+            const int32_t x = (3 * drag[0] + drag[2]) / 4, y = (3 * drag[1] + drag[3]) / 4;
+            EXPECT_TRUE(QTest::qWaitFor([&] { return Untouched(x, y); }, 5000)) << "no hole";
+            mouse.MoveTo({drag[2], drag[3]});
+            mouse.LeftButton(false);
+        });
+        EXPECT_EQ(SelectScreenArea(nullptr, profile, still, *backends_), expected);
+    }
+}
+
+TEST(WaylandBackendsTest, PickedFromTheOverrideThenTheSession) {
+    const std::string live = std::getenv("WAYLAND_DISPLAY");
+    struct Choice {
+        const char* backend;  // GLIMTAP_BACKEND
+        std::string wayland;  // WAYLAND_DISPLAY
+        const char *display, *name, *missing;  // DISPLAY (no X here), Name(), part of Missing()
+    };
+    const Choice choices[] = {
+        {"", live, "", "wayland", ""},
+        {"", live, ":4321", "wayland", ""},
+        {"wayland", live, "", "wayland", ""},
+        {"x11", live, "", "null", "DISPLAY is not set"},
+        {"null", live, "", "null", "GLIMTAP_BACKEND=null"},
+        {"", "", "", "null", "neither WAYLAND_DISPLAY nor DISPLAY is set"},
+        {"", "wayland-none", "", "null", "cannot connect to the Wayland compositor 'wayland-none'"},
+        {"", "wayland-none", ":4321", "null", "cannot open X display ':4321'"},  // X11 next
+        {"wayland", "wayland-none", ":4321", "null", "Wayland compositor 'wayland-none'"},
+        {"mir", live, "", "null", "GLIMTAP_BACKEND='mir' is unknown (wayland, x11 or null)"},
+    };
+    for (const Choice& c : choices) {
+        SCOPED_TRACE(std::string(c.backend) + " / " + c.wayland + " / " + c.display);
+        const EnvironmentOverride backend("GLIMTAP_BACKEND", c.backend);
+        const EnvironmentOverride wayland("WAYLAND_DISPLAY", c.wayland);
+        const DisplayOverride display(c.display);
+        const auto backends = platform::OpenBackends();
+        EXPECT_EQ(backends->Name(), c.name);
+        EXPECT_THAT(backends->Missing(), testing::HasSubstr(c.missing));
+        EXPECT_EQ(backends->Missing().empty(), *c.missing == '\0');
+        EXPECT_EQ(backends->CanCapture(), *c.missing == '\0');
+    }
+}
+
+// The last two change the compositor for good: a ctest entry of their own, in this order.
+TEST(WaylandLastScaled, LandsOnThePhysicalPixelOfAnOutputAtScale2) {
+    ASSERT_EQ(std::system("swaymsg -q output HEADLESS-2 scale 2"), 0);
+    const WaylandTestWindow right("HEADLESS-2", Right);
+    const std::unique_ptr<platform::BackendSet> backends = platform::OpenBackends();
+    ASSERT_EQ(backends->Geometry().VirtualScreen(), (ScreenRect{0, 0, 3840 + 1280, 1080}));
+    for (const Point local : {Point{0, 0}, Point{1, 1}, Point{555, 333}, Point{1279, 719}}) {
+        ASSERT_TRUE(backends->MousePointer()->MoveTo(3840 + local.x, local.y));
+        EXPECT_TRUE(MovedTo(right, local, 2)) << local.x << "," << local.y;
+    }
+}
+
+TEST(WaylandLastCompositorGoes, CliSaysTheConnectionWasLost) {
+    const TempDir dir;
+    WriteBmp(dir / "absent.bmp", RandomPicture(10, 10, 2));
+    ChildProcess cli({GLIMTAP_CLI, "find", "--template", (dir / "absent.bmp").string(), "--screen",
+                      "--repeat", "999999"});
+    // Once it holds the buffer the compositor copies into, it is capturing.
+    const std::string fds = "ls -l /proc/" + std::to_string(cli.pid()) + "/fd | grep -q glimtap-shm";
+    ASSERT_TRUE(PollUntil([&] { return std::system(fds.c_str()) == 0; })) << "never captured";
+    std::system("swaymsg -q exit");  // no answer: sway is gone before it gives one
+    const auto r = cli.WaitFor(std::chrono::seconds(20));
+    ASSERT_TRUE(r) << "still running after the compositor went";
+    EXPECT_EQ(r->exitCode, 2);
+    EXPECT_EQ(r->err, "glimtap-cli: the connection to the Wayland compositor '" +
+                          std::string(std::getenv("WAYLAND_DISPLAY")) + "' was lost\n");
+}
+
+}  // namespace
+}  // namespace glimtap::test

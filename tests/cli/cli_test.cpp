@@ -91,9 +91,7 @@ TEST_F(CliTest, ErrorsSayWhatIsWrongAndChangeNothing) {
 // "near" is off by 40 in one channel of one pixel: found nowhere, closest where it was cut.
 TEST_F(CliOnScreen, RunMovesThePointerReportsClosestMissesAndSaysOnceThatSoundsAreOff) {
     const test::BmpPicture screen = test::RandomPicture(200, 150, 5);
-    test::ScreenPainter painter;
-    painter.FillRoot(0);
-    painter.DrawOnRoot(700, 400, 200, 150, screen.pixels);
+    test::ScreenPainter().DrawOnRoot(700, 400, 200, 150, screen.pixels);
     test::BmpPicture near = Cut(screen, 120, 90, 30, 20);
     test::ShiftChannel(near.pixels[3 * 30 + 4], 8, 40);
     test::WriteBmp(folder / "here.bmp", Cut(screen, 0, 0, 40, 20));
@@ -114,7 +112,7 @@ TEST_F(CliOnScreen, RunMovesThePointerReportsClosestMissesAndSaysOnceThatSoundsA
     EXPECT_THAT(Cli({"settings", dataFile}).out, HasSubstr("areaWidth=99999999\n"));  // shown and kept
 }
 
-TEST_F(CliOnScreen, RunPassesStatusLineDefaultFolderAndTermination) {
+TEST_F(CliOnScreen, RunPassesStatusLineAndTermination) {
     test::WriteBmp(folder / "absent.bmp", test::RandomPicture(10, 10, 6));
     Store(1920);
     ASSERT_EQ(Cli({"settings", dataFile, "--set", "targetFolder=" + folder.string()}).exitCode, 0);
@@ -161,6 +159,7 @@ struct LostCase {
     bool run, busyShowsInOutput;
     const char* out;
 };
+void PrintTo(const LostCase& c, std::ostream* out) { *out << c.name; }
 
 class CliLostDisplay : public CliOnScreen, public testing::WithParamInterface<LostCase> {};
 

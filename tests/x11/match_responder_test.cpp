@@ -2,19 +2,24 @@
 
 #include <gtest/gtest.h>
 
+#include <QMouseEvent>
+#include <QTest>
+#include <QWidget>
+
 #include <optional>
 #include <set>
 #include <utility>
+#include <vector>
 
 #include "platform/backends.h"
-#include "support/geometry_printing.h"
 #include "support/fakes.h"
+#include "support/geometry_printing.h"
+#include "support/modal_driver.h"
 
 namespace glimtap::test {
 namespace {
 
 using platform::Point;
-
 using Step = FakeTouch::Step;
 
 MatchReport Match(int32_t width, int32_t height, int32_t x, int32_t y) {
@@ -23,9 +28,7 @@ MatchReport Match(int32_t width, int32_t height, int32_t x, int32_t y) {
 
 SearchSettings Settings(bool move, bool tap, bool command) {
     SearchSettings settings;
-    settings.moveCursorToMatch = move ? 1 : 0;
-    settings.touchAtMatch = tap ? 1 : 0;
-    settings.executeEnabled = command ? 1 : 0;
+    settings.moveCursorToMatch = move, settings.touchAtMatch = tap, settings.executeEnabled = command;
     settings.executeVerb = u"open";
     settings.executeFile = u"notes.txt";
     return settings;
@@ -58,9 +61,7 @@ const Outcome kOutcomes[] = {
 
 TEST(MatchResponderTest, OutcomesOfEverySettingAndRefusal) {
     for (const Outcome& o : kOutcomes) {
-        SCOPED_TRACE(testing::Message() << "move " << o.move << " tap " << o.tap << " command "
-                                        << o.command << " refused " << int(o.refused) << " pointer "
-                                        << o.pointer << " touch " << o.touch);
+        SCOPED_TRACE(testing::Message() << "outcome " << (&o - kOutcomes));
         FakePointer pointer;
         FakeTouch touch;
         touch.refused = o.refused;
@@ -80,29 +81,59 @@ TEST(MatchResponderTest, OutcomesOfEverySettingAndRefusal) {
     }
 }
 
+// The range is inclusive at both ends, on the real pointer.
 TEST(MatchResponderTest, CursorLandsOnEveryPixelOfTheMatchAndNowhereElse) {
     const std::unique_ptr<platform::BackendSet> backends = platform::OpenBackends();
-    platform::Pointer& real = *backends->MousePointer();
-    FakePointer fake;
+    platform::Pointer& pointer = *backends->MousePointer();
     RecordingLauncher launcher;
-    const auto reached = [&](platform::Pointer& pointer, const MatchReport& match) {
-        MatchResponder responder(&pointer, nullptr, launcher, nullptr);
-        std::set<std::pair<int32_t, int32_t>> pixels;
-        for (int i = 0; i < 200; ++i) {
-            const std::optional<Point> picked =
-                responder.OnMatchFound(match, Settings(true, false, false));
-            const std::optional<Point> at = pointer.Position();
-            EXPECT_EQ(at, picked);
-            if (at) pixels.insert({at->x, at->y});
-        }
-        return pixels;
-    };
-    // The range is inclusive at both ends, on the real pointer and off the screen's origin.
-    using Pixels = std::set<std::pair<int32_t, int32_t>>;
-    EXPECT_EQ(reached(real, Match(3, 2, 100, 200)),
-              (Pixels{{100, 200}, {101, 200}, {102, 200}, {100, 201}, {101, 201}, {102, 201}}));
-    EXPECT_EQ(reached(fake, Match(2, 2, -50, -20)),
-              (Pixels{{-50, -20}, {-49, -20}, {-50, -19}, {-49, -19}}));
+    MatchResponder responder(&pointer, nullptr, launcher, nullptr);
+    std::set<std::pair<int32_t, int32_t>> pixels;
+    for (int i = 0; i < 200; ++i) {
+        const std::optional<Point> picked = responder.OnMatchFound(Match(3, 2, 100, 200), Settings(true, false, false));
+        const std::optional<Point> at = pointer.Position();
+        EXPECT_EQ(at, picked);
+        if (at) pixels.insert({at->x, at->y});
+    }
+    EXPECT_EQ(pixels, (std::set<std::pair<int32_t, int32_t>>{{100, 200}, {101, 200}, {102, 200},
+                                                             {100, 201}, {101, 201}, {102, 201}}));
+}
+
+// A window that notes the buttons pressed and released on it, and where on the screen.
+class ButtonWindow : public QWidget {
+public:
+    using Presses = std::vector<std::pair<Qt::MouseButton, Point>>;
+    Presses presses, releases;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override { Note(presses, event); }
+    void mouseReleaseEvent(QMouseEvent* event) override { Note(releases, event); }
+
+private:
+    static void Note(Presses& into, QMouseEvent* event) {
+        const QPoint at = event->globalPosition().toPoint();
+        into.emplace_back(event->button(), Point{at.x(), at.y()});
+    }
+};
+
+// No uinput here: the tap falls back to XTest clicks. Off the screen there is nothing to
+// tap, where the server would press at the edge instead.
+TEST(XTestTapTest, TapPressesAndReleasesTheFirstButtonAtThePointOnly) {
+    ButtonWindow window;
+    window.setWindowFlags(Qt::X11BypassWindowManagerHint);
+    window.setGeometry(100, 120, 200, 150);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const std::unique_ptr<platform::BackendSet> backends = platform::OpenBackends();
+    platform::TouchInjector& tap = *backends->Touch();
+    ASSERT_TRUE(tap.Prepare());
+    EXPECT_FALSE(tap.Down({-5, 130}));
+    EXPECT_FALSE(tap.Down({150, 100000}));
+    ASSERT_TRUE(tap.Down({150, 170}));
+    ASSERT_TRUE(tap.Up({150, 170}));
+    EXPECT_TRUE(ProcessEventsUntil([&] { return !window.releases.empty(); }));
+    const ButtonWindow::Presses tapped{{Qt::LeftButton, {150, 170}}};
+    EXPECT_EQ(window.presses, tapped);
+    EXPECT_EQ(window.releases, tapped);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "engine/data_file.h"
 #include "platform/backends.h"
 #include "platform/utf16.h"
+#include "platform/wayland/virtual_pointer_device.h"
 #include "response/marker_surfaces_for.h"
 #include "response/screen_markers.h"
 #include "support/bmp_writer.h"
@@ -22,7 +23,6 @@
 #include "support/wayland_test_window.h"
 #include "support/xvfb_server.h"
 #include "ui/screen_area_selector.h"
-#include "wlr-virtual-pointer-unstable-v1-client-protocol.h"
 
 namespace glimtap::test {
 namespace {
@@ -62,22 +62,6 @@ bool ClickedAt(const WaylandTestWindow& window, Point at) {
         return b.size() >= 2 && left(b.rbegin()[1], true) && left(b.back(), false);
     }, std::chrono::seconds(5));
 }
-
-// A mouse of the test's own at whole desktop pixels of the 3200 x 1080 layout.
-struct VirtualMouse {
-    platform::WaylandConnection connection;
-    platform::Proxy<zwlr_virtual_pointer_v1> device{
-        zwlr_virtual_pointer_manager_v1_create_virtual_pointer(connection.VirtualPointerManager(),
-                                                               connection.Seat())};
-    void MoveTo(Point at) { Send(zwlr_virtual_pointer_v1_motion_absolute, at.x, at.y, 3200, 1080); }
-    void LeftButton(bool down) { Send(zwlr_virtual_pointer_v1_button, 0x110, down); }
-    template <typename... A>
-    void Send(void (*request)(zwlr_virtual_pointer_v1*, uint32_t, A...), auto... args) {
-        request(device.get(), 0, args...);
-        zwlr_virtual_pointer_v1_frame(device.get());
-        connection.Roundtrip();
-    }
-};
 
 // `over` at the markers' alpha on `under`, as the compositor blends it, give or take 2.
 bool Blended(uint32_t pixel, uint32_t over, uint32_t under) {
@@ -175,7 +159,7 @@ TEST_F(WaylandTest, CliFindsTheTemplateAndRunClicksIntoIt) {
 // Exactly over the match on either output: outside untouched, the frame's inner half
 // (2 pixels at 96 dots per inch) red, then the yellow fill; clicks reach the window under it.
 TEST_F(WaylandTest, MarkersLieExactlyOnTheMatchAndLetClicksThrough) {
-    VirtualMouse mouse;  // the windows take the seat's pointer meanwhile
+    platform::VirtualPointerDevice mouse;  // the windows take the seat's pointer meanwhile
     mouse.MoveTo({3199, 719});
     const std::unique_ptr<MarkerSurfaces> surfaces = MarkerSurfacesFor(*backends_);
     ScreenMarkers markers(*surfaces);
@@ -203,9 +187,10 @@ TEST_F(WaylandTest, MarkersLieExactlyOnTheMatchAndLetClicksThrough) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return markers.Alive() == 0; }, 5000));
 }
 
-// The drag shows undimmed and maps to physical pixels on both outputs, and across them.
+// The drag shows undimmed and maps to physical pixels on both outputs, and across them; the
+// pointer lies in the middle of each pixel, as a real mouse's often does.
 TEST_F(WaylandTest, SelectorGivesTheRectangleDragged) {
-    VirtualMouse mouse;
+    platform::VirtualPointerDevice mouse;
     mouse.MoveTo({3199, 719});
     TempDir folder;
     Profile profile(QString::fromStdString((folder / "profile.ini").string()));

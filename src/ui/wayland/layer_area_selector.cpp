@@ -162,7 +162,7 @@ platform::Point LayerAreaSelector::At(int32_t x, int32_t y) const {
     if (under_ == nullptr) return {};
     const OutputArea& area = under_->Area();
     const auto physical = [&area](wl_fixed_t units) {
-        return static_cast<int32_t>(std::lround(wl_fixed_to_double(units) * area.scale));
+        return static_cast<int32_t>(std::floor(wl_fixed_to_double(units) * area.scale));
     };
     return {area.physical.left + physical(x) - still_.screen().left,
             area.physical.top + physical(y) - still_.screen().top};

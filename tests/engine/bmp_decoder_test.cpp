@@ -2,13 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <limits>
 #include <span>
-#include <string>
 #include <variant>
-#include <vector>
 
-#include "engine/bmp_size.h"
 #include "engine/template_image.h"
 #include "support/bmp_writer.h"
 #include "support/temp_dir.h"
@@ -41,15 +37,12 @@ TEST(BmpDecoder, ReadsEveryAcceptedLayoutAlike) {
     gap.insert(gap.begin() + 54, 6, 0xEE);  // writers may leave a gap before the pixels
     PutLe32(gap, field::kPixelOffset, 60);
     std::vector<std::vector<uint8_t>> files = {gap};
-    for (const BmpLayout layout : {BmpLayout{.bitsPerPixel = 24}, BmpLayout{.bitsPerPixel = 24, .topDown = true},
-                                   BmpLayout{.bitsPerPixel = 32}, BmpLayout{.bitsPerPixel = 32, .topDown = true},
-                                   BmpLayout{.bitsPerPixel = 32, .bitfields = true},
-                                   BmpLayout{.bitsPerPixel = 32, .headerSize = 52, .bitfields = true},
-                                   BmpLayout{.bitsPerPixel = 32, .headerSize = 56, .bitfields = true},
-                                   BmpLayout{.bitsPerPixel = 32, .headerSize = 108},
-                                   BmpLayout{.bitsPerPixel = 32, .headerSize = 108, .bitfields = true},
-                                   BmpLayout{.bitsPerPixel = 32, .headerSize = 124},
-                                   BmpLayout{.bitsPerPixel = 32, .topDown = true, .headerSize = 124, .bitfields = true}}) {
+    for (const BmpLayout layout : {BmpLayout{.bitsPerPixel = 24}, {.bitsPerPixel = 24, .topDown = true}, {.bitsPerPixel = 32},
+                                   {.bitsPerPixel = 32, .topDown = true}, {.bitsPerPixel = 32, .bitfields = true},
+                                   {.bitsPerPixel = 32, .headerSize = 52, .bitfields = true},
+                                   {.bitsPerPixel = 32, .headerSize = 56, .bitfields = true},
+                                   {.bitsPerPixel = 32, .headerSize = 108}, {.bitsPerPixel = 32, .headerSize = 124},
+                                   {.bitsPerPixel = 32, .topDown = true, .headerSize = 124, .bitfields = true}}) {
         files.push_back(EncodeBmp(picture, layout));
     }
     for (size_t i = 0; i < files.size(); ++i) {
@@ -89,7 +82,6 @@ TEST(BmpDecoder, RefusesHostileHeaders) {
         {"offset at the end", rgb32, {{field::kPixelOffset, 14 + 40 + 4 * 4 * 3}}, 0},
         {"zero width", rgb32, {{field::kWidth, 0}}, 0},
         {"negative width", rgb32, {{field::kWidth, 0xFFFFFFFC}}, 0},
-        {"most negative width", rgb32, {{field::kWidth, 0x80000000}}, 0},
         {"zero height", rgb32, {{field::kHeight, 0}}, 0},
         {"most negative height", rgb32, {{field::kHeight, 0x80000000}}, 0},
         {"pixel count past 32 bits", rgb32, {{field::kWidth, 0x10000}, {field::kHeight, 0x10000}}, 0},
@@ -97,11 +89,9 @@ TEST(BmpDecoder, RefusesHostileHeaders) {
         {"largest top-down dimensions", rgb32, {{field::kWidth, 0x7FFFFFFF}, {field::kHeight, 0x80000001}}, 0},
         {"huge height", rgb32, {{field::kHeight, 100'000'000}}, 0},
         {"zero bits", rgb32, {{field::kBitCount, 0}}, 0},
-        {"2 bits", rgb32, {{field::kBitCount, 2}}, 0},
         {"48 bits", rgb32, {{field::kBitCount, 48}}, 0},
         {"bits past a byte", rgb32, {{field::kBitCount, 0x0120}}, 0},
         {"RLE8", rgb32, {{field::kCompression, 1}}, 0},
-        {"RLE4", rgb32, {{field::kCompression, 2}}, 0},
         {"JPEG", rgb32, {{field::kCompression, 4}}, 0},
         {"alpha bitfields", rgb32, {{field::kCompression, 6}}, 0},
         {"unknown compression", rgb32, {{field::kCompression, 0xFFFFFFFF}}, 0},
@@ -112,7 +102,6 @@ TEST(BmpDecoder, RefusesHostileHeaders) {
         {"24-bit bitfields", {.bitfields = true}, {}, 0},
         {"core header", rgb32, {{field::kHeaderSize, 12}}, 0},
         {"header of 200", rgb32, {{field::kHeaderSize, 200}}, 0},
-        {"header of 64", rgb32, {{field::kHeaderSize, 64}}, 0},
         {"header past the end", rgb32, {{field::kHeaderSize, 0xFFFFFFFF}}, 0},
         {"V5 header cut off", fieldsV5, {}, 100},
     };
@@ -133,15 +122,9 @@ TEST(TemplateImage, LoadsOrSaysWhyNotAndLeavesTheRecordAlone) {
     test::TempDir dir;
     test::WriteBmp(dir / "rgb.bmp", Numbered(5, 2));
     test::WriteBmp(dir / "palette.bmp", Numbered(3, 2), {.bitsPerPixel = 8});
-    std::vector<uint8_t> sixteen = EncodeBmp(Numbered(7, 4), {.bitsPerPixel = 8});
-    sixteen[field::kBitCount] = 16;  // its size is still read, whatever its pixels
-    test::WriteFile(dir / "sixteen.bmp", sixteen);
     std::vector<uint8_t> truncated = EncodeBmp(Numbered(2, 2));
     truncated.pop_back();
     test::WriteFile(dir / "truncated.bmp", truncated);
-    const std::string text = "This is not a bitmap, although its name says so; it is long enough.\n";
-    test::WriteFile(dir / "text.bmp", {text.begin(), text.end()});
-    std::filesystem::create_directory(dir / "folder.bmp");
     // A valid 32-bit header whose pixel data, left sparse, runs just past 1 GiB.
     std::vector<uint8_t> huge = EncodeBmp({1, 1, {0}}, {.bitsPerPixel = 32});
     huge.resize(huge.size() - 4);
@@ -157,11 +140,8 @@ TEST(TemplateImage, LoadsOrSaysWhyNotAndLeavesTheRecordAlone) {
     } cases[] = {
         {"rgb.bmp", "", 5, 2},
         {"palette.bmp", "a bitmap of 8 bits per pixel (24 or 32 are read)", 3, 2},
-        {"sixteen.bmp", "a bitmap of 16 bits per pixel (24 or 32 are read)", 7, 4},
         {"truncated.bmp", "not a bitmap (pixel data truncated)", 99, 98},
-        {"text.bmp", "not a bitmap (no BM signature)", 99, 98},
         {"missing.bmp", "no such file", 99, 98},
-        {"folder.bmp", "a folder", 99, 98},
         {"huge.bmp", "larger than any bitmap read here (1 GiB)", 99, 98},
     };
     for (const auto& c : cases) {
@@ -174,33 +154,6 @@ TEST(TemplateImage, LoadsOrSaysWhyNotAndLeavesTheRecordAlone) {
         EXPECT_EQ(image.height, c.height);
         EXPECT_EQ(image.pixels, c.whyNot.empty() ? WithoutTopByte(Numbered(5, 2).pixels) : std::vector<uint32_t>{0xDEAD});
         EXPECT_EQ(image.maxMatches + image.scanByColumns + image.tolerance, 7 + 1 + 12);
-    }
-}
-
-// The image list shows the size the headers claim, whatever the pixels; 0 x 0 without them.
-TEST(ReadBmpSize, ReportsWhatTheHeadersClaim) {
-    test::TempDir dir;
-    std::vector<uint8_t> headersOnly = EncodeBmp(Numbered(11, 13));
-    headersOnly.resize(54);
-    test::WriteFile(dir / "headers-only.bmp", headersOnly);
-    headersOnly.resize(53);
-    test::WriteFile(dir / "short.bmp", headersOnly);
-    // Stored as they are, the sign of the height dropped even where it does not fit.
-    std::vector<uint8_t> extreme = EncodeBmp(Numbered(1, 1));
-    PutLe32(extreme, field::kWidth, static_cast<uint32_t>(-5));
-    PutLe32(extreme, field::kHeight, 0x80000000u);
-    test::WriteFile(dir / "extreme.bmp", extreme);
-    test::WriteFile(dir / "text.bmp", std::vector<uint8_t>(60, 'x'));
-    const struct {
-        const char* name;
-        int32_t width, height;
-    } cases[] = {{"headers-only.bmp", 11, 13},
-                 {"extreme.bmp", -5, std::numeric_limits<int32_t>::max()}, {"short.bmp", 0, 0},
-                 {"text.bmp", 0, 0}, {"missing.bmp", 0, 0}, {"", 0, 0}};
-    for (const auto& c : cases) {
-        const BmpSize size = ReadBmpSize(dir / c.name);
-        EXPECT_EQ(size.width, c.width) << c.name;
-        EXPECT_EQ(size.height, c.height) << c.name;
     }
 }
 

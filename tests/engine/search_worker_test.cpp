@@ -33,10 +33,6 @@ public:
         std::lock_guard lock(mutex_);
         return events_;
     }
-    long Count(const std::string& kind) {
-        const Events events = Recorded();
-        return std::count_if(events.begin(), events.end(), [&](const std::string& e) { return e.starts_with(kind); });
-    }
 
 private:
     static std::string Text(const MatchReport& m) {
@@ -112,54 +108,27 @@ TEST_F(SearchWorkerTest, ReportsEachTryAndMatchInOrderUntilStopped) {
     EXPECT_EQ(speaker.Spoken().size(), 1u);
 }
 
-TEST_F(SearchWorkerTest, AutoStopCountsMatchesAcrossPassesAndThePassLimitSkipsTheLastPause) {
-    AddTemplate("absent.bmp", 2);
-    AddTemplate("present.bmp", 3, MatchPoint{10, 10});
-    settings.overlayOnMatch = 0;
-    settings.autoStopEnabled = 1;
-    // Two templates a pass, one match a pass: count 2 ends the run in the second pass.
-    for (const auto& [count, matches] : {std::pair{2, 2}, {1, 1}, {0, 1}, {-5, 1}}) {
-        settings.autoStopCount = count;
-        const auto sink = Run(100);
-        EXPECT_EQ(sink->Count("match"), matches) << count;
-        EXPECT_EQ(sink->Recorded().back(), "finished");
-    }
-    settings.autoStopEnabled = 0;
-    settings.matchDelayMs = 3'600'000;  // would hang the test if waited for
-    EXPECT_EQ(Run(100, {}, 1)->Recorded().size(), 5u);  // loaded, two tries, a match, finished
-}
-
-// One rule for the worker and the image list: regular .bmp files, any case, links followed.
+// Which files are templates (the image list's test covers names, case and links): folders and
+// dangling links are not, a broken file is listed but not loaded; nothing to search ends the run.
 TEST_F(SearchWorkerTest, TemplatesAreTheRegularBitmapFilesOfTheFolder) {
-    for (const char* name : {"A.BMP", "b.Bmp", "c.bmp.txt", "d.bmpx", ".bmp", "f.bmp"}) AddTemplate(name, 7);
+    AddTemplate("f.bmp", 7);
     std::filesystem::create_directory(dir / "e.bmp");
-    std::filesystem::create_symlink(dir / "f.bmp", dir / "link.bmp");
     test::WriteFile(dir / "broken.bmp", {'B', 'M', 0});
-    // Dangling links must not end the listing, wherever it puts them.
-    for (const char* name : {"dangling1.bmp", "dangling2.bmp", "dangling3.bmp", "dangling4.bmp"}) {
+    for (const char* name : {"dangling1.bmp", "dangling2.bmp", "dangling3.bmp"}) {
         std::filesystem::create_symlink(dir / "nowhere.bmp", dir / name);
     }
     std::error_code failure;
-    std::vector<std::string> listed;
-    for (const auto& file : ListTemplateFiles(dir.path(), failure)) listed.push_back(file.filename());
-    std::sort(listed.begin(), listed.end());
-    EXPECT_EQ(listed, (std::vector<std::string>{"A.BMP", "b.Bmp", "broken.bmp", "f.bmp", "link.bmp"}));
+    EXPECT_EQ(ListTemplateFiles(dir.path(), failure).size(), 2u);
     EXPECT_FALSE(failure);
-    const AtomicInt32 tolerance = 33;
-    const auto templates = LoadTemplateFolder(dir.path(), tolerance);
-    ASSERT_EQ(templates.size(), 4u);  // all but the broken one
-    EXPECT_EQ(templates[0].image.maxMatches, 1);
+    const auto templates = LoadTemplateFolder(dir.path(), AtomicInt32(33));
+    ASSERT_EQ(templates.size(), 1u);
     EXPECT_EQ(templates[0].image.tolerance, 33);
     ListTemplateFiles(dir / "none", failure);
     EXPECT_TRUE(failure);
-
-    // Nothing to search ends the run at once, having said "Started" all the same.
-    std::filesystem::create_directory(dir / "eight");
-    test::WriteBmp(dir / "eight" / "eight.bmp", test::RandomPicture(4, 4, 1), {.bitsPerPixel = 8});
-    for (const std::filesystem::path& folder : {dir / "eight", dir / "none", dir / "A.BMP", std::filesystem::path()}) {
+    for (const std::filesystem::path& folder : {dir / "e.bmp", dir / "none", dir / "f.bmp", std::filesystem::path()}) {
         EXPECT_EQ(Run(100, folder)->Recorded(), (Events{"loaded 0", "finished"})) << folder;
     }
-    EXPECT_EQ(speaker.Spoken().size(), 4u);
+    EXPECT_EQ(speaker.Spoken().size(), 4u);  // "Started" all the same
 }
 
 TEST_F(SearchWorkerTest, StopEndsALongPauseAtOnce) {
@@ -174,6 +143,8 @@ TEST_F(SearchWorkerTest, StopEndsALongPauseAtOnce) {
         worker.Join();  // would hang for an hour if the pause ignored the stop
         EXPECT_EQ(sink->Recorded(), (Events{"loaded 1", "try absent.bmp", "finished"}));
     }
+    // The pass limit skips the last pause, which would hang the test if waited for.
+    EXPECT_EQ(Run(100, {}, 1)->Recorded(), (Events{"loaded 1", "try absent.bmp", "finished"}));
     // Destroying a running worker stops and joins it.
     sink = std::make_shared<RecordingSink>(unused, 100);
     { SearchWorker worker(settings, {sink, dir.path()}, {}); }
@@ -187,7 +158,7 @@ TEST_F(SearchWorkerTest, ALostScreenEndsTheRunWhichReportsItsEndAndWhy) {
     StopSignal stop;
     auto sink = std::make_shared<RecordingSink>(stop, 1000);
     EXPECT_THROW(RunSearch(settings, {sink, dir.path()}, services, stop), platform::ScreenLost);
-    EXPECT_EQ(sink->Count("try"), 4);  // lost on the fourth
+    EXPECT_EQ(sink->Recorded().size(), 6u);  // lost on the fourth try, then "finished"
     EXPECT_EQ(sink->Recorded().back(), "finished");
     for (const int32_t passes : {1000, 1}) {
         sink = std::make_shared<RecordingSink>(stop, 1000);

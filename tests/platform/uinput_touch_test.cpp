@@ -19,18 +19,15 @@ TEST(TouchScreenProtocolTest, EveryEventOfATapIsAnnouncedAndInRange) {
     const platform::EvdevDevice device = platform::DescribeTouchScreen({1920, 1080});
     libevdev* screen = device.get();
     // What udev and libinput look for in a touch screen.
-    EXPECT_TRUE(libevdev_has_property(screen, INPUT_PROP_DIRECT));
-    EXPECT_TRUE(libevdev_has_event_code(screen, EV_KEY, BTN_TOUCH));
-    EXPECT_TRUE(libevdev_has_event_code(screen, EV_ABS, ABS_X));
-    EXPECT_TRUE(libevdev_has_event_code(screen, EV_ABS, ABS_Y));
+    EXPECT_TRUE(libevdev_has_property(screen, INPUT_PROP_DIRECT) && libevdev_has_event_code(screen, EV_KEY, BTN_TOUCH) &&
+                libevdev_has_event_code(screen, EV_ABS, ABS_X) && libevdev_has_event_code(screen, EV_ABS, ABS_Y));
     EXPECT_EQ(libevdev_get_num_slots(screen), 1);
 
     for (const Point at : {Point{0, 0}, Point{1919, 1079}, Point{960, 7}}) {
         std::vector<InputEvent> tap = platform::TouchDownFrame(at, platform::kMaxTrackingId);
         for (const InputEvent& up : platform::TouchUpFrame()) tap.push_back(up);
         for (const InputEvent& event : tap) {
-            SCOPED_TRACE(std::string(libevdev_event_code_get_name(event.type, event.code)) +
-                         " " + std::to_string(event.value));
+            SCOPED_TRACE(std::string(libevdev_event_code_get_name(event.type, event.code)) + " " + std::to_string(event.value));
             if (event.type == EV_SYN) continue;
             ASSERT_TRUE(libevdev_has_event_code(screen, event.type, event.code));
             // -1 ends a contact and lies outside every tracking id by design.

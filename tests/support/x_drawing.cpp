@@ -1,14 +1,11 @@
 #include "support/x_drawing.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <stdexcept>
 
 #include "platform/backends.h"
-#include "support/bmp_writer.h"
 
 namespace glimtap::test {
 
@@ -22,12 +19,6 @@ ScreenShot CaptureWholeScreen() {
     ScreenShot shot{{image->pixels, image->pixels + static_cast<size_t>(size.width) * size.height}, size};
     for (uint32_t& pixel : shot.pixels) pixel &= 0xFFFFFF;
     return shot;
-}
-
-void KeepScreenShot(const ScreenShot& shot, const std::string& name) {
-    const char* folder = std::getenv("GLIMTAP_SCREENSHOT_DIR");
-    if (folder == nullptr || *folder == '\0') return;
-    WriteBmp(std::filesystem::path(folder) / (name + ".bmp"), {shot.size.width, shot.size.height, shot.pixels});
 }
 
 ScreenShot PatternedScreen(platform::Size size) {

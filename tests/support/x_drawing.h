@@ -26,10 +26,6 @@ struct ScreenShot {
 // the screen cannot be captured.
 ScreenShot CaptureWholeScreen();
 
-// Writes the shot to $GLIMTAP_SCREENSHOT_DIR/<name>.bmp when that variable names a folder,
-// so that people can look at what the tests saw; otherwise does nothing.
-void KeepScreenShot(const ScreenShot& shot, const std::string& name);
-
 // A picture in which no two pixels are alike: red follows x, green follows y, blue tells the
 // 256-pixel tiles apart.
 ScreenShot PatternedScreen(platform::Size size);

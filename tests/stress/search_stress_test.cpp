@@ -19,7 +19,6 @@
 namespace glimtap::test {
 namespace {
 
-
 // Closes every message box that shows up and notes its text, so that none can hold a test.
 class MessageBoxCounter {
 public:

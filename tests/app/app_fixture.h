@@ -29,10 +29,8 @@ namespace glimtap::test {
 
 inline QString Q(const std::filesystem::path& path) { return QString::fromStdU16String(FromPath(path)); }
 
-// Answers the next file dialog with `path` typed into its name box, in `folder` when given.
-inline QPointer<QTimer> ChooseInNextFileDialog(const QString& path, const QString& folder = {}) {
-    return WhenModal<QFileDialog>([path, folder](QFileDialog& dialog) {
-        if (!folder.isEmpty()) dialog.setDirectory(folder);
+inline void ChooseInNextFileDialog(const QString& path) {
+    WhenModal<QFileDialog>([path](QFileDialog& dialog) {
         dialog.findChild<QLineEdit*>("fileNameEdit")->setText(path);
         static_cast<QDialog&>(dialog).accept();
     });
@@ -48,19 +46,11 @@ inline std::shared_ptr<QString> Answer(QMessageBox::StandardButton answer) {
     return text;
 }
 
-inline int32_t StoredTolerance(const std::filesystem::path& path) {
-    DataFile data;
-    LoadDataFile(path, data);
-    return data.settings.tolerance;
-}
-
 inline void WriteDataFile(const std::filesystem::path& path, int32_t tolerance,
-                          const std::u16string& folder = {},
                           const std::function<void(SearchSettings&)>& change = {}) {
     DataFile data;
     data.settings.ResetToDefaults(platform::OpenBackends()->Geometry());
     data.settings.tolerance = tolerance;
-    data.settings.targetFolder = folder;
     if (change) change(data.settings);
     SaveDataFile(path, data);
 }
@@ -74,8 +64,7 @@ inline void Drop(QWidget& target, const std::filesystem::path& file) {
     QApplication::sendEvent(&target, &drop);
 }
 
-// The application with its data folder, desktop folder and profile in a temporary folder, on
-// the backends the environment picks.
+// The application with its folders and profile in a temporary folder, on the environment's backends.
 class AppTest : public testing::Test {
 protected:
     AppTest() {

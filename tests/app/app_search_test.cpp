@@ -1,4 +1,3 @@
-// The application's searches on a real screen.
 #include <gtest/gtest.h>
 
 #include <QTest>
@@ -19,7 +18,8 @@ TEST_F(AppTest, OpeningADataFileNeverRunsItsCommandOnlyAMatchOfAStartedSearchDoe
     painter.DrawOnRoot(1800, 1000, picture.width, picture.height, picture.pixels);
     WriteBmp(home / "target.bmp", picture);
     const fs::path file = home / "armed.GlimtapDataFile";
-    WriteDataFile(file, 15, FromPath(home.path()), [&](SearchSettings& s) {
+    WriteDataFile(file, 15, [&](SearchSettings& s) {
+        s.targetFolder = FromPath(home.path());
         s.areaLeft = 1700, s.areaTop = 950, s.areaWidth = 220, s.areaHeight = 130;
         s.speechAlerts = s.overlayOnMatch = s.matchDelayMs = 0;
         s.autoStopEnabled = s.autoStopCount = s.executeEnabled = 1;

@@ -7,20 +7,16 @@
 #include <optional>
 
 #include "support/geometry_printing.h"
-#include "ui/search_area.h"
 
 namespace glimtap::test {
 namespace {
 
 using platform::Point;
 using platform::ScreenRect;
-using State = AreaSelection::State;
 
-constexpr ScreenRect kOneMonitor{0, 0, 1920, 1080};
 // A second monitor left of the primary one.
 constexpr ScreenRect kTwoMonitors{-1920, 0, 3840, 1080};
 
-// The selector's test covers the drags on one monitor at the origin; these are the others.
 TEST(AreaSelectionTest, DragsGiveSortedCornersInScreenCoordinates) {
     struct Case {
         ScreenRect screen;
@@ -44,22 +40,6 @@ TEST(AreaSelectionTest, DragsGiveSortedCornersInScreenCoordinates) {
     }
 }
 
-TEST(AreaSelectionTest, CancelsFromTheVirtualScreensOriginAndIgnoresAStrayButtonUp) {
-    AreaSelection idle(kTwoMonitors);
-    idle.Escape();
-    EXPECT_EQ(idle.Corners(), (SelectedCorners{{-1920, 0}, {-1920, 0}}));
-    AreaSelection dragging(kTwoMonitors);
-    dragging.Press({500, 400});
-    dragging.Escape();
-    dragging.Release({700, 600});
-    EXPECT_EQ(dragging.state(), State::Cancelled);
-    EXPECT_EQ(dragging.Corners(), (SelectedCorners{{-1920, 0}, {-1420, 400}}));
-    // The button-up of the click that opened the selector.
-    AreaSelection stray(kOneMonitor);
-    stray.Release({10, 10});
-    EXPECT_EQ(stray.state(), State::Idle);
-}
-
 TEST(AreaSelectionTest, CornersFromAnEditedProfileNeverMakeANegativeOrWrappedArea) {
     constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
     constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
@@ -67,13 +47,6 @@ TEST(AreaSelectionTest, CornersFromAnEditedProfileNeverMakeANegativeOrWrappedAre
     EXPECT_EQ(SelectionFromCorners({{kMin, 0}, {kMax, 10}}), std::nullopt);
     EXPECT_EQ(SelectionFromCorners({{0, kMin}, {10, kMax}}), std::nullopt);
     EXPECT_EQ(SelectionFromCorners({{-1, 0}, {kMax - 1, 10}}), (ScreenRect{-1, 0, kMax, 10}));
-}
-
-TEST(SearchAreaTest, ASelectionBecomesTheAreaAndNoSelectionChangesNothing) {
-    SearchSettings settings;
-    EXPECT_TRUE(ApplySelectedArea(ScreenRect{-1820, -5, 3840, 1085}, settings));
-    EXPECT_FALSE(ApplySelectedArea(std::nullopt, settings));
-    EXPECT_EQ(SearchAreaText(settings), "Left : -1820, Top : -5\n\nWidth : 3840, Height : 1085");
 }
 
 }  // namespace

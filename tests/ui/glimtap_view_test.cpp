@@ -3,14 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
-#include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QTableWidget>
 #include <QTest>
 
-#include "platform/utf16.h"
-#include "support/bmp_writer.h"
 #include "support/modal_driver.h"
 #include "ui/view_fixture.h"
 
@@ -71,41 +66,6 @@ TEST_F(ViewTest, NumberFieldsTakeDigitsOnlyAndRefusalsNameFieldAndRange) {
         EXPECT_EQ(View().focusWidget(), row.edit);
         EXPECT_FALSE(View().Search().IsRunning());
     }
-    // A save still goes ahead, after saying what is wrong.
-    const auto shown = AcceptNextMessage();
-    EXPECT_TRUE(View().OnSave());
-    EXPECT_EQ(shown->text, rows[2].message);  // the first refused field in the form
-    EXPECT_EQ(host.saves, std::vector<bool>{false});
-}
-
-TEST_F(ViewTest, FailedLaunchesSayWhyAndTheTestRunsWhatIsTyped) {
-    launcher.failure = "nothing to open it with";
-    View().OnInitialUpdate();
-    const GlimtapForm& f = View().Form();
-    f.execute->setChecked(false);
-    f.executeVerb->setText("print");
-    f.executeFile->setText("typed ü");
-    const auto shown = AcceptNextMessage();
-    QTest::mouseClick(f.test, Qt::LeftButton);
-    EXPECT_EQ(shown->text, "The command could not be run: nothing to open it with");
-    QTest::mouseClick(f.exploreImages, Qt::LeftButton);
-    EXPECT_EQ(host.statusMessages.value(0), "The target folder could not be opened: nothing to open it with");
-    EXPECT_EQ(launcher.Calls(), (std::vector<RecordingLauncher::Call>{
-                                    {"print", "typed ü"}, {"", ToUtf8(settings.targetFolder)}}));
-}
-
-TEST_F(ViewTest, TargetFolderIsTheStoredOneWhenItExistsElseTheTitlesDefault) {
-    WriteBmp(home / "one.bmp", BmpPicture{2, 2, std::vector<uint32_t>(4, 0)});
-    settings.targetFolder = FromPath(home.path());
-    View().OnInitialUpdate();
-    EXPECT_EQ(View().Form().fileList->rowCount(), 1);
-    settings.targetFolder = FromPath(home / "gone");
-    host.title = u"Job.GlimtapDataFile";
-    View().OnInitialUpdate();
-    EXPECT_EQ(settings.targetFolder, FromPath(home / "data" / "Glimtap" / "Job"));
-    const auto shown = AcceptNextMessage();
-    View().OnStartStopSearch();
-    EXPECT_EQ(shown->text, "No Image(s) Configured Yet.");
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
-// The search on a real screen: the control that runs it, the relay that hands its reports
-// over, and the closest miss the form shows.
+// The control that runs the search on a real screen.
 #include "ui/search_control.h"
 
 #include <gtest/gtest.h>
@@ -9,14 +8,10 @@
 #include <QPushButton>
 #include <QTest>
 
-#include <atomic>
-#include <thread>
 
-#include "qt_support/search_event_relay.h"
 #include "support/bmp_writer.h"
-#include "support/marker_windows.h"
-#include "support/modal_driver.h"
 #include "support/fakes.h"
+#include "support/modal_driver.h"
 #include "support/x_drawing.h"
 #include "ui/view_fixture.h"
 
@@ -71,26 +66,6 @@ protected:
     int beeps = 0;
 };
 
-TEST_F(SearchControlTest, RunEndsByItselfAfterAutoStopAndReturnsToIdle) {
-    settings.autoStopEnabled = 1;
-    settings.autoStopCount = 1;
-    const auto control = MakeControl();
-    ASSERT_TRUE(control->Start());
-    EXPECT_EQ(button.text(), "Stop Image Search");
-    EXPECT_EQ(counter.text(), "Starting");
-    EXPECT_EQ(progress.maximum(), 0);
-
-    ASSERT_TRUE(ProcessEventsUntil([&] { return !control->IsRunning(); }));
-    EXPECT_TRUE(Idle());
-    EXPECT_EQ(counter.text(), "Tried : 1, Matched : 1");
-    ASSERT_EQ(matches.size(), 1u);
-    EXPECT_EQ(matches[0].location, (MatchPoint{300, 200}));
-    EXPECT_EQ(overlays, 1);
-    EXPECT_EQ(speech.Spoken(), Spoken{u"Stopped"});
-    EXPECT_EQ(workerSpeech->texts, Spoken{u"Started"});
-    EXPECT_EQ(beeps, 0);
-}
-
 TEST_F(SearchControlTest, AStoppedRunsLastReportsArriveButNeverInTheNextRun) {
     settings.beepForSearch = 1;
     const auto control = MakeControl();
@@ -125,59 +100,6 @@ TEST_F(SearchControlTest, DestroyingItDuringThePauseStopsTheWorkerAndDropsItsRep
     QCoreApplication::processEvents();
     EXPECT_EQ(matches.size(), 1u);
     EXPECT_TRUE(speech.Spoken().empty());
-}
-
-// Notes the templates of the attempts it receives.
-class RecordingSink : public SearchEventSink {
-public:
-    void OnTemplatesLoaded(int32_t) override {}
-    void OnSearchAttempt(const std::string& name) override { names.push_back(std::stoi(name)); }
-    void OnMatchFound(const MatchReport&) override {}
-    void OnShowOverlay(const MatchReport&) override {}
-    void OnSearchFinished() override {}
-    std::vector<int> names;
-};
-
-TEST(SearchEventRelayTest, AWorkerAheadOfTheApplicationWaitsAndLosesNothing) {
-    RecordingSink sink;
-    SearchEventRelay relay(sink);
-    constexpr int kReports = 2000;
-    std::atomic<int> handed{0};
-    std::thread worker([&] {
-        for (int i = 0; i < kReports; ++i, ++handed) relay.OnSearchAttempt(std::to_string(i));
-    });
-    // The application is busy elsewhere: the backlog stops growing at the bound.
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_EQ(handed.load(), SearchEventRelay::kMostWaiting);
-    ASSERT_TRUE(ProcessEventsUntil([&] { return static_cast<int>(sink.names.size()) == kReports; }));
-    worker.join();
-    for (int i = 0; i < kReports; ++i) ASSERT_EQ(sink.names[i], i);
-
-    // Once the application waits for the worker, the worker waits for nothing.
-    std::thread blocked([&] {
-        for (int i = 0; i < 3 * SearchEventRelay::kMostWaiting; ++i) relay.OnSearchAttempt("0");
-    });
-    relay.StopHolding();
-    blocked.join();
-    relay.Detach();  // the sink goes before the reports still under way
-}
-
-TEST_F(ViewTest, ATryThatFindsNothingShowsAndMarksWhereItCameClosest) {
-    ScreenPainter painter;
-    painter.FillRoot(0);
-    BmpPicture picture = RandomPicture(40, 20, 8);
-    painter.DrawOnRoot(1500, 800, 40, 20, picture.pixels);
-    ShiftChannel(picture.pixels[10 * 40 + 3], 0, 40);
-    WriteBmp(DefaultFolder() / "a.bmp", picture);
-    View().OnInitialUpdate();
-    QTest::mouseClick(View().Form().startStop, Qt::LeftButton);
-    ASSERT_TRUE(ProcessEventsUntil(
-        [&] { return host.statusMessages.contains(u"Closest: 1500, 800 \u2014 needs tolerance 40"); }))
-        << host.statusMessages.join('|').toStdString();
-    View().OnStartStopSearch();
-    View().OnShowClosestMatch();
-    ASSERT_EQ(MarkerWindows().size(), 1u);
-    EXPECT_EQ(MarkerWindows()[0]->geometry(), QRect(1500, 800, 40, 20));
 }
 
 }  // namespace

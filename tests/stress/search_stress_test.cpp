@@ -2,22 +2,31 @@
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 
+#include <QDeadlineTimer>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+#include <chrono>
 #include <fstream>
 
+#include "response/screen_markers.h"
 #include "support/bmp_writer.h"
+#include "support/marker_windows.h"
 #include "support/modal_driver.h"
+#include "support/poll_until.h"
 #include "support/process_resources.h"
+#include "support/run_process.h"
 #include "support/x_drawing.h"
 #include "support/x_input.h"
 #include "ui/view_fixture.h"
 
 namespace glimtap::test {
 namespace {
+
+using namespace std::chrono_literals;
 
 // Closes every message box that shows up and notes its text, so that none can hold a test.
 class MessageBoxCounter {
@@ -90,6 +99,52 @@ TEST_F(SearchStressTest, HotKeyStartsAndStopsLeaveNothingBehind) {
         return after == before;
     });
     EXPECT_EQ(after, before);
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('\n').toStdString();
+}
+
+// Markers on, every template found on every pass, under a window manager: the worker must
+// never bury the window.
+TEST_F(SearchStressTest, ARunWithoutPausesNeverFloodsTheWindow) {
+    ChildProcess windowManager({"/usr/bin/openbox"});
+    ASSERT_TRUE(PollUntil([] {
+        return RunProcess({"/usr/bin/xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}).out.find("window id") !=
+               std::string::npos;
+    }));
+    // Every template matches at the area's corner, whatever covers it.
+    settings.tolerance = 255;
+    settings.areaWidth = 400;
+    settings.areaHeight = 300;
+    settings.overlayOnMatch = 1;
+    settings.beepForSearch = 1;
+    // Every match moves the cursor and taps: a tap holds for 200 ms, off the window's thread.
+    settings.moveCursorToMatch = 1;
+    settings.touchAtMatch = 1;
+    CGlimtapView& form = OpenForm(6);
+
+    // The first round settles what lives as long as the form; the later ones must not grow.
+    int mostMarkers = 0;
+    int64_t settledKiB = 0;
+    int64_t mostKiB = 0;
+    for (int round = 0; round < 3; ++round) {
+        PressF6(true);
+        const QDeadlineTimer end(3s);
+        while (!end.hasExpired()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            mostMarkers = std::max(mostMarkers, static_cast<int>(MarkerWindows().size()));
+            if (round > 0) mostKiB = std::max(mostKiB, ResidentKiB());
+        }
+        PressF6(false);
+        // A try cut short by the stop finds nothing.
+        EXPECT_GT(form.Search().Tried(), 50) << "round " << round;
+        EXPECT_GE(form.Search().Matched() + 1, form.Search().Tried()) << "round " << round;
+        if (round == 0) settledKiB = ResidentKiB();
+    }
+    EXPECT_GE(mostMarkers, 6);
+    EXPECT_LE(mostMarkers, ScreenMarkers::kMostAlive);
+    // Under AddressSanitizer freed memory waits in quarantine, so only the plain build can tell.
+#ifndef __SANITIZE_ADDRESS__
+    EXPECT_LT(mostKiB - settledKiB, 8 * 1024) << settledKiB << " KiB grew to " << mostKiB;
+#endif
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('\n').toStdString();
 }
 

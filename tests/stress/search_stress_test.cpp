@@ -123,7 +123,7 @@ TEST_F(SearchStressTest, ARunWithoutPausesNeverFloodsTheWindow) {
 
     // The first round settles what lives as long as the form; the later ones must not grow.
     int mostMarkers = 0;
-    int64_t settledKiB = 0;
+    [[maybe_unused]] int64_t settledKiB = 0;
     int64_t mostKiB = 0;
     for (int round = 0; round < 3; ++round) {
         PressF6(true);

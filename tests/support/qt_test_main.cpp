@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QList>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 int main(int argc, char** argv) {
@@ -12,6 +13,9 @@ int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
     // Markers a test left counting down go with the application, as they do on quitting.
+    QTimer::singleShot(0, &application, &QCoreApplication::quit);
+    QApplication::exec();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QList<QPointer<QWidget>> left;
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         if (widget->parentWidget() == nullptr) left.append(widget);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/area_clip.h"
 #include "wlr-screencopy-unstable-v1-client-protocol.h"
 
 namespace glimtap::platform {
@@ -21,14 +22,6 @@ ScreenRect Intersect(const ScreenRect& a, const ScreenRect& b) {
     if (right <= left || bottom <= top) return {};
     return {static_cast<int32_t>(left), static_cast<int32_t>(top),
             static_cast<int32_t>(right - left), static_cast<int32_t>(bottom - top)};
-}
-
-ScreenRect Union(const ScreenRect& a, const ScreenRect& b) {
-    if (a.width == 0) return b;
-    const int32_t left = std::min(a.left, b.left);
-    const int32_t top = std::min(a.top, b.top);
-    return {left, top, std::max(a.left + a.width, b.left + b.width) - left,
-            std::max(a.top + a.height, b.top + b.height) - top};
 }
 
 // What to ask wlroots for: a region in the output's layout units, which it scales to output
@@ -123,7 +116,7 @@ std::optional<ScreenImage> WaylandCapture::Capture(const ScreenRect& area) {
         });
     });
     std::vector<std::unique_ptr<Frame>> frames;
-    ScreenRect image;
+    std::vector<ScreenRect> parts;
     for (const WaylandOutput* output : outputs) {
         const ScreenRect part = Intersect(area, output->physical);
         if (part.width == 0) continue;
@@ -137,10 +130,11 @@ std::optional<ScreenImage> WaylandCapture::Capture(const ScreenRect& area) {
             connection_->ScreencopyManager(), 0, output->output, region.x, region.y, region.width,
             region.height));
         frames.push_back(std::move(frame));
-        image = Union(image, part);
+        parts.push_back(part);
     }
     if (frames.empty()) return ScreenImage{nullptr, 0, 0, area.left, area.top};
     if (!CopyFrames(frames)) return std::nullopt;
+    const ScreenRect image = BoundingBox(parts);
 
     const Frame& only = *frames.front();
     if (frames.size() == 1 && IsXrgb(only.format) && !only.yInvert && only.offset == Point{} &&

@@ -3,12 +3,13 @@
 #include <QFileDialog>
 #include <QStandardPaths>
 
+#include "qt_support/path_text.h"
 #include "ui/message_box.h"
 
 namespace glimtap {
 
 std::optional<QString> CCustomDocManager::DoPromptFileName(
-    QWidget* owner, bool openFileDialog, const std::u16string& suggestedFileName) const {
+    QWidget* owner, bool openFileDialog, const std::filesystem::path& suggestedFileName) const {
     QFileDialog dialog(owner);
     // Qt's own dialog looks the same on every desktop and honours every setting below.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -23,7 +24,7 @@ std::optional<QString> CCustomDocManager::DoPromptFileName(
     } else {
         dialog.setWindowTitle(QStringLiteral("Select File Path to Store Data File - ") + kAppName);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.selectFile(QString::fromStdU16String(suggestedFileName));
+        dialog.selectFile(PathText(suggestedFileName));
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().constFirst();

@@ -3,7 +3,7 @@
 #include <QString>
 
 #include <optional>
-#include <string>
+#include <filesystem>
 
 class QWidget;
 
@@ -16,7 +16,7 @@ public:
     // desktop folder every time; a save offers `suggestedFileName` and asks before it
     // overwrites. Returns the full path chosen; nullopt when the user cancels.
     std::optional<QString> DoPromptFileName(QWidget* owner, bool openFileDialog,
-                                            const std::u16string& suggestedFileName) const;
+                                            const std::filesystem::path& suggestedFileName) const;
 };
 
 }  // namespace glimtap

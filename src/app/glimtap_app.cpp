@@ -5,7 +5,7 @@
 #include "app/about_dlg.h"
 #include "app/main_frame.h"
 #include "engine/data_file.h"
-#include "platform/utf16.h"
+#include "qt_support/path_text.h"
 #include "ui/message_box.h"
 
 namespace glimtap {
@@ -55,7 +55,7 @@ bool CGlimtapApp::SaveModified() {
     if (!view.IsModified()) return true;
     QMessageBox box(QMessageBox::Warning, kAppName,
                     QStringLiteral("Save changes to %1?")
-                        .arg(QString::fromStdU16String(document_.GetTitle())),
+                        .arg(PathText(document_.GetTitle())),
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
                     mainFrame_.get());
     box.setDefaultButton(QMessageBox::Save);
@@ -74,7 +74,7 @@ void CGlimtapApp::OnAppAbout() {
 bool CGlimtapApp::OpenDocumentFile(const QString& path) {
     const QString fullPath = QFileInfo(path).absoluteFilePath();
     try {
-        document_.OnOpenDocument(ToPath(fullPath.toStdU16String()), settings_);
+        document_.OnOpenDocument(TextPath(fullPath), settings_);
     } catch (const DataFileError& e) {
         ShowMessage(mainFrame_->isVisible() ? mainFrame_.get() : nullptr,
                     QMessageBox::Warning, QString::fromStdString(e.what()));
@@ -87,7 +87,7 @@ bool CGlimtapApp::OpenDocumentFile(const QString& path) {
 
 bool CGlimtapApp::SaveDocument(bool saveAs) {
     const std::filesystem::path& current = document_.GetPathName();
-    const QFileInfo existing(QString::fromStdU16String(FromPath(current)));
+    const QFileInfo existing(PathText(current));
     QString path;
     if (!saveAs && !current.empty() && existing.isFile() && existing.isWritable()) {
         path = existing.absoluteFilePath();
@@ -98,7 +98,7 @@ bool CGlimtapApp::SaveDocument(bool saveAs) {
         path = *chosen;
     }
     try {
-        document_.OnSaveDocument(ToPath(path.toStdU16String()), settings_);
+        document_.OnSaveDocument(TextPath(path), settings_);
     } catch (const DataFileError& e) {
         ShowMessage(mainFrame_.get(), QMessageBox::Warning, QString::fromStdString(e.what()));
         return false;

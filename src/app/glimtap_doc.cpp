@@ -1,12 +1,11 @@
 #include "app/glimtap_doc.h"
 
 #include "engine/data_file.h"
-#include "platform/utf16.h"
 
 namespace glimtap {
 
-std::u16string CGlimtapDoc::GetTitle() const {
-    return path_.empty() ? u"Untitled" : FromPath(path_.filename());
+std::filesystem::path CGlimtapDoc::GetTitle() const {
+    return path_.empty() ? std::filesystem::path("Untitled") : path_.filename();
 }
 
 void CGlimtapDoc::OnNewDocument(SearchSettings& settings, const platform::Desktop& desktop) {

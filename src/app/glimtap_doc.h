@@ -14,7 +14,7 @@ namespace glimtap {
 class CGlimtapDoc {
 public:
     // "Untitled" for a new document, else the file name of its path.
-    std::u16string GetTitle() const;
+    std::filesystem::path GetTitle() const;
     // Empty for a new document.
     const std::filesystem::path& GetPathName() const { return path_; }
 

@@ -14,6 +14,7 @@
 #include "app/glimtap_app.h"
 #include "app/help_window.h"
 #include "app/lock_indicators.h"
+#include "qt_support/path_text.h"
 #include "ui/message_box.h"
 
 namespace glimtap {
@@ -112,10 +113,10 @@ void CMainFrame::UpdateRecentFileMenu(const QStringList& paths) {
 }
 
 void CMainFrame::UpdateTitle() {
-    setWindowTitle(QString::fromStdU16String(app_.Document().GetTitle()) + "[*] - " + kAppName);
+    setWindowTitle(PathText(app_.Document().GetTitle()) + "[*] - " + kAppName);
 }
 
-std::u16string CMainFrame::DocumentTitle() const { return app_.Document().GetTitle(); }
+std::filesystem::path CMainFrame::DocumentTitle() const { return app_.Document().GetTitle(); }
 
 bool CMainFrame::SaveDocument(bool saveAs) { return app_.SaveDocument(saveAs); }
 

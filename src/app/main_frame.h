@@ -37,7 +37,7 @@ public:
     void UpdateRecentFileMenu(const QStringList& paths);
     QMenu& FileMenu() { return *fileMenu_; }
 
-    std::u16string DocumentTitle() const override;
+    std::filesystem::path DocumentTitle() const override;
     bool SaveDocument(bool saveAs) override;
     void SetModified(bool modified) override;
     void ResizeParentToFit() override;

@@ -21,7 +21,6 @@
 #include "engine/data_file.h"
 #include "engine/search_worker.h"
 #include "engine/target_folder.h"
-#include "platform/utf16.h"
 #include "platform/backends.h"
 #include "platform/user_folders.h"
 #include "response/match_responder.h"
@@ -76,12 +75,12 @@ std::filesystem::path ChooseFolder(const RunOptions& options, const DataFile& da
         throw CliError("template folder '" + options.folder +
                        (exists ? "' is not a folder" : "' does not exist"));
     }
-    const std::filesystem::path stored = ToPath(data.settings.targetFolder);
+    const std::filesystem::path& stored = data.settings.targetFolder;
     if (!stored.empty() && std::filesystem::is_directory(stored, error)) return stored;
     const std::filesystem::path title = std::filesystem::path(options.dataFile).filename();
-    const std::u16string folder = DefaultTargetFolder(platform::LocalDataFolder(), FromPath(title));
+    const std::filesystem::path folder = DefaultTargetFolder(platform::LocalDataFolder(), title);
     if (folder.empty()) throw CliError("cannot create the default template folder for '" + options.dataFile + "'");
-    return ToPath(folder);
+    return folder;
 }
 
 // Sounds are asked for but cannot be heard: said once, rather than failing quietly.
@@ -107,6 +106,14 @@ public:
     void OnTemplatesLoaded(int32_t count) override {
         if (options_.json) {
             Print(JsonObject().Text("event", "started").Text("backend", backend_).Int("templates", count));
+        }
+    }
+
+    void OnTemplateSkipped(const std::string& templateName, const std::string& reason) override {
+        if (options_.json) {
+            Print(JsonObject().Text("event", "skipped").Text("template", templateName).Text("reason", reason));
+        } else if (!options_.quiet) {
+            std::cerr << "glimtap-cli: skipped '" << templateName << "': " << reason << '\n';
         }
     }
 

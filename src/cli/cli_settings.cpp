@@ -24,10 +24,10 @@ struct Printer {
         if (json) object.Int(name, value);
         else out << name << '=' << value << '\n';
     }
-    void String(const char* name, const std::u16string& value) {
-        const std::string bytes = ToPath(value).native();
-        if (json) object.Text(name, bytes);
-        else out << name << '=' << bytes << '\n';
+    void String(const char* name, const std::u16string& value) { Path(name, ToPath(value)); }
+    void Path(const char* name, const std::filesystem::path& value) {
+        if (json) object.Text(name, value.native());
+        else out << name << '=' << value.native() << '\n';
     }
 };
 
@@ -45,6 +45,11 @@ struct Assignment {
     void String(const char* field, std::u16string& target) {
         if (name != field) return;
         target = FromPath(std::filesystem::path(value));
+        applied = true;
+    }
+    void Path(const char* field, std::filesystem::path& target) {
+        if (name != field) return;
+        target = std::filesystem::path(value);
         applied = true;
     }
 };

@@ -7,6 +7,7 @@
 #include "engine/archive.h"
 #include "engine/atomic_file.h"
 #include "engine/data_file_fields.h"
+#include "platform/utf16.h"
 
 namespace glimtap {
 namespace {
@@ -16,12 +17,14 @@ struct Loading {
     void Int32(const char* name, int32_t& field) { field = reader.ReadInt32(name); }
     void Int32(const char* name, AtomicInt32& field) { field = reader.ReadInt32(name); }
     void String(const char* name, std::u16string& field) { field = reader.ReadString(name); }
+    void Path(const char* name, std::filesystem::path& field) { field = ToPath(reader.ReadString(name)); }
 };
 
 struct Storing {
     ArchiveWriter writer;
     void Int32(const char*, int32_t field) { writer.WriteInt32(field); }
     void String(const char*, const std::u16string& field) { writer.WriteString(field); }
+    void Path(const char*, const std::filesystem::path& field) { writer.WriteString(FromPath(field)); }
 };
 
 std::string Quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }

@@ -4,7 +4,7 @@
 
 namespace glimtap {
 
-// Calls visitor.Int32(name, field) or visitor.String(name, field) for every stored field,
+// Calls visitor.Int32, visitor.String or visitor.Path (name, field) for every stored field,
 // in the order the data file holds them. The names are the fields' names in the code.
 template <typename Visitor, typename Data>
 void VisitStoredFields(Visitor& visitor, Data& data) {
@@ -20,7 +20,7 @@ void VisitStoredFields(Visitor& visitor, Data& data) {
     visitor.Int32("overlayOnMatch", s.overlayOnMatch);
     visitor.Int32("matchDelayMs", s.matchDelayMs);
     visitor.Int32("tolerance", s.tolerance);
-    visitor.String("targetFolder", s.targetFolder);
+    visitor.Path("targetFolder", s.targetFolder);
     visitor.Int32("moveCursorToMatch", s.moveCursorToMatch);
     visitor.Int32("touchAtMatch", s.touchAtMatch);
     visitor.Int32("executeEnabled", s.executeEnabled);

@@ -26,6 +26,9 @@ public:
     virtual ~SearchEventSink() = default;
     // Once, after the folder was read: how many templates the run searches for.
     virtual void OnTemplatesLoaded(int32_t count) = 0;
+    // Right after it, once for each file of the folder that cannot be searched for, in the
+    // folder's order: its name and why.
+    virtual void OnTemplateSkipped(const std::string& /*templateName*/, const std::string& /*reason*/) {}
     // Before each template's capture.
     virtual void OnSearchAttempt(const std::string& templateName) = 0;
     virtual void OnMatchFound(const MatchReport& match) = 0;

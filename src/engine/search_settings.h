@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 #include "engine/atomic_int32.h"
@@ -7,7 +8,7 @@
 
 namespace glimtap {
 
-// The configuration of one document. Booleans are 0 or 1; strings are UTF-16.
+// The configuration of one document. Booleans are 0 or 1; texts are UTF-16.
 // The initialisers are the values before the first reset.
 struct SearchSettings {
     AtomicInt32 areaLeft = 0;
@@ -23,11 +24,11 @@ struct SearchSettings {
     AtomicInt32 moveCursorToMatch = 0;
     AtomicInt32 touchAtMatch = 0;
     AtomicInt32 beepForSearch = 0;
-    std::u16string targetFolder;
+    std::filesystem::path targetFolder;
     AtomicInt32 executeEnabled = 0;
     std::u16string executeFile;
     std::u16string executeVerb;
-    std::u16string suggestedFileName;  // offered by the Save dialog; never stored
+    std::filesystem::path suggestedFileName;  // offered by the Save dialog; never stored
 
     // The area spans the virtual screen's size from the origin (0, 0).
     void ResetToDefaults(const platform::Desktop& desktop);

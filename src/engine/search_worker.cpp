@@ -10,6 +10,11 @@
 namespace glimtap {
 namespace {
 
+struct NamedTemplate {
+    std::string name;  // the file's name as the system spells it (not always UTF-8)
+    TemplateImage image;
+};
+
 void Pause(const SearchSettings& settings, StopSignal& stop) {
     using namespace std::chrono;
     const int32_t delay = settings.matchDelayMs;
@@ -70,9 +75,22 @@ void RunSearch(const SearchSettings& settings, const SearchWorkerArgs& args,
     const std::unique_ptr<Speaker> speaker = services.makeSpeaker ? services.makeSpeaker() : nullptr;
     if (speaker && settings.speechAlerts) speaker->Speak(u"Started");
 
-    const std::vector<NamedTemplate> templates =
-        LoadTemplateFolder(args.targetFolder, settings.tolerance);
+    std::vector<NamedTemplate> templates;
+    std::vector<TemplateFile> skipped;
+    std::error_code unlisted;  // what could be listed is searched for
+    for (TemplateFile& file : ListTemplates(args.targetFolder, unlisted)) {
+        if (!file.unreadable.empty()) {
+            skipped.push_back(std::move(file));
+            continue;
+        }
+        file.image.maxMatches = 1;
+        file.image.tolerance = settings.tolerance;
+        templates.push_back({file.path.filename().native(), std::move(file.image)});
+    }
     args.sink->OnTemplatesLoaded(static_cast<int32_t>(templates.size()));
+    for (const TemplateFile& file : skipped) {
+        args.sink->OnTemplateSkipped(file.path.filename().native(), file.unreadable);
+    }
     std::exception_ptr lost;
     if (!templates.empty() && !stop.Requested()) {
         try {

@@ -34,8 +34,9 @@ struct SearchServices {
 };
 
 // One whole search run on the calling thread: speaks "Started" when speech alerts are on,
-// loads the folder's templates, runs passes until `stop` is requested (auto-stop requests
-// it too) or the pass limit is reached, and reports OnSearchFinished last. Settings are read
+// loads the folder's templates (and reports the files it skips), runs passes until `stop` is
+// requested (auto-stop requests it too) or the pass limit is reached, and reports
+// OnSearchFinished last. Settings are read
 // live at fixed moments. A lost screen ends the run too: after OnSearchFinished, the
 // platform::ScreenLost is thrown on.
 void RunSearch(const SearchSettings& settings, const SearchWorkerArgs& args,

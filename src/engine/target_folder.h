@@ -2,8 +2,6 @@
 
 #include <filesystem>
 #include <optional>
-#include <string>
-#include <string_view>
 
 namespace glimtap {
 
@@ -12,7 +10,7 @@ bool EnsureFolderExists(const std::filesystem::path& path);
 
 // <dataFolder>/Glimtap/<document title without its extension> ("Untitled" for an empty
 // title), created on disk; empty when there is no data folder or it cannot be created.
-std::u16string DefaultTargetFolder(const std::optional<std::filesystem::path>& dataFolder,
-                                   std::u16string_view documentTitle);
+std::filesystem::path DefaultTargetFolder(const std::optional<std::filesystem::path>& dataFolder,
+                                          const std::filesystem::path& documentTitle);
 
 }  // namespace glimtap

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "engine/name_order.h"
+
 namespace glimtap {
 namespace {
 
@@ -15,31 +17,20 @@ bool HasBitmapExtension(const std::filesystem::path& path) {
 
 }  // namespace
 
-std::vector<std::filesystem::path> ListTemplateFiles(const std::filesystem::path& folder,
-                                                     std::error_code& failure) {
-    std::vector<std::filesystem::path> files;
+std::vector<TemplateFile> ListTemplates(const std::filesystem::path& folder,
+                                        std::error_code& failure) {
+    std::vector<TemplateFile> files;
     std::filesystem::directory_iterator entry(folder, failure);
     for (; !failure && entry != std::filesystem::directory_iterator(); entry.increment(failure)) {
         std::error_code typeUnknown;
-        if (entry->is_regular_file(typeUnknown) && HasBitmapExtension(entry->path())) {
-            files.push_back(entry->path());
-        }
+        if (!entry->is_regular_file(typeUnknown) || !HasBitmapExtension(entry->path())) continue;
+        TemplateFile& file = files.emplace_back(TemplateFile{entry->path(), {}, {}});
+        LoadTemplateImage(file.image, file.path, &file.unreadable);
     }
+    std::sort(files.begin(), files.end(), [](const TemplateFile& a, const TemplateFile& b) {
+        return NameBefore(a.path.filename().native(), b.path.filename().native());
+    });
     return files;
-}
-
-std::vector<NamedTemplate> LoadTemplateFolder(const std::filesystem::path& folder,
-                                              const AtomicInt32& tolerance) {
-    std::vector<NamedTemplate> templates;
-    std::error_code failure;
-    for (const std::filesystem::path& file : ListTemplateFiles(folder, failure)) {
-        TemplateImage image;
-        if (!LoadTemplateImage(image, file)) continue;
-        image.maxMatches = 1;
-        image.tolerance = tolerance;
-        templates.push_back({file.filename().string(), std::move(image)});
-    }
-    return templates;
 }
 
 }  // namespace glimtap

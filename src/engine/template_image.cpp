@@ -66,11 +66,10 @@ bool LoadTemplateImage(TemplateImage& image, const std::filesystem::path& path,
                 // The size of a refused depth is still reported; the pixels are left alone.
                 image.width = result.width;
                 image.height = result.height;
-                reason = "a bitmap of " + std::to_string(result.bitsPerPixel) +
-                         " bits per pixel (24 or 32 are read)";
+                reason = std::to_string(result.bitsPerPixel) + " bits per pixel; 24 or 32 are read";
                 return false;
             } else {
-                reason = std::string("not a bitmap (") + result.reason + ")";
+                reason = "not a bitmap";
                 return false;
             }
         },

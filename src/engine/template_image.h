@@ -20,8 +20,8 @@ struct TemplateImage {
 
 // Loads a 24- or 32-bit bitmap file. On false the record is unchanged, except that a
 // well-formed bitmap of another depth still sets width and height, and *whyNot (when
-// given) says what the file is instead ("no such file", "a folder", "not a bitmap (...)",
-// "a bitmap of 8 bits per pixel", ...).
+// given) says what the file is instead ("no such file", "a folder", "not a bitmap",
+// "8 bits per pixel; 24 or 32 are read", ...).
 bool LoadTemplateImage(TemplateImage& image, const std::filesystem::path& path,
                        std::string* whyNot = nullptr);
 

@@ -70,15 +70,14 @@ bool OpenWithDesktop(const std::string& target, std::string* error) {
 
 }  // namespace
 
-bool DesktopLauncher::Launch(std::u16string_view verb, std::u16string_view file,
+bool DesktopLauncher::Launch(std::u16string_view verb, const std::filesystem::path& file,
                              std::string* error) {
     const std::string action = ToLowerAscii(ToUtf8(verb));
     if (!action.empty() && action != "open" && action != "edit") {
         return Fail(error, "unknown action '" + ToUtf8(verb) + "': only open and edit are known");
     }
     const bool may_run = action != "edit";
-    // The bytes the name stands for: a name that is not UTF-8 still opens.
-    const std::string target = ToPath(file).native();
+    const std::string& target = file.native();
     if (target.empty()) {
         return Fail(error, "nothing to open: no file, folder, URL or program given");
     }

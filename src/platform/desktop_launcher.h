@@ -16,7 +16,7 @@ namespace glimtap::platform {
 // "edit" never runs a program: it opens it like a document.
 class DesktopLauncher : public Launcher {
 public:
-    bool Launch(std::u16string_view verb, std::u16string_view file,
+    bool Launch(std::u16string_view verb, const std::filesystem::path& file,
                 std::string* error) override;
 };
 

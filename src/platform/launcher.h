@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -13,7 +14,7 @@ public:
     virtual ~Launcher() = default;
     // `verb` is "open" (or empty) or "edit"; anything else is refused. Returns once the
     // program has started, not when it ends. On failure *error (when given) says why.
-    virtual bool Launch(std::u16string_view verb, std::u16string_view file,
+    virtual bool Launch(std::u16string_view verb, const std::filesystem::path& file,
                         std::string* error) = 0;
 };
 

@@ -62,6 +62,10 @@ void SearchEventRelay::OnShowOverlay(const MatchReport& match) {
     Post([match](SearchEventSink& r) { r.OnShowOverlay(match); });
 }
 
+void SearchEventRelay::OnTemplateSkipped(const std::string& templateName, const std::string& reason) {
+    Post([templateName, reason](SearchEventSink& r) { r.OnTemplateSkipped(templateName, reason); });
+}
+
 void SearchEventRelay::OnClosestMiss(const std::string& templateName,
                                      const std::optional<ClosestMiss>& miss) {
     Post([templateName, miss](SearchEventSink& r) { r.OnClosestMiss(templateName, miss); });

@@ -31,6 +31,7 @@ public:
     void OnSearchAttempt(const std::string& templateName) override;
     void OnMatchFound(const MatchReport& match) override;
     void OnShowOverlay(const MatchReport& match) override;
+    void OnTemplateSkipped(const std::string& templateName, const std::string& reason) override;
     void OnClosestMiss(const std::string& templateName, const std::optional<ClosestMiss>& miss) override;
     void OnSearchFinished() override;
 

@@ -6,6 +6,7 @@
 #include <thread>
 #include <utility>
 
+#include "platform/utf16.h"
 #include "response/screen_markers.h"
 
 namespace glimtap {
@@ -53,7 +54,7 @@ std::optional<Point> MatchResponder::OnMatchFound(const MatchReport& match,
     }
     if (settings.executeEnabled != 0) {
         // Failures stay silent: a search may find hundreds of matches a minute.
-        launcher_.Launch(settings.executeVerb, settings.executeFile, nullptr);
+        launcher_.Launch(settings.executeVerb, ToPath(settings.executeFile), nullptr);
     }
     return picked;
 }

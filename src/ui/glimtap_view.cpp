@@ -16,8 +16,9 @@
 #include <system_error>
 
 #include "engine/target_folder.h"
-#include "platform/utf16.h"
 #include "platform/user_folders.h"
+#include "platform/utf16.h"
+#include "qt_support/path_text.h"
 #include "response/marker_surfaces_for.h"
 #include "response/search_beep.h"
 #include "ui/data_exchange.h"
@@ -57,6 +58,7 @@ CGlimtapView::CGlimtapView(SearchSettings& settings, Profile& profile, ViewHost&
         [this](const MatchReport& match) { OnShowOverlay(match); },
         [] { PlaySearchBeep(); },
         [this](const std::string&, const std::optional<ClosestMiss>& miss) { OnClosestMiss(miss); },
+        [this](const std::string&, const std::string&) { OnTemplateSkipped(); },
     };
     search_ = std::make_unique<SearchControl>(
         settings_, SearchDisplay{*form_.startStop, *form_.counterText, *form_.progress},
@@ -149,7 +151,8 @@ QStringList CGlimtapView::FormState() const {
     for (const QCheckBox* box : findChildren<QCheckBox*>()) state.append(box->isChecked() ? "1" : "0");
     for (const QLineEdit* edit : findChildren<QLineEdit*>()) state.append(edit->text());
     state.append(SearchAreaText(settings_));
-    state.append(QString::fromStdU16String(settings_.targetFolder));
+    // Its bytes one by one: two names that show alike still differ.
+    state.append(QString::fromLatin1(settings_.targetFolder.c_str()));
     return state;
 }
 
@@ -177,12 +180,12 @@ void CGlimtapView::SetUpColumns() {
 
 void CGlimtapView::SettleTargetFolder() {
     std::error_code error;
-    const std::u16string& stored = settings_.targetFolder;
-    if (stored.empty() || !std::filesystem::is_directory(ToPath(stored), error)) {
+    const std::filesystem::path& stored = settings_.targetFolder;
+    if (stored.empty() || !std::filesystem::is_directory(stored, error)) {
         settings_.targetFolder =
             DefaultTargetFolder(platform::LocalDataFolder(), host_.DocumentTitle());
     }
-    EnsureFolderExists(ToPath(settings_.targetFolder));
+    EnsureFolderExists(settings_.targetFolder);
 }
 
 bool CGlimtapView::UpdateData(bool saveAndValidate) {
@@ -215,6 +218,7 @@ void CGlimtapView::OnSelectImage() {
     if (!attempt) return;
     if (!attempt->file) host_.ShowStatusMessage(QStringLiteral("The new image could not be saved."));
     OnRefreshFileNames();
+    if (attempt->file) NameImage(*attempt->file);
 }
 
 void CGlimtapView::OnPreviewScreenArea() {
@@ -246,6 +250,7 @@ void CGlimtapView::OnStartStopSearch() {
         ShowMessage(this, QMessageBox::Information, QStringLiteral("No Image(s) Configured Yet."));
         return;
     }
+    skipped_ = 0;
     if (!search_->Start()) {
         ShowMessage(this, QMessageBox::NoIcon,
                     QStringLiteral("Failed to initiate background worker thread."));
@@ -290,14 +295,18 @@ void CGlimtapView::OnRefreshFileNames() {
     if (!error.isEmpty()) host_.ShowStatusMessage(error);
 }
 
-void CGlimtapView::OnViewSelectedImage() {
-    ViewSelectedImage(this, *form_.fileList, settings_.targetFolder, launcher_);
-}
+void CGlimtapView::OnViewSelectedImage() { ViewSelectedImage(this, *form_.fileList, launcher_); }
 
 void CGlimtapView::OnRenameImage() {
-    if (RenameSelectedImage(this, *form_.fileList, settings_.targetFolder)) {
-        OnRefreshFileNames();
-    }
+    if (const auto file = SelectedImage(this, *form_.fileList)) NameImage(*file);
+}
+
+void CGlimtapView::NameImage(const std::filesystem::path& file) {
+    SelectImage(*form_.fileList, file);
+    const std::optional<std::filesystem::path> renamed = RenameImage(this, file);
+    if (!renamed) return;
+    OnRefreshFileNames();
+    SelectImage(*form_.fileList, *renamed);
 }
 
 void CGlimtapView::OnTestExecute() {
@@ -305,7 +314,7 @@ void CGlimtapView::OnTestExecute() {
     // so a failure is told in a message of its own.
     std::string error;
     if (!launcher_.Launch(form_.executeVerb->text().toStdU16String(),
-                          form_.executeFile->text().toStdU16String(), &error)) {
+                          ToPath(form_.executeFile->text().toStdU16String()), &error)) {
         ShowMessage(this, QMessageBox::Warning,
                     QStringLiteral("The command could not be run: ") + QString::fromStdString(error));
     }
@@ -334,6 +343,15 @@ void CGlimtapView::OnClosestMiss(const std::optional<ClosestMiss>& miss) {
                                   .arg(miss->location.x)
                                   .arg(miss->location.y)
                                   .arg(miss->tolerance));
+}
+
+void CGlimtapView::OnTemplateSkipped() {
+    ++skipped_;
+    host_.ShowStatusMessage(
+        skipped_ == 1
+            ? QStringLiteral("1 image in the target folder was skipped: it cannot be read (the list says why).")
+            : QStringLiteral("%1 images in the target folder were skipped: they cannot be read (the list says why).")
+                  .arg(skipped_));
 }
 
 void CGlimtapView::OnShowClosestMatch() {

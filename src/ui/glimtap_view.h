@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <filesystem>
 #include <memory>
 #include <optional>
 
@@ -102,6 +103,10 @@ private:
     void UpdateModified();
     void OnMatchFound(const MatchReport& match);
     void OnClosestMiss(const std::optional<ClosestMiss>& miss);
+    // Counts a file the run skipped and says how many in the status bar.
+    void OnTemplateSkipped();
+    // Selects the listed `file` and offers to rename it.
+    void NameImage(const std::filesystem::path& file);
     // With `drivesInput`, the pointer and touch are opened first, once.
     MatchResponder& Responder(bool drivesInput);
 
@@ -129,6 +134,8 @@ private:
     std::unique_ptr<MatchInputThread> input_;
     // The last try that found nothing: where it came closest, if anywhere.
     std::optional<ClosestMiss> closest_;
+    // Files the running search skipped.
+    int skipped_ = 0;
     QAction* showClosest_ = nullptr;
     // Last: its worker reports into the members above, so it goes first.
     std::unique_ptr<SearchControl> search_;

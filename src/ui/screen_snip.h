@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <optional>
-#include <string>
 
 #include "platform/backend_set.h"
 #include "ui/profile.h"
@@ -22,7 +21,7 @@ struct SnipAttempt {
 // was tried (cancelled, or an empty rectangle); after an attempt, failed or not, the
 // template list wants a refresh.
 std::optional<SnipAttempt> SnipNewTemplate(QWidget* owner, Profile& profile,
-                                           const std::u16string& targetFolder,
+                                           const std::filesystem::path& targetFolder,
                                            platform::BackendSet& backends);
 
 }  // namespace glimtap

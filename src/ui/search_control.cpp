@@ -8,7 +8,6 @@
 #include <system_error>
 #include <utility>
 
-#include "platform/utf16.h"
 #include "qt_support/search_event_relay.h"
 
 namespace glimtap {
@@ -41,7 +40,7 @@ bool SearchControl::Start() {
     if (relay_) relay_->Detach();
     relay_ = std::make_shared<SearchEventRelay>(static_cast<SearchEventSink&>(*this));
     try {
-        worker_ = std::make_unique<SearchWorker>(settings_, SearchWorkerArgs{relay_, ToPath(settings_.targetFolder), 0, kClosestEvery},
+        worker_ = std::make_unique<SearchWorker>(settings_, SearchWorkerArgs{relay_, settings_.targetFolder, 0, kClosestEvery},
                                                  services_);
     } catch (const std::system_error&) {
         StopMarquee();
@@ -66,6 +65,10 @@ void SearchControl::Stop() {
 }
 
 void SearchControl::OnTemplatesLoaded(int32_t) {}
+
+void SearchControl::OnTemplateSkipped(const std::string& templateName, const std::string& reason) {
+    reactions_.templateSkipped(templateName, reason);
+}
 
 void SearchControl::OnSearchAttempt(const std::string&) {
     ++tried_;

@@ -32,6 +32,8 @@ struct SearchReactions {
     std::function<void()> beep;
     // After each try that found nothing: where the template came closest, if anywhere.
     std::function<void(const std::string&, const std::optional<ClosestMiss>&)> closestMiss;
+    // For each file of the folder that the run cannot search for: its name and why.
+    std::function<void(const std::string&, const std::string&)> templateSkipped;
 };
 
 // Starts and stops the search worker and follows its run in the display: owns the worker,
@@ -61,6 +63,7 @@ public:
 
 private:
     void OnTemplatesLoaded(int32_t count) override;
+    void OnTemplateSkipped(const std::string& templateName, const std::string& reason) override;
     void OnSearchAttempt(const std::string& templateName) override;
     void OnMatchFound(const MatchReport& match) override;
     void OnShowOverlay(const MatchReport& match) override;

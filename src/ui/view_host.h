@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include <string>
+#include <filesystem>
 
 namespace glimtap {
 
@@ -11,7 +11,7 @@ class ViewHost {
 public:
     virtual ~ViewHost() = default;
     // "Untitled" for a new document, else the file name of its path.
-    virtual std::u16string DocumentTitle() const = 0;
+    virtual std::filesystem::path DocumentTitle() const = 0;
     // The document's save path; saveAs always asks for a file name. True when written.
     virtual bool SaveDocument(bool saveAs) = 0;
     // Shows whether the document has changes that are not saved.

@@ -139,8 +139,8 @@ TEST(TemplateImage, LoadsOrSaysWhyNotAndLeavesTheRecordAlone) {
         int32_t width, height;
     } cases[] = {
         {"rgb.bmp", "", 5, 2},
-        {"palette.bmp", "a bitmap of 8 bits per pixel (24 or 32 are read)", 3, 2},
-        {"truncated.bmp", "not a bitmap (pixel data truncated)", 99, 98},
+        {"palette.bmp", "8 bits per pixel; 24 or 32 are read", 3, 2},
+        {"truncated.bmp", "not a bitmap", 99, 98},
         {"missing.bmp", "no such file", 99, 98},
         {"huge.bmp", "larger than any bitmap read here (1 GiB)", 99, 98},
     };

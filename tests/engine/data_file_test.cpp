@@ -89,10 +89,10 @@ TEST(DataFileFormat, EveryTruncatedPrefixAndHostileLengthChangesNothing) {
 TEST(DataFileFormat, PathsThatAreNotUtf8SurviveTheFile) {
     for (const std::string name : {"/tmp/Bilder \xE4\xFF/x", "/a/\xC3", "/ü/✓/漢/\xED\xA0\x80"}) {
         DataFile data = Defaults();
-        data.settings.targetFolder = FromPath(name);
+        data.settings.targetFolder = name;
         DataFile loaded;
         DecodeDataFile(EncodeDataFile(data), loaded);
-        EXPECT_EQ(ToPath(loaded.settings.targetFolder).native(), name);
+        EXPECT_EQ(loaded.settings.targetFolder.native(), name);
     }
     EXPECT_EQ(ToUtf8(FromPath("a\xFF")), "a\xEF\xBF\xBD");  // shown as U+FFFD
 }

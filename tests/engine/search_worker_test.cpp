@@ -22,6 +22,7 @@ class RecordingSink : public SearchEventSink {
 public:
     RecordingSink(StopSignal& stop, int triesBeforeStop) : stop_(stop), left_(triesBeforeStop) {}
     void OnTemplatesLoaded(int32_t count) override { Add("loaded " + std::to_string(count)); }
+    void OnTemplateSkipped(const std::string& name, const std::string& why) override { Add("skip " + name + ": " + why); }
     void OnSearchAttempt(const std::string& name) override {
         Add("try " + name);
         if (--left_ == 0) stop_.Request();
@@ -108,27 +109,40 @@ TEST_F(SearchWorkerTest, ReportsEachTryAndMatchInOrderUntilStopped) {
     EXPECT_EQ(speaker.Spoken().size(), 1u);
 }
 
-// Which files are templates (the image list's test covers names, case and links): folders and
-// dangling links are not, a broken file is listed but not loaded; nothing to search ends the run.
-TEST_F(SearchWorkerTest, TemplatesAreTheRegularBitmapFilesOfTheFolder) {
-    AddTemplate("f.bmp", 7);
+// Which files are templates and in which order (case aside, numbers by value), what each
+// shows and why the search skips one: folders, dangling links and other extensions are none;
+// nothing to search ends the run.
+TEST_F(SearchWorkerTest, TemplatesAreTheRegularBitmapFilesOfTheFolderInNameOrder) {
+    for (const char* name : {"t10.bmp", "T2.BMP", "b.bmpx"}) AddTemplate(name, name[1]);
+    AddTemplate("t1.bmp", 1, MatchPoint{0, 0});
+    test::ShiftChannel(screen[0], 0, 33);  // found within the tolerance the run was given
+    settings.tolerance = 33;
+    test::WriteBmp(dir / "palette.bmp", test::RandomPicture(4, 3, 1), {.bitsPerPixel = 8});
+    test::WriteFile(dir / "notes.bmp", std::vector<uint8_t>(80, 'x'));
+    std::filesystem::create_symlink(dir / "t1.bmp", dir / "link.bmp");
+    std::filesystem::create_symlink(dir / "nowhere.bmp", dir / "dangling.bmp");
     std::filesystem::create_directory(dir / "e.bmp");
-    test::WriteFile(dir / "broken.bmp", {'B', 'M', 0});
-    for (const char* name : {"dangling1.bmp", "dangling2.bmp", "dangling3.bmp"}) {
-        std::filesystem::create_symlink(dir / "nowhere.bmp", dir / name);
-    }
     std::error_code failure;
-    EXPECT_EQ(ListTemplateFiles(dir.path(), failure).size(), 2u);
+    Events listed;
+    for (const TemplateFile& file : ListTemplates(dir.path(), failure)) {
+        listed.push_back(file.path.filename().string() + " " + std::to_string(file.image.width) + "x" +
+                         std::to_string(file.image.height) + " " + file.unreadable);
+    }
     EXPECT_FALSE(failure);
-    const auto templates = LoadTemplateFolder(dir.path(), AtomicInt32(33));
-    ASSERT_EQ(templates.size(), 1u);
-    EXPECT_EQ(templates[0].image.tolerance, 33);
-    ListTemplateFiles(dir / "none", failure);
+    EXPECT_EQ(listed, (Events{"link.bmp 12x9 ", "notes.bmp 0x0 not a bitmap",
+                              "palette.bmp 4x3 8 bits per pixel; 24 or 32 are read", "t1.bmp 12x9 ",
+                              "T2.BMP 12x9 ", "t10.bmp 12x9 "}));
+    settings.overlayOnMatch = 0;
+    EXPECT_EQ(Run(4)->Recorded(), (Events{"loaded 4", "skip notes.bmp: not a bitmap",
+                                          "skip palette.bmp: 8 bits per pixel; 24 or 32 are read", "try link.bmp",
+                                          "match link.bmp 12x9 at 0,0", "try t1.bmp", "match t1.bmp 12x9 at 0,0",
+                                          "try T2.BMP", "try t10.bmp", "finished"}));
+    ListTemplates(dir / "none", failure);
     EXPECT_TRUE(failure);
-    for (const std::filesystem::path& folder : {dir / "e.bmp", dir / "none", dir / "f.bmp", std::filesystem::path()}) {
+    for (const std::filesystem::path& folder : {dir / "e.bmp", dir / "none", dir / "t1.bmp", std::filesystem::path()}) {
         EXPECT_EQ(Run(100, folder)->Recorded(), (Events{"loaded 0", "finished"})) << folder;
     }
-    EXPECT_EQ(speaker.Spoken().size(), 4u);  // "Started" all the same
+    EXPECT_EQ(speaker.Spoken().size(), 5u);  // "Started" all the same
 }
 
 TEST_F(SearchWorkerTest, StopEndsALongPauseAtOnce) {

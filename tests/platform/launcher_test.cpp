@@ -9,7 +9,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/utf16.h"
 #include "support/poll_until.h"
 #include "support/temp_dir.h"
 #include "support/xvfb_server.h"
@@ -51,7 +50,7 @@ protected:
     bool Launch(const std::u16string& verb, const std::string& file, std::string* error = nullptr) {
         fs::remove(dir_ / "args");
         fs::remove(dir_ / "report");
-        return launcher_.Launch(verb, FromUtf8(file), error);
+        return launcher_.Launch(verb, file, error);
     }
 
     const fs::path saved_ = fs::current_path();

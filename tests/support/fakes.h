@@ -26,9 +26,9 @@ public:
         friend bool operator==(const Call&, const Call&) = default;
     };
 
-    bool Launch(std::u16string_view verb, std::u16string_view file, std::string* error) override {
+    bool Launch(std::u16string_view verb, const std::filesystem::path& file, std::string* error) override {
         const std::lock_guard lock(mutex_);
-        calls_.push_back({ToUtf8(verb), ToUtf8(file)});
+        calls_.push_back({ToUtf8(verb), file.native()});
         if (failure.empty()) return true;
         if (error != nullptr) *error = failure;
         return false;

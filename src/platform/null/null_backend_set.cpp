@@ -15,7 +15,7 @@ public:
 class NullLauncher : public Launcher {
 public:
     explicit NullLauncher(std::string reason) : reason_(std::move(reason)) {}
-    bool Launch(std::u16string_view, std::u16string_view, std::string* error) override {
+    bool Launch(std::u16string_view, const std::filesystem::path&, std::string* error) override {
         return Fail(error, "nothing can be opened here: " + reason_);
     }
 

@@ -94,17 +94,19 @@ TEST_F(CliOnScreen, RunMovesThePointerReportsClosestMissesAndSaysOnceThatSoundsA
     test::ScreenPainter().DrawOnRoot(700, 400, 200, 150, screen.pixels);
     test::BmpPicture near = Cut(screen, 120, 90, 30, 20);
     test::ShiftChannel(near.pixels[3 * 30 + 4], 8, 40);
-    test::WriteBmp(folder / "here.bmp", Cut(screen, 0, 0, 40, 20));
+    test::WriteBmp(folder / "then.bmp", Cut(screen, 0, 0, 40, 20));
     test::WriteBmp(folder / "near.bmp", near);
+    test::WriteFile(folder / "notes.bmp", std::vector<uint8_t>(80, 'x'));
     Store(99999999, 0, 1);  // an area wider than any screen, from an older file
     const auto r = Cli({"run", dataFile, "--folder", folder.string(), "--json", "--passes", "1", "--closest"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     // No sound server here: said once, in the program's words, and nothing of Qt's own.
     EXPECT_EQ(r.err, "glimtap-cli: no audio output, so beeps and spoken alerts are off\n");
     EXPECT_THAT(r.out, ContainsRegex(R"(^\{"event":"started","backend":"x11","templates":2\}
+\{"event":"skipped","template":"notes.bmp","reason":"not a bitmap"\}
 )"));
     EXPECT_THAT(r.out, ContainsRegex(R"(
-\{"event":"match","template":"here.bmp","x":700,"y":400,"width":40,"height":20,"point":\[7[0-3][0-9],4[01][0-9]\]\}
+\{"event":"match","template":"then.bmp","x":700,"y":400,"width":40,"height":20,"point":\[7[0-3][0-9],4[01][0-9]\]\}
 )"));
     EXPECT_THAT(r.out, HasSubstr(R"({"event":"attempt","template":"near.bmp","closest":{"x":820,"y":490,)"
                                  R"("width":30,"height":20,"tolerance":40,"agreeing":0.998333}})"));
@@ -116,7 +118,10 @@ TEST_F(CliOnScreen, RunPassesStatusLineAndTermination) {
     test::WriteBmp(folder / "absent.bmp", test::RandomPicture(10, 10, 6));
     Store(1920);
     ASSERT_EQ(Cli({"settings", dataFile, "--set", "targetFolder=" + folder.string()}).exitCode, 0);
-    EXPECT_EQ(Cli({"run", dataFile, "--passes", "3"}).out, "Tried : 3, Matched : 0\n");  // the stored folder
+    test::WriteBmp(folder / "palette.bmp", test::RandomPicture(2, 2, 1), {.bitsPerPixel = 8});
+    const auto plain = Cli({"run", dataFile, "--passes", "3"});
+    EXPECT_EQ(plain.out, "Tried : 3, Matched : 0\n");  // the stored folder
+    EXPECT_EQ(plain.err, "glimtap-cli: skipped 'palette.bmp': 8 bits per pixel; 24 or 32 are read\n");
     // SIGTERM ends a run in its hour-long pause, and the end is still reported.
     Store(1920, 3'600'000);
     const auto r = test::RunProcess({"/usr/bin/timeout", "--preserve-status", "-s", "TERM", "2", GLIMTAP_CLI, "run",

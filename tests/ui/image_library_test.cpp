@@ -28,7 +28,7 @@ TEST(RefreshImageListTest, EmptiesTheListAndSaysWhyOnlyWhenAFolderCannotBeRead) 
              {dir / "loop", false}}) {
         QTableWidget list(1, 4);
         QString error;
-        RefreshImageList(list, FromPath(folder), &error);
+        RefreshImageList(list, folder, &error);
         EXPECT_EQ(list.rowCount(), 0) << folder;
         EXPECT_EQ(error.isEmpty(), readable) << folder;
         EXPECT_TRUE(error.isEmpty() || error.contains(Q(folder))) << error.toStdString();

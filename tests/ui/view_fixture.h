@@ -24,7 +24,7 @@ namespace glimtap::test {
 // Stands in for the main window around the form and notes what the form asks of it.
 class FakeHost : public ViewHost {
 public:
-    std::u16string DocumentTitle() const override { return title; }
+    std::filesystem::path DocumentTitle() const override { return title; }
     bool SaveDocument(bool saveAs) override {
         saves.push_back(saveAs);
         return true;
@@ -33,7 +33,7 @@ public:
     void ResizeParentToFit() override {}
     void ShowStatusMessage(const QString& text) override { statusMessages.append(text); }
 
-    std::u16string title = u"Untitled";
+    std::filesystem::path title = "Untitled";
     std::vector<bool> saves;
     bool modified = false;
     QStringList statusMessages;

@@ -19,7 +19,7 @@ TEST_F(AppTest, OpeningADataFileNeverRunsItsCommandOnlyAMatchOfAStartedSearchDoe
     WriteBmp(home / "target.bmp", picture);
     const fs::path file = home / "armed.GlimtapDataFile";
     WriteDataFile(file, 15, [&](SearchSettings& s) {
-        s.targetFolder = FromPath(home.path());
+        s.targetFolder = home.path();
         s.areaLeft = 1700, s.areaTop = 950, s.areaWidth = 220, s.areaHeight = 130;
         s.speechAlerts = s.overlayOnMatch = s.matchDelayMs = 0;
         s.autoStopEnabled = s.autoStopCount = s.executeEnabled = 1;

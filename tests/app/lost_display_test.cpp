@@ -3,7 +3,6 @@
 
 #include "engine/data_file.h"
 #include "platform/backends.h"
-#include "platform/utf16.h"
 #include "support/bmp_writer.h"
 #include "support/poll_until.h"
 #include "support/run_process.h"
@@ -26,7 +25,7 @@ TEST(GlimtapLostDisplay, EndsWhenTheServerGoesDuringASearch) {
     WriteBmp(home / "here.bmp", picture);
     DataFile data;
     data.settings.ResetToDefaults(platform::OpenBackends()->Geometry());
-    data.settings.targetFolder = FromPath(home.path());
+    data.settings.targetFolder = home.path();
     data.settings.moveCursorToMatch = 1;
     data.settings.matchDelayMs = 250;
     data.settings.autoStopEnabled = data.settings.speechAlerts = 0;

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QInputDialog>
-#include <QTableWidget>
 
 #include "qt_support/path_text.h"
 #include "support/bmp_writer.h"
@@ -15,17 +14,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-BmpPicture Plain(int32_t width, int32_t height) {
-    return {width, height, std::vector<uint32_t>(static_cast<size_t>(width * height), 0x336699)};
-}
-
 TEST(RefreshImageListTest, EmptiesTheListAndSaysWhyOnlyWhenAFolderCannotBeRead) {
     TempDir dir;
-    WriteBmp(dir / "file.bmp", Plain(1, 1));
+    WriteBmp(dir / "file.bmp", RandomPicture(1, 1, 1));
     fs::create_symlink(dir / "loop", dir / "loop");
     for (const auto& [folder, readable] : std::vector<std::pair<fs::path, bool>>{
-             {dir / "missing", true}, {fs::path(), true}, {dir / "file.bmp", false},
-             {dir / "loop", false}}) {
+             {dir / "missing", true}, {fs::path(), true}, {dir / "file.bmp", false}, {dir / "loop", false}}) {
         QTableWidget list(1, 4);
         QString error;
         RefreshImageList(list, folder, &error);
@@ -39,30 +33,22 @@ TEST(RefreshImageListTest, EmptiesTheListAndSaysWhyOnlyWhenAFolderCannotBeRead) 
 // In name order, what the search cannot read greyed with the reason; a refused new name keeps
 // the box open with what was typed and why; Start says how many files the run skips.
 TEST_F(ViewTest, ImagesAreListedInNameOrderRenamedInPlaceAndSkippedAloud) {
-    const fs::path folder = settings.targetFolder = home / "images";
-    fs::create_directory(folder);
-    WriteBmp(folder / "t10.bmp", Plain(7, 5));
-    WriteBmp(folder / "T2.BMP", Plain(3, 20), {.topDown = true});
+    const fs::path folder = DefaultFolder();
+    WriteBmp(folder / "t10.bmp", RandomPicture(7, 5, 1));
+    WriteBmp(folder / "T2.BMP", RandomPicture(3, 20, 2), {.topDown = true});
     WriteFile(folder / "notes.bmp", std::vector<uint8_t>(64, 'x'));
-    WriteBmp(home / "elsewhere.bmp", Plain(6, 1));
+    WriteBmp(home / "elsewhere.bmp", RandomPicture(6, 1, 3));
     fs::create_symlink(home / "elsewhere.bmp", folder / "link.bmp");
     View().OnInitialUpdate();
     QTableWidget& list = *View().Form().fileList;
     QStringList rows;
-    for (int row = 0; row < list.rowCount(); ++row) {
-        for (int column = 0; column < 4; ++column) rows << list.item(row, column)->text();
-    }
+    for (int cell = 0; cell < list.rowCount() * 4; ++cell) rows << list.item(cell / 4, cell % 4)->text();
     EXPECT_EQ(rows, QStringList({"1", "link.bmp", "6", "1", "2", "notes.bmp", "not a bitmap", "", "3", "T2.BMP",
                                  "3", "20", "4", "t10.bmp", "7", "5"}));
     EXPECT_EQ(list.item(1, 1)->foreground().color(), list.palette().color(QPalette::Disabled, QPalette::Text));
     EXPECT_EQ(list.columnSpan(1, 2), 2);
 
-    const struct {
-        const char* from;
-        QString entered;
-        const char* refusal;  // none: the file is then named `to`
-        const char* to;
-    } cases[] = {
+    const struct { const char *from; QString entered; const char *refusal, *to; } cases[] = {  // else renamed to `to`
         {"t10.bmp", "", "Please enter a name for the image.", "t10.bmp"},
         {"t10.bmp", "a/b", "An image name cannot contain \"/\".", "t10.bmp"},
         {"t10.bmp", "link", "An image named \"link.bmp\" already exists in the target folder.", "t10.bmp"},
@@ -72,7 +58,7 @@ TEST_F(ViewTest, ImagesAreListedInNameOrderRenamedInPlaceAndSkippedAloud) {
     for (const auto& c : cases) {
         list.selectRow(list.findItems(c.from, Qt::MatchExactly).value(0)->row());
         QString offered, label, kept;
-        bool open = false;
+        bool open = false;  // the box, after OK
         WhenModal<QInputDialog>([&](QInputDialog& box) {
             offered = box.textValue();
             box.setTextValue(c.entered);
@@ -89,12 +75,9 @@ TEST_F(ViewTest, ImagesAreListedInNameOrderRenamedInPlaceAndSkippedAloud) {
         EXPECT_EQ(list.item(list.currentRow(), 1)->text(), c.to);
     }
 
+    const QString skipped = "1 image in the target folder was skipped: it cannot be read (the list says why).";
     View().OnStartStopSearch();
-    EXPECT_TRUE(ProcessEventsUntil([&] {
-        return host.statusMessages.contains(
-            "1 image in the target folder was skipped: it cannot be read (the list says why).");
-    }));
-    View().OnStartStopSearch();
+    EXPECT_TRUE(ProcessEventsUntil([&] { return host.statusMessages.contains(skipped); }));  // stopped as it goes
 }
 
 }  // namespace

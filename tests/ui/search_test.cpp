@@ -32,7 +32,7 @@ protected:
     SearchControlTest() {
         WriteBmp(folder / "pattern.bmp", kPattern);
         settings.ResetToDefaults(backends->Geometry());
-        settings.targetFolder = FromPath(folder.path());
+        settings.targetFolder = folder.path();
         settings.tolerance = 0;
         settings.matchDelayMs = 5;
         settings.autoStopEnabled = 0;

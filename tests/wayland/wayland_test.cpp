@@ -11,7 +11,6 @@
 
 #include "engine/data_file.h"
 #include "platform/backends.h"
-#include "platform/utf16.h"
 #include "platform/wayland/virtual_pointer_device.h"
 #include "response/marker_surfaces_for.h"
 #include "response/screen_markers.h"
@@ -143,7 +142,7 @@ TEST_F(WaylandTest, CliFindsTheTemplateAndRunClicksIntoIt) {
     EXPECT_EQ(found.out, "2500 100 24 16\n") << found.err;
     DataFile data;
     data.settings.ResetToDefaults(backends_->Geometry());
-    data.settings.targetFolder = FromPath(dir.path());
+    data.settings.targetFolder = dir.path();
     data.settings.moveCursorToMatch = 1;
     data.settings.touchAtMatch = 1;
     SaveDataFile(dir / "job.GlimtapDataFile", data);

@@ -44,7 +44,8 @@ when no template loads, after --passes N passes, or on Ctrl+C. Shows
   --folder       the templates' folder (default: the file's stored folder, else the
                  document's default folder)
   --passes       stop after N passes (at least 1)
-  --json         one JSON object per event (started, attempt, match, finished)
+  --json         one JSON object per event (started, skipped, attempt, match, finished);
+                 without it, each file that cannot be read is named on stderr
   --closest      with --json: each try that found nothing says where it came closest
   --quiet        print nothing
 Exit status: 0 after a normal end, 2 on an error (the screen lost, say).

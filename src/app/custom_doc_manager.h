@@ -2,8 +2,8 @@
 
 #include <QString>
 
-#include <optional>
 #include <filesystem>
+#include <optional>
 
 class QWidget;
 

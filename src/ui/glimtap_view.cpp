@@ -35,6 +35,9 @@ namespace {
 // How long a marker stays on screen.
 constexpr int kMarkerSeconds = 3;
 
+// How long the note of files a run skips keeps its place in the status bar.
+constexpr qint64 kSkipNoteMs = 5000;
+
 // The default column widths are these shares of the list's width, out of 195.
 constexpr int kColumnPercent[] = {30, 65, 40, 40};
 
@@ -251,6 +254,7 @@ void CGlimtapView::OnStartStopSearch() {
         return;
     }
     skipped_ = 0;
+    skipNoteShown_.invalidate();
     if (!search_->Start()) {
         ShowMessage(this, QMessageBox::NoIcon,
                     QStringLiteral("Failed to initiate background worker thread."));
@@ -338,7 +342,8 @@ void CGlimtapView::OnShowOverlay(const MatchReport& match) {
 void CGlimtapView::OnClosestMiss(const std::optional<ClosestMiss>& miss) {
     closest_ = miss;
     showClosest_->setEnabled(miss.has_value());
-    if (!miss) return;
+    // The count of skipped files stays readable for a while after Start.
+    if (!miss || (skipNoteShown_.isValid() && !skipNoteShown_.hasExpired(kSkipNoteMs))) return;
     host_.ShowStatusMessage(QStringLiteral("Closest: %1, %2 \u2014 needs tolerance %3")
                                   .arg(miss->location.x)
                                   .arg(miss->location.y)
@@ -347,6 +352,7 @@ void CGlimtapView::OnClosestMiss(const std::optional<ClosestMiss>& miss) {
 
 void CGlimtapView::OnTemplateSkipped() {
     ++skipped_;
+    skipNoteShown_.start();
     host_.ShowStatusMessage(
         skipped_ == 1
             ? QStringLiteral("1 image in the target folder was skipped: it cannot be read (the list says why).")

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QPoint>
 #include <QString>
@@ -134,8 +135,9 @@ private:
     std::unique_ptr<MatchInputThread> input_;
     // The last try that found nothing: where it came closest, if anywhere.
     std::optional<ClosestMiss> closest_;
-    // Files the running search skipped.
+    // Files the running search skipped, and since when the status bar says so.
     int skipped_ = 0;
+    QElapsedTimer skipNoteShown_;
     QAction* showClosest_ = nullptr;
     // Last: its worker reports into the members above, so it goes first.
     std::unique_ptr<SearchControl> search_;

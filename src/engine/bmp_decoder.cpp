@@ -63,12 +63,12 @@ void ConvertRow(const uint8_t* source, int bitsPerPixel, uint32_t* target, int32
 }  // namespace
 
 BmpDecodeResult DecodeBmp(std::span<const uint8_t> file) {
-    if (file.size() < kFileHeaderSize + 4) return InvalidBitmap{"file too short"};
-    if (file[0] != 'B' || file[1] != 'M') return InvalidBitmap{"no BM signature"};
+    if (file.size() < kFileHeaderSize + 4) return InvalidBitmap{};  // file too short
+    if (file[0] != 'B' || file[1] != 'M') return InvalidBitmap{};  // no BM signature
 
     const uint32_t headerSize = LoadLe32(file, kFileHeaderSize);
-    if (!IsKnownHeaderSize(headerSize)) return InvalidBitmap{"unknown header size"};
-    if (file.size() < kFileHeaderSize + headerSize) return InvalidBitmap{"header cut off"};
+    if (!IsKnownHeaderSize(headerSize)) return InvalidBitmap{};  // unknown header size
+    if (file.size() < kFileHeaderSize + headerSize) return InvalidBitmap{};  // header cut off
 
     Header header;
     header.pixelOffset = LoadLe32(file, kPixelOffset);
@@ -77,9 +77,9 @@ BmpDecodeResult DecodeBmp(std::span<const uint8_t> file) {
     header.bitsPerPixel = LoadLe16(file, kBitCount);
     header.compression = LoadLe32(file, kCompression);
 
-    if (header.width <= 0) return InvalidBitmap{"width not positive"};
+    if (header.width <= 0) return InvalidBitmap{};  // width not positive
     if (header.height == 0 || header.height == std::numeric_limits<int32_t>::min()) {
-        return InvalidBitmap{"bad height"};
+        return InvalidBitmap{};  // bad height
     }
     const int32_t rows = header.height < 0 ? -header.height : header.height;
 
@@ -93,18 +93,18 @@ BmpDecodeResult DecodeBmp(std::span<const uint8_t> file) {
     case 32:
         break;
     default:
-        return InvalidBitmap{"bad bit count"};
+        return InvalidBitmap{};  // bad bit count
     }
-    if (!IsSupportedEncoding(file, header)) return InvalidBitmap{"unsupported compression"};
+    if (!IsSupportedEncoding(file, header)) return InvalidBitmap{};  // unsupported compression
 
     // The width fits 31 bits, so the row size fits 64 bits; the row count is then
     // checked by division so the product never overflows.
     const uint64_t rowSize =
         (static_cast<uint64_t>(header.width) * header.bitsPerPixel + 31) / 32 * 4;
-    if (header.pixelOffset > file.size()) return InvalidBitmap{"pixel data outside the file"};
+    if (header.pixelOffset > file.size()) return InvalidBitmap{};  // pixel data outside the file
     const uint64_t available = file.size() - header.pixelOffset;
     if (static_cast<uint64_t>(rows) > available / rowSize) {
-        return InvalidBitmap{"pixel data truncated"};
+        return InvalidBitmap{};  // pixel data truncated
     }
 
     DecodedBitmap bitmap{header.width, rows, {}};

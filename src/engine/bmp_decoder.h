@@ -22,9 +22,7 @@ struct UnsupportedDepth {
 };
 
 // Not a bitmap this decoder can read: truncated, malformed, or an unknown layout.
-struct InvalidBitmap {
-    const char* reason = "";
-};
+struct InvalidBitmap {};
 
 using BmpDecodeResult = std::variant<DecodedBitmap, UnsupportedDepth, InvalidBitmap>;
 

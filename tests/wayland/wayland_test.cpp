@@ -155,6 +155,25 @@ TEST_F(WaylandTest, CliFindsTheTemplateAndRunClicksIntoIt) {
     EXPECT_TRUE(ClickedAt(right_, {std::stoi(point[1]) - 1920, std::stoi(point[2])}));
 }
 
+// The compositor draws its cursor into frames while a virtual pointer lives: a run that
+// neither moves nor taps must make none, or the cursor resting on the match hides it.
+TEST_F(WaylandTest, RunWithoutCursorOrTapFindsATargetUnderTheCursorEveryPass) {
+    platform::VirtualPointerDevice{}.MoveTo({310, 305});  // the cursor rests on the target, unseen
+    const TempDir dir;
+    BmpPicture templ{24, 16, {}};
+    for (int32_t i = 0; i < 24 * 16; ++i) templ.pixels.push_back(Left(300 + i % 24, 300 + i / 24));
+    WriteBmp(dir / "t.bmp", templ);
+    DataFile data;
+    data.settings.ResetToDefaults(backends_->Geometry());
+    data.settings.targetFolder = FromPath(dir.path());
+    data.settings.matchDelayMs = 100;
+    data.settings.autoStopEnabled = data.settings.speechAlerts = data.settings.overlayOnMatch = 0;
+    SaveDataFile(dir / "job.GlimtapDataFile", data);
+    const ProcessResult r = RunProcess(
+        {GLIMTAP_CLI, "run", (dir / "job.GlimtapDataFile").string(), "--passes", "5", "--json"});
+    EXPECT_THAT(r.out, testing::HasSubstr(R"("tried":5,"matched":5)")) << r.err;
+}
+
 // Exactly over the match on either output: outside untouched, the frame's inner half
 // (2 pixels at 96 dots per inch) red, then the yellow fill; clicks reach the window under it.
 TEST_F(WaylandTest, MarkersLieExactlyOnTheMatchAndLetClicksThrough) {

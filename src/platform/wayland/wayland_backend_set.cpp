@@ -15,12 +15,12 @@ WaylandBackendSet::WaylandBackendSet() : WaylandBackendSet(std::make_unique<Wayl
 
 WaylandBackendSet::WaylandBackendSet(std::unique_ptr<WaylandConnection> connection)
     : BackendSet("wayland", CaptureMissing(*connection)),
-      canCapture_(CaptureMissing(*connection).empty()) {
-    const bool hasVirtualPointer = connection->VirtualPointerManager() != nullptr;
+      canCapture_(CaptureMissing(*connection).empty()),
+      hasVirtualPointer_(connection->VirtualPointerManager() != nullptr) {
     desktop_ = std::make_unique<WaylandDesktop>(std::move(connection));
     launcher_ = std::make_unique<DesktopLauncher>();
     // Compositors outside the wlroots family offer no virtual pointer.
-    if (hasVirtualPointer) pointer_ = std::make_unique<WaylandPointer>();
+    if (hasVirtualPointer_) pointer_ = std::make_unique<WaylandPointer>();
 }
 
 WaylandBackendSet::~WaylandBackendSet() { CloseServices(); }
@@ -39,11 +39,8 @@ std::unique_ptr<TouchInjector> WaylandBackendSet::MakeTouch() {
     } catch (const Unavailable&) {
         // No access to /dev/uinput is the usual case for a desktop user.
     }
-    try {
-        return std::make_unique<VirtualPointerTap>();
-    } catch (const Unavailable&) {
-        return nullptr;
-    }
+    if (!hasVirtualPointer_) return nullptr;
+    return std::make_unique<VirtualPointerTap>();
 }
 
 std::unique_ptr<ScreenCapture> WaylandBackendSet::OpenCapture() {

@@ -29,6 +29,7 @@ private:
     explicit WaylandBackendSet(std::unique_ptr<WaylandConnection> connection);
 
     bool canCapture_;
+    bool hasVirtualPointer_;
 };
 
 }  // namespace glimtap::platform

@@ -234,6 +234,53 @@ TEST_F(WaylandTest, SelectorGivesTheRectangleDragged) {
     }
 }
 
+// The theme's cross-hair reaches 8 pixels left of and above its hot spot, where an arrow draws
+// nothing. Mid-drag, a pointer the seat regains goes on dragging and Escape works on a keyboard the
+// seat regains (wtype's keyboard lives as long as the program).
+TEST_F(WaylandTest, SelectorShowsACrossHairAndTakesUpDevicesTheSeatRegains) {
+    auto mouse = std::make_unique<platform::VirtualPointerDevice>();
+    mouse->MoveTo({3199, 719});
+    TempDir folder;
+    Profile profile(QString::fromStdString((folder / "profile.ini").string()));
+    const ScreenStill still = ScreenStill::Take(*backends_);
+    const auto crossHairAt = [&](Point p) {
+        const uint32_t left = At(p.x - 8, p.y), above = At(p.x, p.y - 8);
+        mouse->MoveTo(p);
+        return QTest::qWaitFor([&] { return At(p.x - 8, p.y) != left && At(p.x, p.y - 8) != above; });
+    };
+    const auto run = [](std::vector<std::string> argv) {  // without holding the event loop
+        ChildProcess child(argv);
+        QTest::qWaitFor([&] { return child.WaitFor(std::chrono::milliseconds(0)).has_value(); });
+    };
+    for (const bool pointerGoes : {true, false}) {
+        const QObject fallback;  // ends a selector that missed the last step, so that it fails
+        QTimer::singleShot(0, [&] {
+            if (!QTest::qWaitFor([&] { return !Untouched(3000, 100); }, 10000)) return;
+            EXPECT_TRUE(crossHairAt({1000, 500}));
+            mouse->LeftButton(true);
+            mouse->MoveTo({1100, 560});
+            if (pointerGoes) {
+                mouse.reset();  // the seat loses its pointer, then has one again
+                mouse = std::make_unique<platform::VirtualPointerDevice>();
+                EXPECT_TRUE(crossHairAt({1200, 600}));
+                mouse->LeftButton(true);
+                mouse->MoveTo({1300, 650});
+                mouse->LeftButton(false);
+            } else {
+                run({"wtype", "-s", "300"});
+                run({"wtype", "-s", "300", "-k", "Escape"});
+            }
+            QTimer::singleShot(5000, &fallback, [&] {
+                if (pointerGoes) run({"wtype", "-s", "300", "-k", "Escape"});
+                if (!pointerGoes) mouse->LeftButton(false);
+            });
+        });
+        const std::optional<ScreenRect> expected =
+            pointerGoes ? std::optional(ScreenRect{1000, 500, 300, 150}) : std::nullopt;
+        EXPECT_EQ(SelectScreenArea(nullptr, profile, still, *backends_), expected) << pointerGoes;
+    }
+}
+
 TEST(WaylandBackendsTest, PickedFromTheOverrideThenTheSession) {
     const std::string live = std::getenv("WAYLAND_DISPLAY");
     struct Choice {

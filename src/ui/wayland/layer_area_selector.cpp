@@ -3,11 +3,14 @@
 #include <linux/input-event-codes.h>
 #include <unistd.h>
 #include <wayland-client.h>
+#include <wayland-cursor.h>
 
 #include <QColor>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 
@@ -23,6 +26,13 @@ void Ignore(void*, Args...) {}
 
 // Stands in for a still picture that could not be taken.
 const QColor kBlank(64, 64, 64);
+
+// The cursor size the desktop asks for, in surface units.
+int32_t CursorSize() {
+    const char* size = std::getenv("XCURSOR_SIZE");
+    const int32_t value = size != nullptr ? std::atoi(size) : 0;
+    return value > 0 ? value : 24;
+}
 
 }  // namespace
 
@@ -80,6 +90,7 @@ LayerAreaSelector::LayerAreaSelector(std::shared_ptr<SurfaceSession> session,
     for (const SessionOutput& output : session_->Outputs()) {
         veils_.push_back(std::make_unique<OutputVeil>(*this, output));
     }
+    LoadCrosshair();
     // A seat of its own: its capabilities say whether there is a pointer and a keyboard
     // to ask for, and the compositor tells them only to a seat bound with a listener.
     registry_ = wl_display_get_registry(session_->Connection().Display());
@@ -94,14 +105,51 @@ LayerAreaSelector::LayerAreaSelector(std::shared_ptr<SurfaceSession> session,
 
 LayerAreaSelector::~LayerAreaSelector() {
     session_->WhenLost(nullptr);
-    if (keyboard_ != nullptr) wl_keyboard_release(keyboard_);
-    if (pointer_ != nullptr) wl_pointer_release(pointer_);
+    keyboard_.reset();
+    pointer_.reset();
+    crosshair_.reset();
+    cursorTheme_.reset();
     if (seat_ != nullptr) wl_seat_release(seat_);
     wl_registry_destroy(registry_);
     veils_.clear();
     // The veil is off the screen once the compositor has carried out the requests: a
     // search started next must not capture it.
     session_->Connection().Roundtrip();
+}
+
+void LayerAreaSelector::Release::operator()(wl_pointer* pointer) const noexcept {
+    wl_pointer_release(pointer);
+}
+void LayerAreaSelector::Release::operator()(wl_keyboard* keyboard) const noexcept {
+    wl_keyboard_release(keyboard);
+}
+void LayerAreaSelector::Release::operator()(wl_cursor_theme* theme) const noexcept {
+    wl_cursor_theme_destroy(theme);
+}
+void LayerAreaSelector::Release::operator()(wl_surface* surface) const noexcept {
+    wl_surface_destroy(surface);
+}
+
+void LayerAreaSelector::LoadCrosshair() {
+    int32_t scale = 1;
+    for (const auto& veil : veils_) {
+        scale = std::max(scale, static_cast<int32_t>(std::ceil(veil->Area().scale)));
+    }
+    platform::WaylandConnection& connection = session_->Connection();
+    cursorTheme_.reset(
+        wl_cursor_theme_load(std::getenv("XCURSOR_THEME"), CursorSize() * scale, connection.Shm()));
+    if (cursorTheme_ == nullptr) return;
+    wl_cursor* cursor = wl_cursor_theme_get_cursor(cursorTheme_.get(), "crosshair");
+    if (cursor == nullptr) cursor = wl_cursor_theme_get_cursor(cursorTheme_.get(), "cross");
+    if (cursor == nullptr || cursor->image_count == 0) return;
+    wl_cursor_image* image = cursor->images[0];
+    crosshair_.reset(wl_compositor_create_surface(connection.Compositor()));
+    wl_surface_set_buffer_scale(crosshair_.get(), scale);
+    wl_surface_attach(crosshair_.get(), wl_cursor_image_get_buffer(image), 0, 0);
+    wl_surface_damage(crosshair_.get(), 0, 0, INT32_MAX, INT32_MAX);
+    wl_surface_commit(crosshair_.get());
+    hotspot_ = {static_cast<int32_t>(image->hotspot_x) / scale,
+                static_cast<int32_t>(image->hotspot_y) / scale};
 }
 
 bool LayerAreaSelector::Exec() {
@@ -128,8 +176,13 @@ void LayerAreaSelector::Global(void* self, wl_registry* registry, uint32_t name,
 
 void LayerAreaSelector::Capabilities(void* self, wl_seat* seat, uint32_t capabilities) {
     auto* selector = static_cast<LayerAreaSelector*>(self);
-    if ((capabilities & WL_SEAT_CAPABILITY_POINTER) != 0 && selector->pointer_ == nullptr) {
-        selector->pointer_ = wl_seat_get_pointer(seat);
+    // A device the seat lost is let go and one it gains is asked for afresh: the proxy of a
+    // lost one never hears from the next.
+    if ((capabilities & WL_SEAT_CAPABILITY_POINTER) == 0) {
+        selector->pointer_.reset();
+        selector->under_ = nullptr;
+    } else if (selector->pointer_ == nullptr) {
+        selector->pointer_.reset(wl_seat_get_pointer(seat));
         static const wl_pointer_listener listener{
             &PointerEnter,
             &PointerLeave,
@@ -142,10 +195,12 @@ void LayerAreaSelector::Capabilities(void* self, wl_seat* seat, uint32_t capabil
             Ignore<wl_pointer*, uint32_t, int32_t>,
             Ignore<wl_pointer*, uint32_t, int32_t>,
         };
-        wl_pointer_add_listener(selector->pointer_, &listener, selector);
+        wl_pointer_add_listener(selector->pointer_.get(), &listener, selector);
     }
-    if ((capabilities & WL_SEAT_CAPABILITY_KEYBOARD) != 0 && selector->keyboard_ == nullptr) {
-        selector->keyboard_ = wl_seat_get_keyboard(seat);
+    if ((capabilities & WL_SEAT_CAPABILITY_KEYBOARD) == 0) {
+        selector->keyboard_.reset();
+    } else if (selector->keyboard_ == nullptr) {
+        selector->keyboard_.reset(wl_seat_get_keyboard(seat));
         static const wl_keyboard_listener listener{
             &Keymap,
             Ignore<wl_keyboard*, uint32_t, wl_surface*, wl_array*>,
@@ -154,7 +209,7 @@ void LayerAreaSelector::Capabilities(void* self, wl_seat* seat, uint32_t capabil
             Ignore<wl_keyboard*, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t>,
             Ignore<wl_keyboard*, int32_t, int32_t>,
         };
-        wl_keyboard_add_listener(selector->keyboard_, &listener, selector);
+        wl_keyboard_add_listener(selector->keyboard_.get(), &listener, selector);
     }
 }
 
@@ -173,9 +228,13 @@ void LayerAreaSelector::Refresh() {
     session_->Flush();
 }
 
-void LayerAreaSelector::PointerEnter(void* self, wl_pointer*, uint32_t, wl_surface* surface,
-                                     wl_fixed_t x, wl_fixed_t y) {
+void LayerAreaSelector::PointerEnter(void* self, wl_pointer* pointer, uint32_t serial,
+                                     wl_surface* surface, wl_fixed_t x, wl_fixed_t y) {
     auto* selector = static_cast<LayerAreaSelector*>(self);
+    if (selector->crosshair_ != nullptr) {
+        wl_pointer_set_cursor(pointer, serial, selector->crosshair_.get(), selector->hotspot_.x,
+                              selector->hotspot_.y);
+    }
     selector->under_ = nullptr;
     for (const auto& veil : selector->veils_) {
         if (veil->Surface() == surface) selector->under_ = veil.get();

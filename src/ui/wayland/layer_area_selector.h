@@ -11,6 +11,7 @@
 #include "ui/screen_still.h"
 #include "ui/screen_veil.h"
 
+struct wl_cursor_theme;
 struct wl_keyboard;
 struct wl_pointer;
 struct wl_registry;
@@ -23,7 +24,10 @@ namespace glimtap {
 // overlay layer, covering the output and taking the keyboard, each showing its part of the
 // still picture through ScreenVeil one buffer pixel per physical pixel. A pointer position
 // in surface units maps to the physical pixel output origin + units x scale. Button-up
-// accepts, Escape cancels. Application thread only; nothing is thrown.
+// accepts, Escape cancels. The pointer shows the cursor theme's cross-hair (XCURSOR_THEME,
+// XCURSOR_SIZE) over it, the compositor's cursor where the theme has none. A pointer or
+// keyboard the seat loses and regains, during a drag too, is taken up again. Application
+// thread only; nothing is thrown.
 class LayerAreaSelector {
 public:
     // `still` must outlive this.
@@ -55,6 +59,8 @@ private:
     // The still's client pixel under the pointer.
     platform::Point At(int32_t x, int32_t y) const;
     void Finish(bool accepted);
+    // Loads the cross-hair, drawn for the finest output so that it is sharp on each.
+    void LoadCrosshair();
     // Paints every output's veil afresh.
     void Refresh();
 
@@ -63,10 +69,21 @@ private:
     ScreenVeil veil_;
     AreaSelection selection_;
     std::vector<std::unique_ptr<OutputVeil>> veils_;
+    struct Release {
+        void operator()(wl_pointer* pointer) const noexcept;
+        void operator()(wl_keyboard* keyboard) const noexcept;
+        void operator()(wl_cursor_theme* theme) const noexcept;
+        void operator()(wl_surface* surface) const noexcept;
+    };
+
     wl_registry* registry_ = nullptr;
     wl_seat* seat_ = nullptr;
-    wl_pointer* pointer_ = nullptr;
-    wl_keyboard* keyboard_ = nullptr;
+    std::unique_ptr<wl_pointer, Release> pointer_;
+    std::unique_ptr<wl_keyboard, Release> keyboard_;
+    std::unique_ptr<wl_cursor_theme, Release> cursorTheme_;
+    // Null when no theme has one; its hot spot in surface units.
+    std::unique_ptr<wl_surface, Release> crosshair_;
+    platform::Point hotspot_;
     // The output under the pointer, and where on it the pointer is (surface units).
     const OutputVeil* under_ = nullptr;
     int32_t x_ = 0;

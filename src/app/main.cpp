@@ -6,16 +6,19 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "app/command_channel.h"
 #include "app/command_client.h"
 #include "app/command_server.h"
+#include "app/display_loss_exit.h"
 #include "app/glimtap_app.h"
 #include "app/main_frame.h"
 #include "app/shell_registration.h"
 #include "platform/backends.h"
 #include "platform/user_folders.h"
+#include "qt_support/signal_stop.h"
 #include "ui/profile.h"
 
 namespace {
@@ -102,9 +105,19 @@ int main(int argc, char** argv) {
     // Opened before the windows, whose platform must be the backend's, and closed after them.
     const std::unique_ptr<glimtap::platform::BackendSet> backends = glimtap::platform::OpenBackends();
     if (arguments.version) {
-        std::printf("glimtap %s (backend: %s)\n", GLIMTAP_VERSION, backends->Name().c_str());
+        std::printf("glimtap %s (backend: %s)\n", GLIMTAP_VERSION, backends->Summary().c_str());
         return 0;
     }
+    if (const std::string missing = glimtap::platform::WindowDisplayMissing(*backends);
+        !missing.empty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        std::fprintf(stderr,
+                     "glimtap: there is no display to show the window on (%s): start it in a "
+                     "desktop session, over `ssh -X`, or on a virtual screen with "
+                     "`xvfb-run -a glimtap`\n",
+                     missing.c_str());
+        return 2;
+    }
+    const glimtap::DisplayLossExit displayLoss(backends->Geometry());
     // Capture and input go through the backend: the windows must live on the same desktop
     // (a Wayland window is invisible to X11 services, and the other way round).
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -116,6 +129,10 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("Glimtap");
     QApplication::setApplicationVersion(GLIMTAP_VERSION);
+    // Ended by the session or Ctrl+C, the window still goes as it would when closed: its
+    // socket is removed. No save prompt: nobody is there to answer it.
+    const glimtap::SignalStop endOnSignal({SIGINT, SIGTERM},
+                                          [](int signal) { QApplication::exit(128 + signal); });
 
     if (const std::optional<std::filesystem::path> dataHome = glimtap::platform::LocalDataFolder()) {
         const std::string program = QApplication::applicationFilePath().toStdString();

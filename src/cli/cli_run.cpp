@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -17,7 +18,6 @@
 #include "cli/commands.h"
 #include "cli/json_writer.h"
 #include "cli/options.h"
-#include "cli/signal_stop.h"
 #include "engine/data_file.h"
 #include "engine/search_worker.h"
 #include "engine/target_folder.h"
@@ -26,6 +26,7 @@
 #include "response/match_responder.h"
 #include "response/search_beep.h"
 #include "qt_support/search_event_relay.h"
+#include "qt_support/signal_stop.h"
 #include "response/speech_alert.h"
 
 namespace glimtap::cli {
@@ -238,7 +239,8 @@ int RunRun(std::span<char* const> args, std::ostream& out) {
         options.closest ? std::optional(std::chrono::milliseconds{0}) : std::nullopt;
     SearchWorker worker(data.settings, {relay, folder, options.passes, closestEvery},
                         std::move(services));
-    SignalStop stopOnSignal([&worker] { worker.RequestStop(); });
+    // SIGPIPE too: nobody reads what the run prints any more.
+    SignalStop stopOnSignal({SIGINT, SIGTERM, SIGPIPE}, [&worker](int) { worker.RequestStop(); });
     reporter.onFinished = [&] {
         worker.Join();
         // Give the last word time to be heard before the process goes.

@@ -116,7 +116,7 @@ int main(int argc, char** argv) {
         }
         if (name == "--version") {
             std::cout << "glimtap-cli " << GLIMTAP_VERSION
-                      << " (backend: " << glimtap::platform::OpenBackends()->Name() << ")\n";
+                      << " (backend: " << glimtap::platform::OpenBackends()->Summary() << ")\n";
             return 0;
         }
         if (IsHelp(name)) {

@@ -29,6 +29,8 @@ public:
     const std::string& Name() const { return name_; }
     // Why the screen or the input services cannot be had; "" when they all can.
     const std::string& Missing() const { return missing_; }
+    // For --version: the name, and why its services cannot be had when they cannot.
+    std::string Summary() const { return missing_.empty() ? name_ : name_ + "; " + missing_; }
 
     // Never null: 0 x 0 without a screen.
     const Desktop& Geometry() const { return *desktop_; }

@@ -7,6 +7,7 @@
 #include "platform/unavailable.h"
 #include "platform/wayland/wayland_backend_set.h"
 #include "platform/x11/x11_backend_set.h"
+#include "platform/x11/x11_connection.h"
 
 namespace glimtap::platform {
 namespace {
@@ -47,6 +48,20 @@ std::unique_ptr<BackendSet> OpenWayland() {
 }
 
 }  // namespace
+
+std::string WindowDisplayMissing(const BackendSet& backends) {
+    // A set that opened a desktop shows windows there.
+    if (dynamic_cast<const NullBackendSet*>(&backends) == nullptr) return "";
+    if (Environment("DISPLAY").empty() && Environment("WAYLAND_DISPLAY").empty()) {
+        return "neither WAYLAND_DISPLAY nor DISPLAY is set";
+    }
+    try {
+        const X11Connection display;
+        return "";
+    } catch (const Unavailable& e) {
+        return e.what();
+    }
+}
 
 std::unique_ptr<BackendSet> OpenBackends() {
     const std::string chosen = Environment("GLIMTAP_BACKEND");

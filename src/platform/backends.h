@@ -14,4 +14,8 @@ namespace glimtap::platform {
 // Missing() says why. Never null.
 std::unique_ptr<BackendSet> OpenBackends();
 
+// Why the window has no display to be shown on: the set's own desktop, else for the null
+// set the X display that DISPLAY names; "" when it has one.
+std::string WindowDisplayMissing(const BackendSet& backends);
+
 }  // namespace glimtap::platform

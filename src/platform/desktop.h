@@ -1,5 +1,8 @@
 #pragma once
 
+#include <chrono>
+#include <string>
+
 #include "platform/geometry.h"
 
 namespace glimtap::platform {
@@ -19,6 +22,9 @@ public:
     // Whether a compositing manager runs, so that translucent windows look translucent.
     // False when it cannot be told.
     virtual bool CompositorRunning() const { return false; }
+    // Once the display's server has closed the connection: "the connection to … was lost",
+    // waiting up to `patience` for the close to arrive; "" while it holds, and without one.
+    virtual std::string Lost(std::chrono::milliseconds) const { return ""; }
 };
 
 }  // namespace glimtap::platform

@@ -250,7 +250,7 @@ TEST_F(WaylandTest, SelectorShowsACrossHairAndTakesUpDevicesTheSeatRegains) {
     };
     const auto run = [](std::vector<std::string> argv) {  // without holding the event loop
         ChildProcess child(argv);
-        QTest::qWaitFor([&] { return child.WaitFor(std::chrono::milliseconds(0)).has_value(); });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return child.WaitFor(std::chrono::milliseconds(0)).has_value(); }));
     };
     for (const bool pointerGoes : {true, false}) {
         const QObject fallback;  // ends a selector that missed the last step, so that it fails
@@ -325,20 +325,27 @@ TEST(WaylandLastScaled, LandsOnThePhysicalPixelOfAnOutputAtScale2) {
     }
 }
 
-TEST(WaylandLastCompositorGoes, CliSaysTheConnectionWasLost) {
+TEST(WaylandLastCompositorGoes, CliAndWindowSayTheConnectionWasLost) {
     const TempDir dir;
     WriteBmp(dir / "absent.bmp", RandomPicture(10, 10, 2));
     ChildProcess cli({GLIMTAP_CLI, "find", "--template", (dir / "absent.bmp").string(), "--screen",
                       "--repeat", "999999"});
+    ChildProcess window({"/usr/bin/env", "-u", "QT_QPA_PLATFORM", "XDG_CONFIG_HOME=" + (dir / "c").string(),
+                         "XDG_DATA_HOME=" + (dir / "d").string(), GLIMTAP_APP});
+    const std::string socket = std::string(std::getenv("XDG_RUNTIME_DIR")) + "/glimtap.socket";
+    ASSERT_TRUE(PollUntil([&] { return std::filesystem::exists(socket); })) << "no window";
     // Once it holds the buffer the compositor copies into, it is capturing.
     const std::string fds = "ls -l /proc/" + std::to_string(cli.pid()) + "/fd | grep -q glimtap-shm";
     ASSERT_TRUE(PollUntil([&] { return std::system(fds.c_str()) == 0; })) << "never captured";
     std::system("swaymsg -q exit");  // no answer: sway is gone before it gives one
-    const auto r = cli.WaitFor(std::chrono::seconds(20));
-    ASSERT_TRUE(r) << "still running after the compositor went";
-    EXPECT_EQ(r->exitCode, 2);
-    EXPECT_EQ(r->err, "glimtap-cli: the connection to the Wayland compositor '" +
-                          std::string(std::getenv("WAYLAND_DISPLAY")) + "' was lost\n");
+    const std::string lost = ": the connection to the Wayland compositor '" +
+                             std::string(std::getenv("WAYLAND_DISPLAY")) + "' was lost\n";
+    for (auto [program, name] : {std::pair{&cli, "glimtap-cli"}, {&window, "glimtap"}}) {
+        const auto r = program->WaitFor(std::chrono::seconds(20));
+        ASSERT_TRUE(r) << name << " still running after the compositor went";
+        EXPECT_EQ(r->exitCode, 2) << name;
+        EXPECT_THAT(r->err, testing::EndsWith(name + lost));
+    }
 }
 
 }  // namespace

@@ -20,6 +20,7 @@ public:
     ScreenRect VirtualScreen() const override;
     // Wayland compositors always composite.
     bool CompositorRunning() const override { return true; }
+    std::string Lost(std::chrono::milliseconds patience) const override;
 
 private:
     mutable std::mutex mutex_;

@@ -70,8 +70,7 @@ std::optional<ScreenImage> X11ScreenCapture::Capture(const ScreenRect& area) {
     if (!image && FollowRootSize()) image = CaptureOnce(area);
     // A broken connection stays broken: every later request would fail as well.
     if (!image && xcb_connection_has_error(connection_.Get()) != 0) {
-        throw ScreenLost("the connection to the X server of display '" +
-                         connection_.DisplayName() + "' was lost");
+        throw ScreenLost(connection_.LostMessage());
     }
     return image;
 }

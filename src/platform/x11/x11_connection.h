@@ -30,6 +30,10 @@ public:
     xcb_window_t Root() const { return screen_->root; }
     // For messages: the display as the user named it.
     const std::string& DisplayName() const { return displayName_; }
+    // What a user is told once the server has closed the connection.
+    std::string LostMessage() const {
+        return "the connection to the X server of display '" + displayName_ + "' was lost";
+    }
     // The root window's size now (it grows and shrinks as monitors come and go); 0 x 0
     // when the server does not answer.
     Size RootSize() const;

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/hang_up.h"
+
 namespace glimtap::platform {
 
 bool X11Desktop::CompositorRunning() const {
@@ -21,6 +23,11 @@ bool X11Desktop::CompositorRunning() const {
     const Reply<xcb_get_selection_owner_reply_t> owner{xcb_get_selection_owner_reply(
         connection, xcb_get_selection_owner(connection, atom->atom), nullptr)};
     return owner != nullptr && owner->owner != XCB_NONE;
+}
+
+std::string X11Desktop::Lost(std::chrono::milliseconds patience) const {
+    if (!HungUp(xcb_get_file_descriptor(connection_.Get()), patience)) return "";
+    return connection_.LostMessage();
 }
 
 }  // namespace glimtap::platform

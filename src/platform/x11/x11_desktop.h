@@ -13,6 +13,7 @@ public:
     Size VirtualScreenSize() const override { return connection_.RootSize(); }
     // The _NET_WM_CM_S<screen> selection has an owner.
     bool CompositorRunning() const override;
+    std::string Lost(std::chrono::milliseconds patience) const override;
 
 private:
     const X11Connection& connection_;

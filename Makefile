@@ -1,4 +1,5 @@
-# make run   : install what is missing, build, start Glimtap
+# make run   : install what is missing, build, start Glimtap; where no display is set, show it
+#              at work on a private Xvfb and write its window to glimtap.png
 # make screenshot : build, start Glimtap under Xvfb and write its window to glimtap.png
 # make test  : install what is missing, build, run every test
 # make bench : build and run the benchmarks (capture on an Xvfb, then on a headless sway, of its own)
@@ -26,7 +27,8 @@ build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 run: build
-	$(BUILD_DIR)/src/app/glimtap
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then $(BUILD_DIR)/src/app/glimtap; \
+	else scripts/show-at-work $(BUILD_DIR)/src/app/glimtap $(BUILD_DIR)/src/cli/glimtap-cli $(SCREENSHOT); fi
 
 SCREENSHOT ?= glimtap.png
 screenshot: build

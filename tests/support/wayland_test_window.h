@@ -117,6 +117,7 @@ private:
             .axis_value120 = Ignore,
         };
         auto* self = static_cast<WaylandTestWindow*>(data);
+        if ((capabilities & WL_SEAT_CAPABILITY_POINTER) == 0) self->pointer_.reset();  // gone
         if ((capabilities & WL_SEAT_CAPABILITY_POINTER) == 0 || self->pointer_) return;
         self->pointer_.reset(wl_seat_get_pointer(seat));
         wl_pointer_add_listener(self->pointer_.get(), &kPointer, self);

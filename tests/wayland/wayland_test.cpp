@@ -131,47 +131,36 @@ TEST_F(WaylandTest, MovesAndClicksLandOnTheIntendedPixelOfEitherOutput) {
     EXPECT_TRUE(ClickedAt(left_, {1003, 17}));
 }
 
-TEST_F(WaylandTest, CliFindsTheTemplateAndRunClicksIntoIt) {
-    ASSERT_TRUE(backends_->MousePointer()->MoveTo(0, 0));  // the windows take the seat's pointer
+// With cursor move and tap off a run makes no virtual pointer, whose cursor the compositor
+// draws into frames: resting on the target, it would hide it. With them on, it clicks there.
+TEST_F(WaylandTest, CliFindsTheTemplateAndRunClicksIntoItOnlyWhenAsked) {
+    platform::VirtualPointerDevice{}.MoveTo({2510, 105});  // the cursor rests on the target, unseen
     const TempDir dir;
     BmpPicture templ{24, 16, {}};
     for (int32_t i = 0; i < 24 * 16; ++i) templ.pixels.push_back(Right(580 + i % 24, 100 + i / 24));
     WriteBmp(dir / "t.bmp", templ);
-    const ProcessResult found =
-        RunProcess({GLIMTAP_CLI, "find", "--template", (dir / "t.bmp").string(), "--screen"});
-    EXPECT_EQ(found.out, "2500 100 24 16\n") << found.err;
     DataFile data;
     data.settings.ResetToDefaults(backends_->Geometry());
     data.settings.targetFolder = dir.path();
-    data.settings.moveCursorToMatch = 1;
-    data.settings.touchAtMatch = 1;
-    SaveDataFile(dir / "job.GlimtapDataFile", data);
-    const ProcessResult r = RunProcess(
-        {GLIMTAP_CLI, "run", (dir / "job.GlimtapDataFile").string(), "--passes", "1", "--json"});
+    data.settings.matchDelayMs = 100;
+    data.settings.autoStopEnabled = data.settings.speechAlerts = data.settings.overlayOnMatch = 0;
+    const auto run = [&](const char* passes) {
+        SaveDataFile(dir / "job.GlimtapDataFile", data);
+        return RunProcess({GLIMTAP_CLI, "run", (dir / "job.GlimtapDataFile").string(), "--passes", passes, "--json"});
+    };
+    const ProcessResult unseen = run("5");
+    EXPECT_THAT(unseen.out, testing::HasSubstr(R"("tried":5,"matched":5)")) << unseen.err;
+    ASSERT_TRUE(backends_->MousePointer()->MoveTo(0, 0));  // the windows take the seat's pointer
+    const ProcessResult found =
+        RunProcess({GLIMTAP_CLI, "find", "--template", (dir / "t.bmp").string(), "--screen"});
+    EXPECT_EQ(found.out, "2500 100 24 16\n") << found.err;
+    data.settings.moveCursorToMatch = data.settings.touchAtMatch = 1;
+    const ProcessResult r = run("1");
     std::smatch point;
     ASSERT_TRUE(std::regex_search(
         r.out, point, std::regex(R"("x":2500,"y":100,.*"point":\[(\d+),(\d+)\])")))
         << r.out << r.err;
     EXPECT_TRUE(ClickedAt(right_, {std::stoi(point[1]) - 1920, std::stoi(point[2])}));
-}
-
-// The compositor draws its cursor into frames while a virtual pointer lives: a run that
-// neither moves nor taps must make none, or the cursor resting on the match hides it.
-TEST_F(WaylandTest, RunWithoutCursorOrTapFindsATargetUnderTheCursorEveryPass) {
-    platform::VirtualPointerDevice{}.MoveTo({310, 305});  // the cursor rests on the target, unseen
-    const TempDir dir;
-    BmpPicture templ{24, 16, {}};
-    for (int32_t i = 0; i < 24 * 16; ++i) templ.pixels.push_back(Left(300 + i % 24, 300 + i / 24));
-    WriteBmp(dir / "t.bmp", templ);
-    DataFile data;
-    data.settings.ResetToDefaults(backends_->Geometry());
-    data.settings.targetFolder = FromPath(dir.path());
-    data.settings.matchDelayMs = 100;
-    data.settings.autoStopEnabled = data.settings.speechAlerts = data.settings.overlayOnMatch = 0;
-    SaveDataFile(dir / "job.GlimtapDataFile", data);
-    const ProcessResult r = RunProcess(
-        {GLIMTAP_CLI, "run", (dir / "job.GlimtapDataFile").string(), "--passes", "5", "--json"});
-    EXPECT_THAT(r.out, testing::HasSubstr(R"("tried":5,"matched":5)")) << r.err;
 }
 
 // Exactly over the match on either output: outside untouched, the frame's inner half
@@ -206,38 +195,11 @@ TEST_F(WaylandTest, MarkersLieExactlyOnTheMatchAndLetClicksThrough) {
 }
 
 // The drag shows undimmed and maps to physical pixels on both outputs, and across them; the
-// pointer lies in the middle of each pixel, as a real mouse's often does.
-TEST_F(WaylandTest, SelectorGivesTheRectangleDragged) {
-    platform::VirtualPointerDevice mouse;
-    mouse.MoveTo({3199, 719});
-    TempDir folder;
-    Profile profile(QString::fromStdString((folder / "profile.ini").string()));
-    const ScreenStill still = ScreenStill::Take(*backends_);
-    const std::pair<std::array<int32_t, 4>, ScreenRect> cases[] = {
-        {{1001, 101, 1501, 602}, {1001, 101, 500, 501}},
-        {{2500, 600, 2001, 99}, {2001, 99, 499, 501}},
-        {{1800, 300, 2000, 400}, {1800, 300, 200, 100}},
-    };
-    for (const auto& [drag, expected] : cases) {
-        QTimer::singleShot(0, [&, drag = drag] {
-            // Once the veil dims the desktop, drag as a user would.
-            if (!QTest::qWaitFor([&] { return !Untouched(3000, 100); }, 10000)) return;
-            mouse.MoveTo({drag[0], drag[1]});
-            mouse.LeftButton(true);
-            mouse.MoveTo({(drag[0] + drag[2]) / 2, (drag[1] + drag[3]) / 2});
-            const int32_t x = (3 * drag[0] + drag[2]) / 4, y = (3 * drag[1] + drag[3]) / 4;
-            EXPECT_TRUE(QTest::qWaitFor([&] { return Untouched(x, y); }, 5000)) << "no hole";
-            mouse.MoveTo({drag[2], drag[3]});
-            mouse.LeftButton(false);
-        });
-        EXPECT_EQ(SelectScreenArea(nullptr, profile, still, *backends_), expected);
-    }
-}
-
-// The theme's cross-hair reaches 8 pixels left of and above its hot spot, where an arrow draws
-// nothing. Mid-drag, a pointer the seat regains goes on dragging and Escape works on a keyboard the
-// seat regains (wtype's keyboard lives as long as the program).
-TEST_F(WaylandTest, SelectorShowsACrossHairAndTakesUpDevicesTheSeatRegains) {
+// pointer lies in the middle of each pixel, as a real mouse's often does, and shows the
+// theme's cross-hair (it reaches 8 pixels left of and above its hot spot, where an arrow draws
+// nothing). A pointer the seat loses and regains mid-drag goes on dragging, and Escape works
+// on a keyboard it regains (wtype's keyboard lives as long as the program).
+TEST_F(WaylandTest, SelectorGivesTheRectangleDraggedWhateverDevicesTheSeatLoses) {
     auto mouse = std::make_unique<platform::VirtualPointerDevice>();
     mouse->MoveTo({3199, 719});
     TempDir folder;
@@ -248,36 +210,36 @@ TEST_F(WaylandTest, SelectorShowsACrossHairAndTakesUpDevicesTheSeatRegains) {
         mouse->MoveTo(p);
         return QTest::qWaitFor([&] { return At(p.x - 8, p.y) != left && At(p.x, p.y - 8) != above; });
     };
-    const auto run = [](std::vector<std::string> argv) {  // without holding the event loop
+    const auto wtype = [](std::vector<std::string> argv) {  // without holding the event loop
+        argv.insert(argv.begin(), {"wtype", "-s", "300"});
         ChildProcess child(argv);
         EXPECT_TRUE(QTest::qWaitFor([&] { return child.WaitFor(std::chrono::milliseconds(0)).has_value(); }));
     };
-    for (const bool pointerGoes : {true, false}) {
+    enum Loses { kNothing, kPointer, kKeyboard };
+    const std::tuple<std::array<int32_t, 4>, Loses, std::optional<ScreenRect>> cases[] = {
+        {{1001, 101, 1501, 602}, kNothing, ScreenRect{1001, 101, 500, 501}},
+        {{2500, 600, 2001, 99}, kNothing, ScreenRect{2001, 99, 499, 501}},
+        {{1800, 300, 2000, 400}, kNothing, ScreenRect{1800, 300, 200, 100}},
+        {{1000, 500, 1200, 600}, kPointer, ScreenRect{1000, 500, 200, 100}},
+        {{1000, 500, 1200, 600}, kKeyboard, std::nullopt},
+    };
+    for (const auto& [drag, loses, expected] : cases) {
         const QObject fallback;  // ends a selector that missed the last step, so that it fails
-        QTimer::singleShot(0, [&] {
+        QTimer::singleShot(0, [&, drag = drag, loses = loses] {
+            // Once the veil dims the desktop, drag as a user would.
             if (!QTest::qWaitFor([&] { return !Untouched(3000, 100); }, 10000)) return;
-            EXPECT_TRUE(crossHairAt({1000, 500}));
+            EXPECT_TRUE(crossHairAt({drag[0], drag[1]})) << "no cross-hair";
             mouse->LeftButton(true);
-            mouse->MoveTo({1100, 560});
-            if (pointerGoes) {
-                mouse.reset();  // the seat loses its pointer, then has one again
-                mouse = std::make_unique<platform::VirtualPointerDevice>();
-                EXPECT_TRUE(crossHairAt({1200, 600}));
-                mouse->LeftButton(true);
-                mouse->MoveTo({1300, 650});
-                mouse->LeftButton(false);
-            } else {
-                run({"wtype", "-s", "300"});
-                run({"wtype", "-s", "300", "-k", "Escape"});
-            }
-            QTimer::singleShot(5000, &fallback, [&] {
-                if (pointerGoes) run({"wtype", "-s", "300", "-k", "Escape"});
-                if (!pointerGoes) mouse->LeftButton(false);
-            });
+            mouse->MoveTo({(drag[0] + drag[2]) / 2, (drag[1] + drag[3]) / 2});
+            const int32_t x = (3 * drag[0] + drag[2]) / 4, y = (3 * drag[1] + drag[3]) / 4;
+            EXPECT_TRUE(QTest::qWaitFor([&] { return Untouched(x, y); }, 5000)) << "no hole";
+            if (loses == kPointer) mouse.reset();  // the seat loses its pointer, then has one again
+            if (loses == kPointer) mouse = std::make_unique<platform::VirtualPointerDevice>();
+            EXPECT_TRUE(crossHairAt({drag[2], drag[3]}));
+            loses == kKeyboard ? (wtype({}), wtype({"-k", "Escape"})) : (void)mouse->LeftButton(false);
+            QTimer::singleShot(5000, &fallback, [&] { wtype({"-k", "Escape"}), mouse->LeftButton(false); });
         });
-        const std::optional<ScreenRect> expected =
-            pointerGoes ? std::optional(ScreenRect{1000, 500, 300, 150}) : std::nullopt;
-        EXPECT_EQ(SelectScreenArea(nullptr, profile, still, *backends_), expected) << pointerGoes;
+        EXPECT_EQ(SelectScreenArea(nullptr, profile, still, *backends_), expected) << drag[0] << " " << loses;
     }
 }
 
@@ -332,8 +294,7 @@ TEST(WaylandLastCompositorGoes, CliAndWindowSayTheConnectionWasLost) {
                       "--repeat", "999999"});
     ChildProcess window({"/usr/bin/env", "-u", "QT_QPA_PLATFORM", "XDG_CONFIG_HOME=" + (dir / "c").string(),
                          "XDG_DATA_HOME=" + (dir / "d").string(), GLIMTAP_APP});
-    const std::string socket = std::string(std::getenv("XDG_RUNTIME_DIR")) + "/glimtap.socket";
-    ASSERT_TRUE(PollUntil([&] { return std::filesystem::exists(socket); })) << "no window";
+    ASSERT_TRUE(PollUntil([] { return std::filesystem::exists(std::getenv("XDG_RUNTIME_DIR") + std::string("/glimtap.socket")); }));
     // Once it holds the buffer the compositor copies into, it is capturing.
     const std::string fds = "ls -l /proc/" + std::to_string(cli.pid()) + "/fd | grep -q glimtap-shm";
     ASSERT_TRUE(PollUntil([&] { return std::system(fds.c_str()) == 0; })) << "never captured";

@@ -143,6 +143,8 @@ void LayerAreaSelector::LoadCrosshair() {
     if (cursor == nullptr) cursor = wl_cursor_theme_get_cursor(cursorTheme_.get(), "cross");
     if (cursor == nullptr || cursor->image_count == 0) return;
     wl_cursor_image* image = cursor->images[0];
+    // A theme without that size hands a nearby one; a buffer must be whole surface units.
+    while (image->width % scale != 0 || image->height % scale != 0) --scale;
     crosshair_.reset(wl_compositor_create_surface(connection.Compositor()));
     wl_surface_set_buffer_scale(crosshair_.get(), scale);
     wl_surface_attach(crosshair_.get(), wl_cursor_image_get_buffer(image), 0, 0);

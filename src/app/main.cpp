@@ -121,7 +121,7 @@ int main(int argc, char** argv) {
     // Capture and input go through the backend: the windows must live on the same desktop
     // (a Wayland window is invisible to X11 services, and the other way round).
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", backends->Name() == "wayland" ? "wayland" : "xcb");
+        qputenv("QT_QPA_PLATFORM", backends->QtPlatform());
     }
     // Everything works in physical pixels of the screen: scaled windows could not reach
     // every pixel of a match or of the search area.

@@ -1,6 +1,6 @@
 #include <unistd.h>
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QAudioDevice>
 #include <QMediaDevices>
 #include <QTimer>
@@ -23,7 +23,9 @@
 #include "engine/target_folder.h"
 #include "platform/backends.h"
 #include "platform/user_folders.h"
+#include "response/marker_surfaces_for.h"
 #include "response/match_responder.h"
+#include "response/screen_markers.h"
 #include "response/search_beep.h"
 #include "qt_support/search_event_relay.h"
 #include "qt_support/signal_stop.h"
@@ -82,6 +84,21 @@ std::filesystem::path ChooseFolder(const RunOptions& options, const DataFile& da
     const std::filesystem::path folder = DefaultTargetFolder(platform::LocalDataFolder(), title);
     if (folder.empty()) throw CliError("cannot create the default template folder for '" + options.dataFile + "'");
     return folder;
+}
+
+// The Qt application of the run: one that shows windows on the desktop searched when the
+// settings ask for markers, in physical pixels as the window does; else one without any.
+std::unique_ptr<QCoreApplication> StartApplication(int& argc, char** argv,
+                                                   const SearchSettings& settings,
+                                                   const platform::BackendSet& backends) {
+    if (settings.overlayOnMatch == 0 || backends.Overlays() == platform::OverlaySurfaces::kNone) {
+        return std::make_unique<QCoreApplication>(argc, argv);
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", backends.QtPlatform());
+    }
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    return std::make_unique<QApplication>(argc, argv);
 }
 
 // Sounds are asked for but cannot be heard: said once, rather than failing quietly.
@@ -221,14 +238,20 @@ int RunRun(std::span<char* const> args, std::ostream& out) {
     if (pointer == nullptr || touch == nullptr) {
         throw CliError("no pointer available: " + backends->Missing());
     }
-    // No window to put markers in: marker requests are let go.
-    MatchResponder responder(pointer, touch, backends->AppLauncher(), nullptr);
 
     int argc = 1;
     char name[] = "glimtap-cli";
     char* argv[] = {name, nullptr};
-    QCoreApplication application(argc, argv);
+    const std::unique_ptr<QCoreApplication> application =
+        StartApplication(argc, argv, data.settings, *backends);
     TellWhenSoundsAreOff(data.settings, options);
+    const std::unique_ptr<MarkerSurfaces> surfaces =
+        data.settings.overlayOnMatch != 0 ? MarkerSurfacesFor(*backends) : nullptr;
+    if (data.settings.overlayOnMatch != 0 && surfaces == nullptr && !options.quiet) {
+        std::cerr << "glimtap-cli: this desktop cannot show markers, so markers are off\n";
+    }
+    ScreenMarkers markers(surfaces.get());
+    MatchResponder responder(pointer, touch, backends->AppLauncher(), &markers);
     CSpeechAlert speech;
     RunReporter reporter(options, data.settings, responder, backends->Name(), out);
     const auto relay = std::make_shared<SearchEventRelay>(reporter);
@@ -245,9 +268,9 @@ int RunRun(std::span<char* const> args, std::ostream& out) {
         worker.Join();
         // Give the last word time to be heard before the process goes.
         const bool speak = data.settings.speechAlerts && speech.Speak(u"Stopped");
-        QTimer::singleShot(speak ? 1200 : 0, &application, &QCoreApplication::quit);
+        QTimer::singleShot(speak ? 1200 : 0, application.get(), &QCoreApplication::quit);
     };
-    application.exec();
+    QCoreApplication::exec();
     relay->Detach();
     if (worker.Failure()) throw CliError(*worker.Failure());
     return 0;

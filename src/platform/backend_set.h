@@ -14,6 +14,13 @@
 
 namespace glimtap::platform {
 
+// The kind of surface that shows the program's markers and area selector above every window.
+enum class OverlaySurfaces {
+    kNone,        // none: there is no desktop
+    kX11Windows,  // override-redirect windows of Qt's xcb platform
+    kLayerShell,  // layer-shell surfaces, where the Wayland compositor offers them
+};
+
 // The desktop services of one platform, opened once at start and handed to the window or
 // the command line; every service it hands out lives as long as the set. What the
 // platform lacks is null, and Missing() says why. Used from the thread that opened it,
@@ -25,8 +32,13 @@ public:
     BackendSet(const BackendSet&) = delete;
     BackendSet& operator=(const BackendSet&) = delete;
 
-    // The platform serving: "x11" or "null".
+    // The platform serving, for people to read: "x11", "wayland" or "null". Callers ask the
+    // set what it offers, never its name.
     const std::string& Name() const { return name_; }
+    // How markers and the area selector are shown here.
+    virtual OverlaySurfaces Overlays() const = 0;
+    // The Qt platform plugin whose windows live on this desktop, beside its capture and input.
+    virtual const char* QtPlatform() const = 0;
     // Why the screen or the input services cannot be had; "" when they all can.
     const std::string& Missing() const { return missing_; }
     // For --version: the name, and why its services cannot be had when they cannot.

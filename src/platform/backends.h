@@ -4,7 +4,8 @@
 
 #include "platform/backend_set.h"
 
-// The one place that knows which platforms exist and picks one.
+// The one place that knows which platforms exist and picks one; the rest of the program asks
+// the set it picked what it offers.
 namespace glimtap::platform {
 
 // GLIMTAP_BACKEND when set ("wayland", "x11", "null"), else the session: Wayland when

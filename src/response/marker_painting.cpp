@@ -1,10 +1,10 @@
 #include "response/marker_painting.h"
 
 #include <QColor>
-#include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPen>
 #include <QString>
 
@@ -12,14 +12,23 @@
 #include <cmath>
 #include <optional>
 
-#include "response/overlay_layout.h"
-
 namespace glimtap {
 namespace {
 
 const QColor kFill(255, 242, 0);
 const QColor kOutline(237, 28, 36);
 const QColor kClosestMissOutline(0, 120, 215);
+
+QRect ToQRect(const platform::ScreenRect& r) { return QRect(r.left, r.top, r.width, r.height); }
+
+// What lies inside `outer` but outside `inner`.
+QPainterPath Ring(const platform::ScreenRect& outer, const platform::ScreenRect& inner) {
+    QPainterPath path;
+    path.setFillRule(Qt::OddEvenFill);
+    path.addRect(ToQRect(outer));
+    path.addRect(ToQRect(inner));
+    return path;
+}
 
 // The desktop's font in bold, whose cell (ascent plus descent) is `cellHeight` pixels
 // high: the number is sized by its cell, not its em.
@@ -37,44 +46,46 @@ QFont CountdownFont(int32_t cellHeight) {
 
 }  // namespace
 
-MarkerLayout LayOutMarker(QSize size, int32_t dpi, int64_t seconds) {
+void PaintMarker(QPainter& painter, const MarkerPlan& plan, platform::Point origin, int32_t dpi,
+                 MarkerKind kind, int64_t seconds) {
     const MarkerMetrics metrics = MarkerMetricsForDpi(dpi);
-    const QRect client(QPoint(), size);
+    const QColor frame = kind == MarkerKind::kClosestMiss ? kClosestMissOutline : kOutline;
+    painter.save();
+    painter.translate(-origin.x, -origin.y);
+    if (plan.band != plan.frame) painter.fillPath(Ring(plan.band, plan.frame), kFill);
+    painter.fillPath(Ring(plan.frame, plan.hole), frame);
+
+    const QRect box = ToQRect(plan.countdown);
     const QString text = QString::number(seconds);
+    painter.fillRect(box, kFill);
+    // The box's frame is centred on its edges: only its inner half lies inside.
+    painter.setClipRect(box);
+    QPen outline(frame, metrics.outline);
+    outline.setJoinStyle(Qt::MiterJoin);
+    painter.setPen(outline);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(box));
     const int32_t cellHeight = FitCountdownFontHeight(
-        {client.width(), client.height()}, metrics,
+        {box.width(), box.height()}, metrics,
         [&text](int32_t height) -> std::optional<platform::Size> {
             const QFontMetricsF measured(CountdownFont(height));
             return platform::Size{static_cast<int32_t>(std::ceil(measured.horizontalAdvance(text))),
                                   static_cast<int32_t>(std::ceil(measured.height()))};
         });
-    const QFont font = CountdownFont(cellHeight);
-    const QRect number =
-        QFontMetrics(font).boundingRect(client, Qt::AlignCenter | Qt::TextSingleLine, text);
-    return {client, number, font, metrics.outline};
-}
-
-void PaintMarker(QPainter& painter, const MarkerLayout& layout, MarkerKind kind, int64_t seconds) {
-    painter.fillRect(layout.client, kFill);
-    QPen outline(kind == MarkerKind::kMatch ? kOutline : kClosestMissOutline, layout.outline);
-    outline.setJoinStyle(Qt::MiterJoin);
-    painter.setPen(outline);
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(QRectF(layout.client));
-    painter.setFont(layout.font);
+    painter.setFont(CountdownFont(cellHeight));
     painter.setPen(Qt::black);
-    painter.drawText(layout.client, Qt::AlignCenter | Qt::TextSingleLine, QString::number(seconds));
+    painter.drawText(box, Qt::AlignCenter | Qt::TextSingleLine, text);
+    painter.restore();
 }
 
-void PaintTranslucentMarker(QPainter& painter, const QRect& place, int32_t dpi, MarkerKind kind,
-                            int64_t seconds) {
-    painter.save();
-    painter.translate(place.topLeft());
-    const MarkerLayout layout = LayOutMarker(place.size(), dpi, seconds);
-    PaintMarker(painter, layout, kind, seconds);
+void PaintTranslucentMarker(QPainter& painter, const MarkerPlan& plan, platform::Point origin,
+                            int32_t dpi, MarkerKind kind, int64_t seconds) {
+    PaintMarker(painter, plan, origin, dpi, kind, seconds);
     // The whole marker at one alpha, as a translucent window looks: frame and number too.
+    painter.save();
     painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-    painter.fillRect(layout.client, QColor(0, 0, 0, kMarkerAlpha));
+    painter.fillRect(ToQRect(plan.bounds).translated(-origin.x, -origin.y),
+                     QColor(0, 0, 0, kMarkerAlpha));
     painter.restore();
 }
 

@@ -5,13 +5,14 @@
 #include <memory>
 
 #include "platform/geometry.h"
-#include "response/marker_painting.h"
+#include "response/overlay_layout.h"
 
 namespace glimtap {
 
-// Where one marker shows: a surface lying exactly over a rectangle of the desktop, above
-// the windows, that never takes the keyboard focus. It draws with PaintMarker. Application
-// thread only; nothing is thrown.
+// Where one marker shows: a surface around a rectangle of the desktop, above the windows,
+// laid out by PlanMarker and drawn with PaintMarker, so the rectangle's own pixels stay as
+// they are. It takes neither the keyboard focus nor clicks. Application thread only; nothing
+// is thrown.
 class MarkerSurface {
 public:
     virtual ~MarkerSurface() = default;
@@ -24,7 +25,7 @@ public:
 class MarkerSurfaces {
 public:
     virtual ~MarkerSurfaces() = default;
-    // A surface over `rect` (physical pixels, not empty), or null when none can be made.
+    // A surface around `rect` (physical pixels, not empty), or null when none can be made.
     // `closed` runs at most once, from the event loop, when the user or the desktop closes
     // the surface before its owner does; the owner should then let it go.
     virtual std::unique_ptr<MarkerSurface> Open(const platform::ScreenRect& rect, MarkerKind kind,

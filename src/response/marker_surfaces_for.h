@@ -7,7 +7,8 @@
 
 namespace glimtap {
 
-// The kind of marker surface that `backends`' desktop can show; it must outlive the result.
+// The marker surfaces that `backends`' desktop shows, which need the Qt application running
+// on the set's QtPlatform(); null where it shows none. `backends` must outlive the result.
 std::unique_ptr<MarkerSurfaces> MarkerSurfacesFor(platform::BackendSet& backends);
 
 }  // namespace glimtap

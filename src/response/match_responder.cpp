@@ -17,8 +17,6 @@ using platform::Point;
 
 constexpr std::chrono::milliseconds kTapHold{200};
 constexpr std::chrono::milliseconds kTapSettle{15};
-// How long a marker stays on screen.
-constexpr int kMarkerSeconds = 3;
 
 // One point of the match, X drawn before Y, from an engine seeded once per process.
 Point RandomPointIn(const MatchReport& match) {
@@ -61,8 +59,7 @@ std::optional<Point> MatchResponder::OnMatchFound(const MatchReport& match,
 
 void MatchResponder::OnShowOverlay(const MatchReport& match) {
     if (markers_ == nullptr) return;
-    markers_->Show({match.location.x, match.location.y, match.width, match.height},
-                   kMarkerSeconds);
+    markers_->Show({match.location.x, match.location.y, match.width, match.height});
 }
 
 void MatchResponder::DefaultSleep(std::chrono::milliseconds duration) {

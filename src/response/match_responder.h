@@ -17,7 +17,9 @@ class ScreenMarkers;
 
 // What happens on a match, for the window and for glimtap-cli alike: the cursor moves into
 // the match, a tap lands there, the command runs, a marker goes up, as the settings ask.
-// Used on one thread at a time.
+// OnMatchFound is called from one thread at a time, which may be another than the application
+// thread that calls OnShowOverlay meanwhile: the two share nothing but what the constructor
+// was given.
 class MatchResponder {
 public:
     using Sleep = std::function<void(std::chrono::milliseconds)>;

@@ -1,7 +1,11 @@
 #include "response/overlay_layout.h"
 
+#include <algorithm>
+
 namespace glimtap {
 namespace {
+
+using platform::ScreenRect;
 
 // n * dpi / 96, rounded half away from zero.
 int32_t Scale(int32_t n, int32_t dpi) {
@@ -9,11 +13,49 @@ int32_t Scale(int32_t n, int32_t dpi) {
     return static_cast<int32_t>(product >= 0 ? (product + 48) / 96 : (product - 48) / 96);
 }
 
+int32_t Right(const ScreenRect& r) { return r.left + r.width; }
+int32_t Bottom(const ScreenRect& r) { return r.top + r.height; }
+
+ScreenRect FromEdges(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    return {left, top, std::max(0, right - left), std::max(0, bottom - top)};
+}
+
+ScreenRect Grow(const ScreenRect& r, int32_t by) {
+    return FromEdges(r.left - by, r.top - by, Right(r) + by, Bottom(r) + by);
+}
+
 }  // namespace
 
 MarkerMetrics MarkerMetricsForDpi(int32_t dpi) {
     if (dpi == 0) dpi = 96;
-    return {Scale(4, dpi), Scale(12, dpi), Scale(8, dpi)};
+    return {Scale(4, dpi), Scale(8, dpi), Scale(32, dpi), Scale(12, dpi), Scale(8, dpi)};
+}
+
+MarkerPlan PlanMarker(const ScreenRect& marked, const ScreenRect& screen,
+                      const MarkerMetrics& metrics, bool band, MarkerKind kind) {
+    MarkerPlan plan;
+    plan.frame = Grow(marked, metrics.outline);
+    if (kind == MarkerKind::kArea) {
+        plan.frame = FromEdges(std::max(plan.frame.left, screen.left),
+                               std::max(plan.frame.top, screen.top),
+                               std::min(Right(plan.frame), Right(screen)),
+                               std::min(Bottom(plan.frame), Bottom(screen)));
+    }
+    plan.hole = Grow(plan.frame, -metrics.outline);
+    plan.band = band ? Grow(plan.frame, metrics.band) : plan.frame;
+
+    const int32_t side = metrics.box;
+    const int32_t centred = marked.left + (marked.width - side) / 2;
+    const int32_t left = std::max(screen.left, std::min(centred, Right(screen) - side));
+    int32_t top = plan.frame.top - side;
+    if (top < screen.top) top = Bottom(plan.frame);
+    if (top + side > Bottom(screen)) top = plan.hole.top;
+    plan.countdown = {left, top, side, side};
+
+    plan.bounds = FromEdges(std::min(plan.band.left, left), std::min(plan.band.top, top),
+                            std::max(Right(plan.band), left + side),
+                            std::max(Bottom(plan.band), top + side));
+    return plan;
 }
 
 int32_t FitCountdownFontHeight(platform::Size client, const MarkerMetrics& metrics,

@@ -4,10 +4,10 @@
 
 namespace glimtap {
 
-ScreenMarkers::ScreenMarkers(MarkerSurfaces& surfaces) : surfaces_(surfaces) {}
+ScreenMarkers::ScreenMarkers(MarkerSurfaces* surfaces) : surfaces_(surfaces) {}
 
-void ScreenMarkers::Show(const platform::ScreenRect& rect, int seconds, MarkerKind kind) {
-    if (rect.width < 1 || rect.height < 1 || seconds < 1) return;
+void ScreenMarkers::Show(const platform::ScreenRect& rect, MarkerKind kind, int seconds) {
+    if (surfaces_ == nullptr || rect.width < 1 || rect.height < 1 || seconds < 1) return;
     Forget();
     const auto same = std::find_if(markers_.begin(), markers_.end(),
                                    [&rect](const Marker& marker) { return marker.rect == rect; });
@@ -16,7 +16,7 @@ void ScreenMarkers::Show(const platform::ScreenRect& rect, int seconds, MarkerKi
         return;
     }
     if (static_cast<int>(markers_.size()) >= kMostAlive) return;
-    if (ScreenMarker* marker = ScreenMarker::Open(surfaces_, rect, kind, seconds)) {
+    if (ScreenMarker* marker = ScreenMarker::Open(*surfaces_, rect, kind, seconds)) {
         markers_.push_back({rect, marker});
     }
 }

@@ -16,13 +16,16 @@ namespace glimtap {
 class ScreenMarkers {
 public:
     static constexpr int kMostAlive = 16;
+    // How long a marker stays on screen.
+    static constexpr int kSeconds = 3;
 
-    // `surfaces` makes the markers' surfaces; it must outlive this.
-    explicit ScreenMarkers(MarkerSurfaces& surfaces);
+    // `surfaces` makes the markers' surfaces and must outlive this; null shows none.
+    explicit ScreenMarkers(MarkerSurfaces* surfaces);
 
-    // Shows a marker over `rect` (physical pixels) for `seconds`. An empty rectangle or no
+    // Shows a marker around `rect` (physical pixels) for `seconds`. An empty rectangle or no
     // time shows nothing.
-    void Show(const platform::ScreenRect& rect, int seconds, MarkerKind kind = MarkerKind::kMatch);
+    void Show(const platform::ScreenRect& rect, MarkerKind kind = MarkerKind::kMatch,
+              int seconds = kSeconds);
     int Alive();
 
 private:
@@ -32,7 +35,7 @@ private:
     };
     void Forget();
 
-    MarkerSurfaces& surfaces_;
+    MarkerSurfaces* surfaces_;
     std::vector<Marker> markers_;
 };
 

@@ -12,15 +12,15 @@
 
 namespace glimtap {
 
-// A marker as a window of its own, for X11: laid exactly over a rectangle of the screen,
-// translucent where a compositor can show it; without one, only the inner half of the
-// frame and the number are shaped into the window, so the match stays visible. It never
-// takes the keyboard focus but does take clicks where it lies; Escape closes it.
+// A marker as a window of its own, for X11: shaped (XShape) to what it draws around a
+// rectangle of the screen, so the rectangle itself stays visible; with a compositor the
+// window is translucent and draws a yellow band around its frame. Its input region is empty:
+// it takes neither clicks nor the keyboard focus.
 class CScreenOverlay : public QWidget, public MarkerSurface {
 public:
-    // `rect` in physical screen pixels; `closed` runs on Escape.
-    CScreenOverlay(const platform::ScreenRect& rect, bool translucent, MarkerKind kind,
-                   std::function<void()> closed);
+    // `rect` and `screen` (the pixels that can show the marker) in physical screen pixels.
+    CScreenOverlay(const platform::ScreenRect& rect, const platform::ScreenRect& screen,
+                   bool translucent, MarkerKind kind);
 
     void Show(int64_t seconds) override;
     // The number on show.
@@ -28,16 +28,11 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    MarkerLayout Measure() const;
-    // Without translucency: the window keeps only the inner half of the frame and the number.
-    void Reshape();
-
-    const bool translucent_;
     const MarkerKind kind_;
-    const std::function<void()> closed_;
+    int32_t dpi_ = 96;
+    MarkerPlan plan_;
     int64_t secondsLeft_ = 0;
 };
 

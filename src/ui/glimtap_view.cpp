@@ -32,9 +32,6 @@
 namespace glimtap {
 namespace {
 
-// How long a marker stays on screen.
-constexpr int kMarkerSeconds = 3;
-
 // How long the note of files a run skips keeps its place in the status bar.
 constexpr qint64 kSkipNoteMs = 5000;
 
@@ -55,7 +52,7 @@ CGlimtapView::CGlimtapView(SearchSettings& settings, Profile& profile, ViewHost&
                            QWidget* parent)
     : QWidget(parent), settings_(settings), profile_(profile), host_(host), backends_(backends),
       launcher_(launcher), form_(BuildGlimtapForm(*this)), hotKeyWatcher_(backends.HotKey()),
-      markerSurfaces_(MarkerSurfacesFor(backends)), markers_(*markerSurfaces_) {
+      markerSurfaces_(MarkerSurfacesFor(backends)), markers_(markerSurfaces_.get()) {
     SearchReactions reactions{
         [this](const MatchReport& match) { OnMatchFound(match); },
         [this](const MatchReport& match) { OnShowOverlay(match); },
@@ -227,7 +224,7 @@ void CGlimtapView::OnSelectImage() {
 void CGlimtapView::OnPreviewScreenArea() {
     markers_.Show({settings_.areaLeft, settings_.areaTop, settings_.areaWidth,
                    settings_.areaHeight},
-                  kMarkerSeconds);
+                  MarkerKind::kArea);
 }
 
 bool CGlimtapView::OnSave() { return Save(false); }
@@ -363,7 +360,7 @@ void CGlimtapView::OnTemplateSkipped() {
 void CGlimtapView::OnShowClosestMatch() {
     if (!closest_) return;
     markers_.Show({closest_->location.x, closest_->location.y, closest_->width, closest_->height},
-                  kMarkerSeconds, MarkerKind::kClosestMiss);
+                  MarkerKind::kClosestMiss);
 }
 
 void CGlimtapView::OnMatchFound(const MatchReport& match) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/data_file.h"
+#include "platform/backends.h"
 #include "support/bmp_writer.h"
 #include "support/poll_until.h"
 #include "support/process_resources.h"
@@ -129,6 +130,31 @@ TEST_F(CliOnScreen, RunPassesStatusLineAndTermination) {
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_THAT(r.out, HasSubstr("{\"event\":\"finished\",\"tried\":1,\"matched\":0}"));
 }
+
+class CliMarkers : public CliOnScreen, public testing::WithParamInterface<bool> {};
+
+// The window's markers, with a compositor (xcompmgr) and without: shown around the match and
+// never over it, so a template fixed on the screen is found on every pass.
+TEST_P(CliMarkers, RunMarksEveryMatchWithoutHidingIt) {
+    std::optional<test::ChildProcess> compositor;
+    if (GetParam()) compositor.emplace(std::vector<std::string>{"xcompmgr"});
+    ASSERT_TRUE(test::PollUntil([] { return platform::OpenBackends()->Geometry().CompositorRunning() == GetParam(); }));
+    const test::BmpPicture screen = test::RandomPicture(60, 40, 7);
+    test::ScreenPainter painter;
+    painter.DrawOnRoot(700, 400, 60, 40, screen.pixels);
+    test::WriteBmp(folder / "here.bmp", Cut(screen, 10, 10, 40, 20));
+    Store(1920, 100);
+    ASSERT_EQ(Cli({"settings", dataFile, "--set", "overlayOnMatch=1", "--set", "autoStopEnabled=0"}).exitCode, 0);
+    test::ChildProcess run({GLIMTAP_CLI, "run", dataFile, "--folder", folder.string(), "--passes", "20", "--json"});
+    EXPECT_TRUE(test::PollUntil([&] { return test::CaptureWholeScreen().At(709, 420) != screen.pixels[10 * 60 + 9]; }))
+        << "no marker";
+    const test::ProcessResult r = run.Wait();
+    EXPECT_EQ(r.err, "");
+    EXPECT_THAT(r.out, HasSubstr(R"({"event":"finished","tried":20,"matched":20})"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Compositor, CliMarkers, testing::Bool(),
+                         [](const auto& tested) { return tested.param ? "With" : "Without"; });
 
 // Quotes, a newline, shell syntax, letters beyond ASCII and bytes that are no UTF-8, in the
 // names of the data file, the folders and the templates; JSON shows stray bytes as \udcXX.

@@ -109,15 +109,10 @@ public:
     int ups = 0;
 };
 
-// A 1920 x 1080 desktop, with or without a compositor as the test says.
+// A 1920 x 1080 desktop.
 class FixedDesktop : public platform::Desktop {
 public:
-    explicit FixedDesktop(bool compositor = false) : compositor_(compositor) {}
     platform::Size VirtualScreenSize() const override { return {1920, 1080}; }
-    bool CompositorRunning() const override { return compositor_; }
-
-private:
-    bool compositor_;
 };
 
 }  // namespace glimtap::test

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <string_view>
 
 #include "platform/backends.h"
 
@@ -82,6 +83,14 @@ void ScreenPainter::FillRoot(uint32_t colour) {
 void ScreenPainter::Show() {
     // Set again each time: the server may have copied the pixmap when it was set.
     xcb_change_window_attributes(connection_.Get(), connection_.Root(), XCB_CW_BACK_PIXMAP, &pixmap_);
+    // A compositing manager paints the root from the pixmap this names, read afresh at each change.
+    constexpr std::string_view kName = "_XROOTPMAP_ID";
+    const platform::Reply<xcb_intern_atom_reply_t> atom{xcb_intern_atom_reply(
+        connection_.Get(), xcb_intern_atom(connection_.Get(), 0, kName.size(), kName.data()), nullptr)};
+    if (atom != nullptr) {
+        xcb_change_property(connection_.Get(), XCB_PROP_MODE_REPLACE, connection_.Root(), atom->atom,
+                            XCB_ATOM_PIXMAP, 32, 1, &pixmap_);
+    }
     xcb_clear_area(connection_.Get(), 0, connection_.Root(), 0, 0, 0, 0);
     SyncWithServer(connection_.Get());
 }

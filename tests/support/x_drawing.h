@@ -33,7 +33,8 @@ ScreenShot PatternedScreen(platform::Size size);
 // Pastes pictures on the screen of the display named by $DISPLAY, through a connection of
 // its own. They become the root window's background, so the server itself repaints them
 // wherever a window leaves; the rest of the screen is black. Pixels as captures deliver them.
-// Every call returns once the server has drawn; the picture stays after destruction.
+// Every call returns once the server has drawn; the picture stays after destruction, but a
+// compositing manager shows it only while the painter lives.
 class ScreenPainter {
 public:
     // Throws platform::Unavailable when the display cannot be opened.

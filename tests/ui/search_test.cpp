@@ -8,10 +8,6 @@
 #include <QPushButton>
 #include <QTest>
 
-#include <atomic>
-#include <thread>
-
-#include "qt_support/search_event_relay.h"
 #include "support/bmp_writer.h"
 #include "support/fakes.h"
 #include "support/modal_driver.h"
@@ -104,41 +100,6 @@ TEST_F(SearchControlTest, DestroyingItDuringThePauseStopsTheWorkerAndDropsItsRep
     QCoreApplication::processEvents();
     EXPECT_EQ(matches.size(), 1u);
     EXPECT_TRUE(speech.Spoken().empty());
-}
-
-// Notes the templates of the attempts it receives.
-class RecordingSink : public SearchEventSink {
-public:
-    void OnTemplatesLoaded(int32_t) override {}
-    void OnSearchAttempt(const std::string& name) override { names.push_back(std::stoi(name)); }
-    void OnMatchFound(const MatchReport&) override {}
-    void OnShowOverlay(const MatchReport&) override {}
-    void OnSearchFinished() override {}
-    std::vector<int> names;
-};
-
-TEST(SearchEventRelayTest, AWorkerAheadOfTheApplicationWaitsAndLosesNothing) {
-    RecordingSink sink;
-    SearchEventRelay relay(sink);
-    constexpr int kReports = 2000;
-    std::atomic<int> handed{0};
-    std::thread worker([&] {
-        for (int i = 0; i < kReports; ++i, ++handed) relay.OnSearchAttempt(std::to_string(i));
-    });
-    // The application is busy elsewhere: the backlog stops growing at the bound.
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_EQ(handed.load(), SearchEventRelay::kMostWaiting);
-    ASSERT_TRUE(ProcessEventsUntil([&] { return static_cast<int>(sink.names.size()) == kReports; }));
-    worker.join();
-    for (int i = 0; i < kReports; ++i) ASSERT_EQ(sink.names[i], i);
-
-    // Once the application waits for the worker, the worker waits for nothing.
-    std::thread blocked([&] {
-        for (int i = 0; i < 3 * SearchEventRelay::kMostWaiting; ++i) relay.OnSearchAttempt("0");
-    });
-    relay.StopHolding();
-    blocked.join();
-    relay.Detach();  // the sink goes before the reports still under way
 }
 
 }  // namespace

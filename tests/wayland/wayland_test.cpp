@@ -163,35 +163,38 @@ TEST_F(WaylandTest, CliFindsTheTemplateAndRunClicksIntoItOnlyWhenAsked) {
     EXPECT_TRUE(ClickedAt(right_, {std::stoi(point[1]) - 1920, std::stoi(point[2])}));
 }
 
-// Exactly over the match on either output: outside untouched, the frame's inner half
-// (2 pixels at 96 dots per inch) red, then the yellow fill; clicks reach the window under it.
-TEST_F(WaylandTest, MarkersLieExactlyOnTheMatchAndLetClicksThrough) {
+// Around the match on either output, never over it: the match untouched, the red frame (4
+// pixels at 96 dots per inch) just outside it, then the yellow band, the countdown above;
+// clicks reach the window under the marker, and its pixels go with it.
+TEST_F(WaylandTest, MarkersLieAroundTheMatchLetClicksThroughAndGo) {
     platform::VirtualPointerDevice mouse;  // the windows take the seat's pointer meanwhile
     mouse.MoveTo({3199, 719});
     const std::unique_ptr<MarkerSurfaces> surfaces = MarkerSurfacesFor(*backends_);
-    ScreenMarkers markers(*surfaces);
-    const auto red = [&](int32_t x, int32_t y) { return Blended(At(x, y), 0xED1C24, Shown(x, y)); };
-    for (const ScreenRect& rect : {ScreenRect{601, 401, 200, 100}, ScreenRect{2221, 201, 121, 80}}) {
+    ScreenMarkers markers(surfaces.get());
+    const uint32_t red = 0xED1C24, yellow = 0xFFF200;  // 0: untouched
+    const auto shows = [&](int32_t x, int32_t y, uint32_t c) { return c ? Blended(At(x, y), c, Shown(x, y)) : Untouched(x, y); };
+    const ScreenRect rects[] = {{601, 401, 200, 100}, {2221, 201, 121, 80}};
+    for (const ScreenRect& rect : rects) markers.Show(rect, MarkerKind::kMatch, 2);
+    for (const ScreenRect& rect : rects) {
         SCOPED_TRACE(testing::Message() << rect.left << "," << rect.top);
-        markers.Show(rect, 2);
         const int32_t right = rect.left + rect.width - 1, bottom = rect.top + rect.height - 1;
-        const int32_t midX = rect.left + 30, midY = rect.top + rect.height / 2;
-        ASSERT_TRUE(QTest::qWaitFor([&] { return red(rect.left, midY); }, 10000));
-        for (const auto& [x, y, in] : {std::tuple{rect.left - 1, midY, false}, {right + 1, midY, false},
-                                       {midX, rect.top - 1, false}, {midX, bottom + 1, false},
-                                       {rect.left + 1, midY, true}, {right - 1, midY, true},
-                                       {midX, rect.top, true}, {midX, bottom - 1, true}}) {
-            EXPECT_TRUE(in ? red(x, y) : Untouched(x, y)) << (in ? "red" : "outside") << x << "," << y;
-        }
-        for (const int32_t x : {rect.left + 2, right - 2}) {
-            EXPECT_TRUE(Blended(At(x, midY), 0xFFF200, Shown(x, midY))) << "yellow at " << x;
+        const int32_t midX = rect.left + 5, midY = rect.top + rect.height / 2, box = rect.left + (rect.width - 32) / 2;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return shows(rect.left - 1, midY, red); }, 10000));
+        for (const auto& [x, y, colour] : {std::tuple{rect.left, midY, 0u}, {right, midY, 0u}, {midX, rect.top, 0u},
+                                           {midX, bottom, 0u}, {rect.left - 4, midY, red}, {right + 4, midY, red},
+                                           {midX, rect.top - 1, red}, {midX, bottom + 4, red}, {right + 5, midY, yellow},
+                                           {rect.left - 12, midY, yellow}, {rect.left - 13, midY, 0u},
+                                           {box + 3, rect.top - 7, yellow}, {box - 1, rect.top - 13, 0u}}) {
+            EXPECT_TRUE(shows(x, y, colour)) << std::hex << colour << " at " << std::dec << x << "," << y;
         }
     }
-    mouse.MoveTo({700, 450});
+    mouse.MoveTo({599, 451});
     mouse.LeftButton(true);
     mouse.LeftButton(false);
-    EXPECT_TRUE(ClickedAt(left_, {700, 450})) << "no click under the marker";
-    EXPECT_TRUE(QTest::qWaitFor([&] { return markers.Alive() == 0; }, 5000));
+    EXPECT_TRUE(ClickedAt(left_, {599, 451})) << "no click under the marker";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return markers.Alive() == 0; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Untouched(600, 401) && Untouched(2220, 201); }, 1000))
+        << "a marker stayed on screen after its countdown";
 }
 
 // The drag shows undimmed and maps to physical pixels on both outputs, and across them; the

@@ -3,17 +3,25 @@
 #include <sys/shm.h>
 #include <unistd.h>
 
+#include <QMouseEvent>
+#include <QTest>
+#include <QWidget>
+
 #include <algorithm>
 #include <limits>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "platform/area_clip.h"
 #include "platform/backends.h"
 #include "platform/x11/x11_capture.h"
+#include "response/match_responder.h"
 #include "support/bmp_writer.h"
+#include "support/fakes.h"
 #include "support/geometry_printing.h"
+#include "support/modal_driver.h"
 #include "support/poll_until.h"
 #include "support/process_resources.h"
 #include "support/x_drawing.h"
@@ -22,6 +30,7 @@
 namespace glimtap::test {
 namespace {
 
+using platform::Point;
 using platform::ScreenRect;
 using platform::Size;
 
@@ -167,6 +176,64 @@ TEST(BackendsTest, PickedFromTheOverrideThenTheSessionAndNullSaysWhy) {
         EXPECT_FALSE(backends->AppLauncher().Launch(u"open", u"/", &error));
         EXPECT_THAT(error, testing::HasSubstr(choice.missing));
     }
+}
+
+// The range is inclusive at both ends, on the real pointer.
+TEST(RealPointerTest, CursorLandsOnEveryPixelOfTheMatchAndNowhereElse) {
+    const std::unique_ptr<platform::BackendSet> backends = platform::OpenBackends();
+    platform::Pointer& pointer = *backends->MousePointer();
+    RecordingLauncher launcher;
+    MatchResponder responder(&pointer, nullptr, launcher, nullptr);
+    const MatchReport match{.templateName = "t.bmp", .width = 3, .height = 2, .location = {100, 200}};
+    SearchSettings move;
+    move.moveCursorToMatch = 1;
+    std::set<std::pair<int32_t, int32_t>> pixels;
+    for (int i = 0; i < 200; ++i) {
+        const std::optional<Point> picked = responder.OnMatchFound(match, move);
+        const std::optional<Point> at = pointer.Position();
+        EXPECT_EQ(at, picked);
+        if (at) pixels.insert({at->x, at->y});
+    }
+    EXPECT_EQ(pixels, (std::set<std::pair<int32_t, int32_t>>{{100, 200}, {101, 200}, {102, 200},
+                                                             {100, 201}, {101, 201}, {102, 201}}));
+}
+
+// A window that notes the buttons pressed and released on it, and where on the screen.
+class ButtonWindow : public QWidget {
+public:
+    using Presses = std::vector<std::pair<Qt::MouseButton, Point>>;
+    Presses presses, releases;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override { Note(presses, event); }
+    void mouseReleaseEvent(QMouseEvent* event) override { Note(releases, event); }
+
+private:
+    static void Note(Presses& into, QMouseEvent* event) {
+        const QPoint at = event->globalPosition().toPoint();
+        into.emplace_back(event->button(), Point{at.x(), at.y()});
+    }
+};
+
+// No uinput here: the tap falls back to XTest clicks. Off the screen there is nothing to
+// tap, where the server would press at the edge instead.
+TEST(XTestTapTest, TapPressesAndReleasesTheFirstButtonAtThePointOnly) {
+    ButtonWindow window;
+    window.setWindowFlags(Qt::X11BypassWindowManagerHint);
+    window.setGeometry(100, 120, 200, 150);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const std::unique_ptr<platform::BackendSet> backends = platform::OpenBackends();
+    platform::TouchInjector& tap = *backends->Touch();
+    ASSERT_TRUE(tap.Prepare());
+    EXPECT_FALSE(tap.Down({-5, 130}));
+    EXPECT_FALSE(tap.Down({150, 100000}));
+    ASSERT_TRUE(tap.Down({150, 170}));
+    ASSERT_TRUE(tap.Up({150, 170}));
+    EXPECT_TRUE(ProcessEventsUntil([&] { return !window.releases.empty(); }));
+    const ButtonWindow::Presses tapped{{Qt::LeftButton, {150, 170}}};
+    EXPECT_EQ(window.presses, tapped);
+    EXPECT_EQ(window.releases, tapped);
 }
 
 }  // namespace

@@ -14,6 +14,9 @@ public:
 
     bool CanCapture() const override { return false; }
     std::unique_ptr<ScreenCapture> OpenCapture() override { return nullptr; }
+    OverlaySurfaces Overlays() const override { return OverlaySurfaces::kNone; }
+    // Qt's usual plugin, which says itself that it finds no display.
+    const char* QtPlatform() const override { return "xcb"; }
 };
 
 }  // namespace glimtap::platform

@@ -21,6 +21,8 @@ public:
 
     bool CanCapture() const override { return canCapture_; }
     std::unique_ptr<ScreenCapture> OpenCapture() override;
+    OverlaySurfaces Overlays() const override { return OverlaySurfaces::kLayerShell; }
+    const char* QtPlatform() const override { return "wayland"; }
 
 protected:
     std::unique_ptr<TouchInjector> MakeTouch() override;

@@ -17,6 +17,8 @@ public:
 
     bool CanCapture() const override { return canCapture_; }
     std::unique_ptr<ScreenCapture> OpenCapture() override;
+    OverlaySurfaces Overlays() const override { return OverlaySurfaces::kX11Windows; }
+    const char* QtPlatform() const override { return "xcb"; }
 
 private:
     explicit X11BackendSet(std::unique_ptr<X11Connection> connection);

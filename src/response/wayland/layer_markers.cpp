@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "response/marker_painting.h"
 #include "response/wayland/layer_surface.h"
 #include "response/wayland/output_placement.h"
 #include "response/wayland/shm_image.h"
@@ -20,19 +21,27 @@ constexpr int32_t kUnitDpi = 96;
 class LayerMarker : public MarkerSurface {
 public:
     LayerMarker(std::shared_ptr<SurfaceSession> session, const SessionOutput& output,
-                const SurfacePlacement& place, MarkerKind kind, std::function<void()> closed)
-        : session_(std::move(session)), scale_(output.area.scale), kind_(kind),
-          inBuffer_(place.inBuffer),
-          bufferSize_(place.width * output.area.scale, place.height * output.area.scale),
-          surface_(session_->Connection().Compositor(), session_->Connection().LayerShell(),
-                   LayerPlacement{output.output, ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY,
-                                  ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP |
-                                      ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT,
-                                  place.marginTop, place.marginLeft,
-                                  QSize(place.width, place.height),
-                                  ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE, false,
-                                  output.area.scale},
-                   [this](QSize) { configured_ = true; Paint(); }, std::move(closed)) {
+                const SurfacePlacement& place, const MarkerPlan& plan, MarkerKind kind,
+                std::function<void()> closed)
+        : session_(std::move(session)), scale_(output.area.scale), kind_(kind), plan_(plan),
+          origin_{output.area.physical.left + place.marginLeft * scale_,
+                  output.area.physical.top + place.marginTop * scale_},
+          bufferSize_(place.width * scale_, place.height * scale_) {
+        surface_.emplace(session_->Connection().Compositor(), session_->Connection().LayerShell(),
+                         LayerPlacement{output.output, ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY,
+                                        ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP |
+                                            ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT,
+                                        place.marginTop, place.marginLeft,
+                                        QSize(place.width, place.height),
+                                        ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE, false,
+                                        scale_},
+                         [this](QSize) { configured_ = true; Paint(); }, std::move(closed));
+        session_->Flush();
+    }
+
+    ~LayerMarker() override {
+        // Off the screen now: nothing else may write to this connection for a long while.
+        surface_.reset();
         session_->Flush();
     }
 
@@ -48,9 +57,9 @@ private:
             ShmImage& image = images_.Free(session_->Connection().Shm(), bufferSize_);
             image.Picture().fill(Qt::transparent);
             QPainter painter(&image.Picture());
-            PaintTranslucentMarker(painter, inBuffer_, kUnitDpi * scale_, kind_, seconds_);
+            PaintTranslucentMarker(painter, plan_, origin_, kUnitDpi * scale_, kind_, seconds_);
             painter.end();
-            surface_.Present(image);
+            surface_->Present(image);
             session_->Flush();
         } catch (const std::runtime_error&) {
             // Without memory for the picture the marker keeps showing the last one.
@@ -60,10 +69,11 @@ private:
     std::shared_ptr<SurfaceSession> session_;
     const int32_t scale_;
     const MarkerKind kind_;
-    const QRect inBuffer_;
+    const MarkerPlan plan_;
+    const platform::Point origin_;  // the buffer's top-left pixel on the desktop
     const QSize bufferSize_;
     ShmImagePair images_{QImage::Format_ARGB32_Premultiplied};
-    LayerSurface surface_;
+    std::optional<LayerSurface> surface_;
     bool configured_ = false;
     int64_t seconds_ = 0;
 };
@@ -77,10 +87,16 @@ std::unique_ptr<MarkerSurface> LayerMarkers::Open(const platform::ScreenRect& re
     const std::vector<SessionOutput> outputs = session_->Outputs();
     std::vector<OutputArea> areas;
     for (const SessionOutput& output : outputs) areas.push_back(output.area);
-    const std::optional<SurfacePlacement> place = PlaceOnOutputs(rect, areas);
+    // The marker lies on the output that holds most of what it marks.
+    const std::optional<SurfacePlacement> holder = PlaceOnOutputs(rect, areas);
+    if (!holder) return nullptr;
+    const SessionOutput& output = outputs[holder->output];
+    const MarkerPlan plan = PlanMarker(
+        rect, output.area.physical, MarkerMetricsForDpi(kUnitDpi * output.area.scale), true, kind);
+    const std::optional<SurfacePlacement> place = PlaceOnOutputs(plan.bounds, {output.area});
     if (!place) return nullptr;
     try {
-        return std::make_unique<LayerMarker>(session_, outputs[place->output], *place, kind,
+        return std::make_unique<LayerMarker>(session_, output, *place, plan, kind,
                                              std::move(closed));
     } catch (const std::runtime_error&) {
         return nullptr;

@@ -5,7 +5,7 @@
 namespace glimtap {
 
 std::shared_ptr<SurfaceSession> SurfaceSessionFor(const platform::BackendSet& backends) {
-    if (backends.Name() != "wayland") return nullptr;
+    if (backends.Overlays() != platform::OverlaySurfaces::kLayerShell) return nullptr;
     try {
         return SurfaceSession::Open();
     } catch (const std::runtime_error&) {

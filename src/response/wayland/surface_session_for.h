@@ -7,8 +7,8 @@
 
 namespace glimtap {
 
-// A connection for the window's own surfaces when `backends` serve a Wayland desktop whose
-// compositor offers layer-shell surfaces; null otherwise.
+// A connection for the window's own surfaces when `backends` show them as layer-shell
+// surfaces and the compositor offers them; null otherwise.
 std::shared_ptr<SurfaceSession> SurfaceSessionFor(const platform::BackendSet& backends);
 
 }  // namespace glimtap

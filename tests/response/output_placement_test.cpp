@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
+
+#include "response/overlay_layout.h"
+#include "support/geometry_printing.h"
 
 namespace glimtap::test {
 namespace {
@@ -36,6 +40,22 @@ TEST(OutputPlacementTest, PlacesEveryPhysicalPixelOnTheOutputHoldingMostOfIt) {
         EXPECT_EQ(placed->inBuffer, c.inBuffer);
     }
     EXPECT_FALSE(PlaceOnOutputs({-500, 0, 100, 100}, kOutputs).has_value());
+}
+
+// Around the marked rectangle, never over it: the countdown above, below where there is no
+// room above, inside only where there is room neither way; the search area kept on the screen.
+TEST(MarkerPlanTest, LiesAroundTheMarkedRectangle) {
+    using Kind = MarkerKind;
+    const platform::ScreenRect screen{0, 0, 1920, 1080};
+    const std::tuple<platform::ScreenRect, bool, Kind, MarkerPlan> cases[] = {  // frame, hole, band, countdown, bounds
+        {{600, 400, 200, 100}, true, Kind::kMatch, {{596, 396, 208, 108}, {600, 400, 200, 100}, {588, 388, 224, 124}, {684, 364, 32, 32}, {588, 364, 224, 148}}},
+        {{0, 0, 40, 20}, false, Kind::kClosestMiss, {{-4, -4, 48, 28}, {0, 0, 40, 20}, {-4, -4, 48, 28}, {4, 24, 32, 32}, {-4, -4, 48, 60}}},
+        {{1900, 500, 20, 20}, false, Kind::kMatch, {{1896, 496, 28, 28}, {1900, 500, 20, 20}, {1896, 496, 28, 28}, {1888, 464, 32, 32}, {1888, 464, 36, 60}}},
+        {screen, true, Kind::kArea, {screen, {4, 4, 1912, 1072}, {-8, -8, 1936, 1096}, {944, 4, 32, 32}, {-8, -8, 1936, 1096}}},
+    };
+    for (const auto& [marked, band, kind, plan] : cases) {
+        EXPECT_EQ(PlanMarker(marked, screen, MarkerMetricsForDpi(96), band, kind), plan) << marked;
+    }
 }
 
 }  // namespace

@@ -20,8 +20,6 @@ public:
     static ScreenMarker* Open(MarkerSurfaces& surfaces, const platform::ScreenRect& rect,
                               MarkerKind kind, int seconds);
 
-    // The number on show.
-    int64_t SecondsLeft() const { return secondsLeft_; }
     // Counts down from `seconds` afresh.
     void Restart(int seconds);
     // Whether it still counts: false once it is going.

@@ -23,8 +23,6 @@ public:
                    bool translucent, MarkerKind kind);
 
     void Show(int64_t seconds) override;
-    // The number on show.
-    int64_t SecondsLeft() const { return secondsLeft_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -69,8 +69,8 @@ check-package: package
 
 # Qt is not built for ThreadSanitizer, so only these suites run under it: the worker, the
 # search control and the form, the overlay markers and the alerts. Any report fails them.
-TSAN_TARGETS := engine_tests search_tests on_screen_tools_tests alerts_tests
-TSAN_TESTS := SearchWorker|^search_tests$$|on_screen_tools_tests|Alerts
+TSAN_TARGETS := engine_tests search_tests on_screen_tools_tests alerts_tests ui_tests
+TSAN_TESTS := SearchWorker|^search_tests$$|on_screen_tools_tests|Alerts|^ui_tests$$
 test-threads: export TSAN_OPTIONS = suppressions=$(CURDIR)/tests/tsan.supp
 test-threads:
 	$(MAKE) configure SANITIZE=thread

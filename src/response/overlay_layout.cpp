@@ -24,6 +24,18 @@ ScreenRect Grow(const ScreenRect& r, int32_t by) {
     return FromEdges(r.left - by, r.top - by, Right(r) + by, Bottom(r) + by);
 }
 
+// The part of `r` on `screen`; empty at the nearest edge when none is. Worked out wide: a
+// stored search area may reach any int32.
+ScreenRect Clip(const ScreenRect& r, const ScreenRect& screen) {
+    const auto edge = [](int64_t at, int32_t from, int32_t to) {
+        return static_cast<int32_t>(std::clamp<int64_t>(at, from, to));
+    };
+    const int32_t left = edge(r.left, screen.left, Right(screen));
+    const int32_t top = edge(r.top, screen.top, Bottom(screen));
+    return FromEdges(left, top, edge(int64_t{r.left} + r.width, left, Right(screen)),
+                     edge(int64_t{r.top} + r.height, top, Bottom(screen)));
+}
+
 }  // namespace
 
 MarkerMetrics MarkerMetricsForDpi(int32_t dpi) {
@@ -33,19 +45,16 @@ MarkerMetrics MarkerMetricsForDpi(int32_t dpi) {
 
 MarkerPlan PlanMarker(const ScreenRect& marked, const ScreenRect& screen,
                       const MarkerMetrics& metrics, bool band, MarkerKind kind) {
+    const bool area = kind == MarkerKind::kArea;
+    const ScreenRect target = area ? Clip(marked, screen) : marked;
     MarkerPlan plan;
-    plan.frame = Grow(marked, metrics.outline);
-    if (kind == MarkerKind::kArea) {
-        plan.frame = FromEdges(std::max(plan.frame.left, screen.left),
-                               std::max(plan.frame.top, screen.top),
-                               std::min(Right(plan.frame), Right(screen)),
-                               std::min(Bottom(plan.frame), Bottom(screen)));
-    }
+    plan.frame = Grow(target, metrics.outline);
+    if (area) plan.frame = Clip(plan.frame, screen);
     plan.hole = Grow(plan.frame, -metrics.outline);
     plan.band = band ? Grow(plan.frame, metrics.band) : plan.frame;
 
     const int32_t side = metrics.box;
-    const int32_t centred = marked.left + (marked.width - side) / 2;
+    const int32_t centred = target.left + (target.width - side) / 2;
     const int32_t left = std::max(screen.left, std::min(centred, Right(screen) - side));
     int32_t top = plan.frame.top - side;
     if (top < screen.top) top = Bottom(plan.frame);

@@ -8,7 +8,13 @@
 #include "response/overlay_layout.h"
 #include "support/geometry_printing.h"
 
-namespace glimtap::test {
+namespace glimtap {
+
+inline void PrintTo(const MarkerPlan& p, std::ostream* out) {
+    *out << "frame " << p.frame << ", hole " << p.hole << ", band " << p.band << ", countdown " << p.countdown << ", bounds " << p.bounds;
+}
+
+namespace test {
 namespace {
 
 // A 2x output (3840 x 2160 pixels, 1920 x 1080 units) right of a 1x one.
@@ -52,6 +58,7 @@ TEST(MarkerPlanTest, LiesAroundTheMarkedRectangle) {
         {{0, 0, 40, 20}, false, Kind::kClosestMiss, {{-4, -4, 48, 28}, {0, 0, 40, 20}, {-4, -4, 48, 28}, {4, 24, 32, 32}, {-4, -4, 48, 60}}},
         {{1900, 500, 20, 20}, false, Kind::kMatch, {{1896, 496, 28, 28}, {1900, 500, 20, 20}, {1896, 496, 28, 28}, {1888, 464, 32, 32}, {1888, 464, 36, 60}}},
         {screen, true, Kind::kArea, {screen, {4, 4, 1912, 1072}, {-8, -8, 1936, 1096}, {944, 4, 32, 32}, {-8, -8, 1936, 1096}}},
+        {{1000, 1000, 2147483000, 2147483000}, true, Kind::kArea, {{996, 996, 924, 84}, {1000, 1000, 916, 76}, {988, 988, 940, 100}, {1444, 964, 32, 32}, {988, 964, 940, 124}}},
     };
     for (const auto& [marked, band, kind, plan] : cases) {
         EXPECT_EQ(PlanMarker(marked, screen, MarkerMetricsForDpi(96), band, kind), plan) << marked;
@@ -59,4 +66,5 @@ TEST(MarkerPlanTest, LiesAroundTheMarkedRectangle) {
 }
 
 }  // namespace
-}  // namespace glimtap::test
+}  // namespace test
+}  // namespace glimtap

@@ -15,7 +15,7 @@ public:
     bool CanCapture() const override { return false; }
     std::unique_ptr<ScreenCapture> OpenCapture() override { return nullptr; }
     OverlaySurfaces Overlays() const override { return OverlaySurfaces::kNone; }
-    // Qt's usual plugin, which says itself that it finds no display.
+    // Qt's usual plugin: the window still shows where an X display can be reached.
     const char* QtPlatform() const override { return "xcb"; }
 };
 

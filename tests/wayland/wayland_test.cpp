@@ -275,6 +275,65 @@ TEST(WaylandBackendsTest, PickedFromTheOverrideThenTheSession) {
     }
 }
 
+// Outputs of every kind side by side (an entry's own compositor): HEADLESS-1 1920x1080 at
+// scale 2, then at scale 1 HEADLESS-2 1280x720 turned 90 degrees, HEADLESS-3 1920x1080 at
+// 1.5 and HEADLESS-4 1920x1080 at 1.25 mirrored and turned 180. Each shows its own pixels at
+// its layout position times 2, gaps holding none.
+TEST(WaylandLayout, CaptureFindAndPointerAreExactOnEveryScaleAndTurn) {
+    struct Output {
+        const char* name;
+        ScreenRect pixels;
+        double scale;
+    };
+    const Output outputs[] = {{"HEADLESS-1", {0, 0, 1920, 1080}, 2},
+                              {"HEADLESS-2", {1920, 0, 720, 1280}, 1},
+                              {"HEADLESS-3", {3360, 0, 1920, 1080}, 1.5},
+                              {"HEADLESS-4", {5920, 0, 1920, 1080}, 1.25}};
+    std::vector<std::unique_ptr<WaylandTestWindow>> windows;
+    for (int i = 0; i < 4; ++i) {
+        windows.push_back(std::make_unique<WaylandTestWindow>(
+            outputs[i].name, [i](int32_t x, int32_t y) { return Left(x + 5000 * i, y); }));
+    }
+    const auto shown = [&](int32_t x, int32_t y) {
+        for (int i = 0; i < 4; ++i) {
+            const ScreenRect& r = outputs[i].pixels;
+            if (x >= r.left && x < r.left + r.width && y < r.height) return Left(x - r.left + 5000 * i, y);
+        }
+        return 0u;
+    };
+    const auto backends = platform::OpenBackends();
+    ASSERT_EQ(backends->Geometry().VirtualScreen(), (ScreenRect{0, 0, 7840, 1280}));
+    const auto capture = backends->OpenCapture();
+    const auto image = capture->Capture({0, 0, 7840, 1280});
+    ASSERT_TRUE(image && image->width == 7840 && image->height == 1280);
+    int wrong = 0;
+    for (int32_t i = 0; i < image->width * image->height; ++i) {
+        wrong += (image->pixels[i] & 0xffffff) != shown(i % image->width, i / image->width);
+    }
+    EXPECT_EQ(wrong, 0);
+    const TempDir dir;
+    for (const Output& o : outputs) {
+        for (const Point at : {Point{o.pixels.left + 1, 3}, Point{o.pixels.left + o.pixels.width - 25,
+                                                                   o.pixels.height - 17}}) {
+            BmpPicture templ{24, 16, {}};
+            for (int32_t i = 0; i < 24 * 16; ++i) templ.pixels.push_back(shown(at.x + i % 24, at.y + i / 24));
+            WriteBmp(dir / "t.bmp", templ);
+            const ProcessResult found =
+                RunProcess({GLIMTAP_CLI, "find", "--template", (dir / "t.bmp").string(), "--screen"});
+            EXPECT_EQ(found.out, std::to_string(at.x) + " " + std::to_string(at.y) + " 24 16\n")
+                << found.err;
+        }
+    }
+    for (int i = 0; i < 4; ++i) {
+        const ScreenRect& r = outputs[i].pixels;
+        for (const Point local : {Point{0, 0}, Point{1, 1}, Point{r.width - 1, r.height - 1}}) {
+            ASSERT_TRUE(backends->MousePointer()->MoveTo(r.left + local.x, local.y));
+            EXPECT_TRUE(MovedTo(*windows[i], local, outputs[i].scale)) << outputs[i].name << " "
+                                                                       << local.x << "," << local.y;
+        }
+    }
+}
+
 // The last two change the compositor for good: a ctest entry of their own, in this order.
 TEST(WaylandLastScaled, LandsOnThePhysicalPixelOfAnOutputAtScale2) {
     ASSERT_EQ(std::system("swaymsg -q output HEADLESS-2 scale 2"), 0);

@@ -70,8 +70,8 @@ bool VirtualPointerDevice::MoveTo(Point at) {
     const ScreenRect& units = output->logical;
     const ScreenRect box = LayoutBox(connection_->Outputs());
     // The middle of the pixel, so that rounding on the way cannot slip into its neighbour.
-    const double x = units.left + (at.x - pixels.left + 0.5) * units.width / pixels.width;
-    const double y = units.top + (at.y - pixels.top + 0.5) * units.height / pixels.height;
+    const double x = units.left + (at.x - pixels.left + 0.5) / output->scale;
+    const double y = units.top + (at.y - pixels.top + 0.5) / output->scale;
     zwlr_virtual_pointer_v1_motion_absolute(
         device_.get(), Milliseconds(), static_cast<uint32_t>(std::lround((x - box.left) * kSteps)),
         static_cast<uint32_t>(std::lround((y - box.top) * kSteps)),
@@ -81,9 +81,7 @@ bool VirtualPointerDevice::MoveTo(Point at) {
 
 bool VirtualPointerDevice::Nudge(Point from, int32_t dx) {
     const WaylandOutput* output = OutputAt(from);
-    const double scale = output != nullptr
-                             ? static_cast<double>(output->physical.width) / output->logical.width
-                             : 1.0;
+    const double scale = output != nullptr ? output->scale : 1.0;
     zwlr_virtual_pointer_v1_motion(device_.get(), Milliseconds(), wl_fixed_from_double(dx / scale),
                                    0);
     return Commit();

@@ -2,69 +2,16 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
-#include <cstring>
-#include <string>
 
 #include "platform/area_clip.h"
+#include "platform/output_layout.h"
+#include "platform/shown_picture.h"
 #include "wlr-screencopy-unstable-v1-client-protocol.h"
 
 namespace glimtap::platform {
 namespace {
 
 constexpr auto kFrameTimeout = std::chrono::seconds(2);
-
-ScreenRect Intersect(const ScreenRect& a, const ScreenRect& b) {
-    const int64_t left = std::max(a.left, b.left);
-    const int64_t top = std::max(a.top, b.top);
-    const int64_t right = std::min(int64_t{a.left} + a.width, int64_t{b.left} + b.width);
-    const int64_t bottom = std::min(int64_t{a.top} + a.height, int64_t{b.top} + b.height);
-    if (right <= left || bottom <= top) return {};
-    return {static_cast<int32_t>(left), static_cast<int32_t>(top),
-            static_cast<int32_t>(right - left), static_cast<int32_t>(bottom - top)};
-}
-
-// What to ask wlroots for: a region in the output's layout units, which it scales to output
-// pixels; rounded outwards, with where `part` starts in what comes back.
-struct Region {
-    int32_t x, y, width, height;
-    Point offset;
-};
-
-Region RegionFor(const WaylandOutput& output, const ScreenRect& part) {
-    const double scale = static_cast<double>(output.physical.width) / output.logical.width;
-    const auto toUnits = [scale](int32_t pixels, double (*round)(double)) {
-        return static_cast<int32_t>(round(pixels / scale));
-    };
-    const auto toPixels = [scale](int32_t units) {
-        return static_cast<int32_t>(std::lround(units * scale));
-    };
-    const int32_t left = part.left - output.physical.left;
-    const int32_t top = part.top - output.physical.top;
-    const int32_t x = toUnits(left, std::floor);
-    const int32_t y = toUnits(top, std::floor);
-    return {x,
-            y,
-            toUnits(left + part.width, std::ceil) - x,
-            toUnits(top + part.height, std::ceil) - y,
-            {left - toPixels(x), top - toPixels(y)}};
-}
-
-// Red in bits 16-23 as they come (bits 24-31 are free to hold anything).
-bool IsXrgb(uint32_t format) {
-    return format == WL_SHM_FORMAT_XRGB8888 || format == WL_SHM_FORMAT_ARGB8888;
-}
-bool IsXbgr(uint32_t format) {
-    return format == WL_SHM_FORMAT_XBGR8888 || format == WL_SHM_FORMAT_ABGR8888;
-}
-
-// The fourcc of a wl_shm format ("RG16"); the two oldest formats are numbered 0 and 1.
-std::string FormatName(uint32_t format) {
-    if (format < 256) return "wl_shm format " + std::to_string(format);
-    std::string name;
-    for (int shift = 0; shift < 32; shift += 8) name += static_cast<char>((format >> shift) & 0xff);
-    return "format " + name;
-}
 
 }  // namespace
 
@@ -76,8 +23,9 @@ struct WaylandCapture::Frame {
         }
     };
     uint32_t outputName = 0;
-    ScreenRect part;  // on the desktop
-    Point offset;     // of the part's first pixel in the compositor's buffer
+    ScreenRect part;   // on the desktop
+    ScreenRect shown;  // the desktop pixels the compositor's buffer shows
+    int32_t transform = 0;
     std::unique_ptr<zwlr_screencopy_frame_v1, Destroy> proxy;
     WaylandCapture* owner = nullptr;
     uint32_t format = 0;
@@ -88,13 +36,6 @@ struct WaylandCapture::Frame {
     bool copying = false;
     enum class State { kWaiting, kReady, kFailed } state = State::kWaiting;
     const WaylandShmBuffer* buffer = nullptr;
-
-    const uint8_t* Row(int32_t y) const {
-        const int32_t row = offset.y + y;
-        return buffer->Data() +
-               static_cast<size_t>(yInvert ? height - 1 - row : row) * static_cast<size_t>(stride) +
-               static_cast<size_t>(offset.x) * 4;
-    }
 };
 
 WaylandCapture::WaylandCapture() : connection_(std::make_unique<WaylandConnection>()) {}
@@ -118,53 +59,34 @@ std::optional<ScreenImage> WaylandCapture::Capture(const ScreenRect& area) {
     std::vector<std::unique_ptr<Frame>> frames;
     std::vector<ScreenRect> parts;
     for (const WaylandOutput* output : outputs) {
-        const ScreenRect part = Intersect(area, output->physical);
+        const ScreenRect part = Intersection(area, output->physical);
         if (part.width == 0) continue;
-        const Region region = RegionFor(*output, part);
+        const CaptureRegion region = RegionToCapture(output->geometry, output->physical, part);
         auto frame = std::make_unique<Frame>();
         frame->outputName = output->globalName;
         frame->part = part;
-        frame->offset = region.offset;
+        frame->shown = region.shown;
+        frame->transform = output->geometry.transform;
         frame->owner = this;
-        frame->proxy.reset(zwlr_screencopy_manager_v1_capture_output_region(
-            connection_->ScreencopyManager(), 0, output->output, region.x, region.y, region.width,
-            region.height));
+        zwlr_screencopy_manager_v1* manager = connection_->ScreencopyManager();
+        frame->proxy.reset(region.whole
+                               ? zwlr_screencopy_manager_v1_capture_output(manager, 0, output->output)
+                               : zwlr_screencopy_manager_v1_capture_output_region(
+                                     manager, 0, output->output, region.units.left,
+                                     region.units.top, region.units.width, region.units.height));
         frames.push_back(std::move(frame));
         parts.push_back(part);
     }
     if (frames.empty()) return ScreenImage{nullptr, 0, 0, area.left, area.top};
     if (!CopyFrames(frames)) return std::nullopt;
-    const ScreenRect image = BoundingBox(parts);
-
-    const Frame& only = *frames.front();
-    if (frames.size() == 1 && IsXrgb(only.format) && !only.yInvert && only.offset == Point{} &&
-        only.width == image.width && only.stride == image.width * 4) {
-        return ScreenImage{reinterpret_cast<const uint32_t*>(only.Row(0)), image.width,
-                           image.height, image.left, image.top};
-    }
-    const bool gaps = frames.size() > 1;
-    pixels_.resize(static_cast<size_t>(image.width) * static_cast<size_t>(image.height));
-    if (gaps) std::fill(pixels_.begin(), pixels_.end(), 0u);
+    std::vector<ShownBuffer> buffers;
     for (const auto& frame : frames) {
-        const ScreenRect& part = frame->part;
-        for (int32_t y = 0; y < part.height; ++y) {
-            const uint8_t* from = frame->Row(y);
-            uint32_t* to =
-                pixels_.data() +
-                static_cast<size_t>(part.top - image.top + y) * static_cast<size_t>(image.width) +
-                (part.left - image.left);
-            if (IsXrgb(frame->format)) {
-                std::memcpy(to, from, static_cast<size_t>(part.width) * 4);
-                continue;
-            }
-            for (int32_t x = 0; x < part.width; ++x) {
-                uint32_t value;
-                std::memcpy(&value, from + static_cast<size_t>(x) * 4, 4);
-                to[x] = ((value & 0xffu) << 16) | (value & 0xff00u) | ((value >> 16) & 0xffu);
-            }
-        }
+        buffers.push_back({{frame->buffer->Data(), FindPixelFormat(FourccOfWlShm(frame->format)),
+                            frame->width, frame->height, frame->stride, frame->yInvert,
+                            frame->transform},
+                           frame->shown});
     }
-    return ScreenImage{pixels_.data(), image.width, image.height, image.left, image.top};
+    return ShownPicture(buffers, BoundingBox(parts), pixels_);
 }
 
 bool WaylandCapture::CopyFrames(std::vector<std::unique_ptr<Frame>>& frames) {
@@ -214,16 +136,14 @@ bool WaylandCapture::CopyFrames(std::vector<std::unique_ptr<Frame>>& frames) {
     }
     for (const auto& frame : frames) {
         if (frame->state != Frame::State::kReady) return false;
-        if (!IsXrgb(frame->format) && !IsXbgr(frame->format)) {
+        const uint32_t fourcc = FourccOfWlShm(frame->format);
+        if (FindPixelFormat(fourcc) == nullptr) {
             throw ScreenLost("the " + connection_->Description() + " offers its pixels in " +
-                             FormatName(frame->format) + ", which screen capture cannot read");
+                             PixelFormatName(fourcc) + ", which screen capture cannot read");
         }
-        const ScreenRect& part = frame->part;
-        if (frame->offset.x < 0 || frame->offset.y < 0 ||
-            frame->offset.x + part.width > frame->width ||
-            frame->offset.y + part.height > frame->height) {
-            return false;
-        }
+        // Outputs that changed since they were asked for: the next capture asks afresh.
+        const Size shown = ShownSize({frame->width, frame->height}, frame->transform);
+        if (shown != Size{frame->shown.width, frame->shown.height}) return false;
     }
     return true;
 }

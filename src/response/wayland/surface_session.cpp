@@ -21,9 +21,7 @@ std::vector<SessionOutput> SurfaceSession::Outputs() const {
     std::vector<SessionOutput> outputs;
     for (const platform::WaylandOutput* output : connection_.Outputs()) {
         // Layer-shell surfaces are placed in layout units, a whole number of pixels each.
-        const int32_t scale = output->logical.width > 0
-                                  ? std::max(1, output->physical.width / output->logical.width)
-                                  : 1;
+        const auto scale = std::max(1, static_cast<int32_t>(output->scale));
         outputs.push_back({output->output, {output->physical, scale}});
     }
     return outputs;

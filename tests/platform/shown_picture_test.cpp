@@ -1,0 +1,144 @@
+#include "platform/shown_picture.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+#include <vector>
+
+#include "platform/output_layout.h"
+#include "support/geometry_printing.h"
+
+namespace glimtap::platform {
+namespace {
+
+// Two colours as each format stores them (spare bits and alpha set, to be ignored), 0xEEDDCC
+// and 0x123456, or their top 8 bits of 10.
+struct Format {
+    const char* fourcc;
+    std::vector<uint8_t> mark, rest;
+};
+const Format kFormats[] = {
+    {"XR24", {0xCC, 0xDD, 0xEE, 0x7F}, {0x56, 0x34, 0x12, 0xFF}},
+    {"AR24", {0xCC, 0xDD, 0xEE, 0x00}, {0x56, 0x34, 0x12, 0x80}},
+    {"XB24", {0xEE, 0xDD, 0xCC, 0x7F}, {0x12, 0x34, 0x56, 0xFF}},
+    {"AB24", {0xEE, 0xDD, 0xCC, 0x00}, {0x12, 0x34, 0x56, 0x80}},
+    // Red, green, blue of 10 bits: 3BB 377 333 and 048 0D1 15A, under 2 spare or alpha bits.
+    {"XR30", {0x33, 0xDF, 0xBD, 0xFB}, {0x5A, 0x45, 0x83, 0xC4}},
+    {"AR30", {0x33, 0xDF, 0xBD, 0x3B}, {0x5A, 0x45, 0x83, 0x44}},
+    {"XB30", {0xBB, 0xDF, 0x3D, 0xF3}, {0x48, 0x44, 0xA3, 0xD5}},
+    {"AB30", {0xBB, 0xDF, 0x3D, 0x33}, {0x48, 0x44, 0xA3, 0x55}},
+    {"RG24", {0xCC, 0xDD, 0xEE}, {0x56, 0x34, 0x12}},
+    {"BG24", {0xEE, 0xDD, 0xCC}, {0x12, 0x34, 0x56}},
+};
+
+// Where each block of a buffer of 3 x 2 blocks (numbered 1-6 row by row) shows under each
+// transform, rows top first.
+const std::array<std::vector<std::vector<int>>, 8> kTurned{{
+    {{1, 2, 3}, {4, 5, 6}},
+    {{4, 1}, {5, 2}, {6, 3}},
+    {{6, 5, 4}, {3, 2, 1}},
+    {{3, 6}, {2, 5}, {1, 4}},
+    {{3, 2, 1}, {6, 5, 4}},
+    {{1, 4}, {2, 5}, {3, 6}},
+    {{4, 5, 6}, {1, 2, 3}},
+    {{6, 3}, {5, 2}, {4, 1}},
+}};
+
+// A 12 x 6 pixel output (blocks of 4 x 3) at layout position 5, 2: its layout size at each
+// scale, and where its pixels go on the desktop.
+struct Scale {
+    double scale;
+    Size units;
+    Point origin;
+};
+const Scale kScales[] = {{1, {12, 6}, {5, 2}}, {2, {6, 3}, {10, 4}}, {1.5, {8, 4}, {8, 3}}};
+
+// Every format, transform, row order and scale: the marked block shows exactly where the
+// user sees it, also in an area one pixel in from the output's corner, cut from a buffer of
+// the whole output (whole units at scale 2, the whole output asked for at 1.5).
+TEST(ShownPictureTest, EveryFormatTransformRowOrderAndScaleShowsWhatTheUserSees) {
+    for (const Format& f : kFormats) {
+        const PixelFormat* format =
+            FindPixelFormat(uint32_t(f.fourcc[0]) | f.fourcc[1] << 8 | f.fourcc[2] << 16 |
+                            uint32_t(f.fourcc[3]) << 24);
+        ASSERT_NE(format, nullptr) << f.fourcc;
+        const int32_t bytes = format->bytesPerPixel, stride = 12 * bytes + 5;
+        for (int32_t transform = 0; transform < 8; ++transform) {
+            const bool turned = transform % 2 == 1;
+            for (const Scale& s : kScales) {
+                const Size units = turned ? Size{s.units.height, s.units.width} : s.units;
+                const OutputGeometry output{{5, 2, units.width, units.height}, {12, 6}, transform};
+                const ScreenRect placed = PlaceOutputs({output})[0];
+                ASSERT_EQ(placed,
+                          (ScreenRect{s.origin.x, s.origin.y, turned ? 6 : 12, turned ? 12 : 6}));
+                const int32_t in = s.scale == 1 ? 0 : 1;
+                const ScreenRect area{placed.left + in, placed.top + in, placed.width - in,
+                                      placed.height - in};
+                const CaptureRegion region = RegionToCapture(output, placed, area);
+                EXPECT_EQ(region.whole, s.scale == 1.5);
+                ASSERT_EQ(region.shown, placed);
+                for (const bool yInvert : {false, true}) {
+                    for (int mark = 1; mark <= 6; ++mark) {
+                        SCOPED_TRACE(testing::Message()
+                                     << f.fourcc << " transform " << transform << " scale "
+                                     << s.scale << " y-invert " << yInvert << " block " << mark);
+                        // The whole output's buffer, rows bottom first under y-invert.
+                        std::vector<uint8_t> memory(size_t(stride) * 6);
+                        for (int32_t y = 0; y < 6; ++y) {
+                            for (int32_t x = 0; x < 12; ++x) {
+                                const auto& colour =
+                                    y / 3 * 3 + x / 4 + 1 == mark ? f.mark : f.rest;
+                                std::memcpy(
+                                    &memory[size_t((yInvert ? 5 - y : y) * stride + x * bytes)],
+                                    colour.data(), size_t(bytes));
+                            }
+                        }
+                        std::vector<uint32_t> storage;
+                        const ScreenImage image = ShownPicture(
+                            {{{memory.data(), format, 12, 6, stride, yInvert, transform},
+                              region.shown}},
+                            area, storage);
+                        ASSERT_EQ((ScreenRect{image.left, image.top, image.width, image.height}),
+                                  area);
+                        int wrong = 0;
+                        for (int32_t y = in; y < placed.height; ++y) {
+                            for (int32_t x = in; x < placed.width; ++x) {
+                                const int block =
+                                    kTurned[size_t(transform)][size_t(y / (turned ? 4 : 3))]
+                                           [size_t(x / (turned ? 3 : 4))];
+                                wrong += (image.pixels[(y - in) * image.width + x - in] &
+                                          0xFFFFFF) != (block == mark ? 0xEEDDCCu : 0x123456u);
+                            }
+                        }
+                        EXPECT_EQ(wrong, 0);
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_EQ(FindPixelFormat(0x36314752), nullptr);
+    EXPECT_EQ(PixelFormatName(0x36314752), "format 'RG16'");
+}
+
+// The scale a user set, told from a layout size rounded down; outputs never overlap, and a
+// lower-scale output leaves a gap.
+TEST(OutputLayoutTest, ScalesAndPlacesOutputs) {
+    EXPECT_EQ(OutputScale({1280, 720}, {853, 480}), 1.5);
+    EXPECT_EQ(OutputScale({1920, 1080}, {1536, 864}), 1.25);
+    EXPECT_EQ(OutputScale({1920, 1080}, {1097, 617}), 1.75);
+    EXPECT_EQ(OutputScale({3840, 2160}, {1920, 1080}), 2);
+    const auto place = [](ScreenRect first, Size pixels1, ScreenRect second, Size pixels2) {
+        return PlaceOutputs({{first, pixels1}, {second, pixels2}});
+    };
+    EXPECT_EQ(place({0, 0, 960, 540}, {1920, 1080}, {960, 0, 1280, 720}, {1280, 720}),
+              (std::vector<ScreenRect>{{0, 0, 1920, 1080}, {1920, 0, 1280, 720}}));
+    EXPECT_EQ(place({0, 0, 1280, 720}, {1280, 720}, {1280, 0, 960, 540}, {1920, 1080}),
+              (std::vector<ScreenRect>{{0, 0, 1280, 720}, {2560, 0, 1920, 1080}}));
+    EXPECT_EQ(place({0, 0, 853, 480}, {1280, 720}, {853, 0, 1280, 720}, {1280, 720})[1].left, 1280);
+    EXPECT_LE(place({-731, 0, 731, 411}, {1280, 720}, {0, 0, 1280, 720}, {1280, 720})[0].left,
+              -1280);
+}
+
+}  // namespace
+}  // namespace glimtap::platform

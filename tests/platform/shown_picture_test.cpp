@@ -33,17 +33,9 @@ const Format kFormats[] = {
 };
 
 // Where each block of a buffer of 3 x 2 blocks (numbered 1-6 row by row) shows under each
-// transform, rows top first.
-const std::array<std::vector<std::vector<int>>, 8> kTurned{{
-    {{1, 2, 3}, {4, 5, 6}},
-    {{4, 1}, {5, 2}, {6, 3}},
-    {{6, 5, 4}, {3, 2, 1}},
-    {{3, 6}, {2, 5}, {1, 4}},
-    {{3, 2, 1}, {6, 5, 4}},
-    {{1, 4}, {2, 5}, {3, 6}},
-    {{4, 5, 6}, {1, 2, 3}},
-    {{6, 3}, {5, 2}, {4, 1}},
-}};
+// transform, row by row (two blocks a row when turned).
+const char* const kTurned[] = {"123456", "415263", "654321", "362514",
+                               "321654", "142536", "456123", "635241"};
 
 // A 12 x 6 pixel output (blocks of 4 x 3) at layout position 5, 2: its layout size at each
 // scale, and where its pixels go on the desktop.
@@ -58,61 +50,54 @@ const Scale kScales[] = {{1, {12, 6}, {5, 2}}, {2, {6, 3}, {10, 4}}, {1.5, {8, 4
 // user sees it, also in an area one pixel in from the output's corner, cut from a buffer of
 // the whole output (whole units at scale 2, the whole output asked for at 1.5).
 TEST(ShownPictureTest, EveryFormatTransformRowOrderAndScaleShowsWhatTheUserSees) {
-    for (const Format& f : kFormats) {
-        const PixelFormat* format =
-            FindPixelFormat(uint32_t(f.fourcc[0]) | f.fourcc[1] << 8 | f.fourcc[2] << 16 |
-                            uint32_t(f.fourcc[3]) << 24);
-        ASSERT_NE(format, nullptr) << f.fourcc;
+    for (const auto& [fourcc, markColour, restColour] : kFormats) {
+        uint32_t code = 0;
+        for (int i = 3; i >= 0; --i) code = code << 8 | uint8_t(fourcc[i]);
+        const PixelFormat* format = FindPixelFormat(code);
+        ASSERT_NE(format, nullptr) << fourcc;
         const int32_t bytes = format->bytesPerPixel, stride = 12 * bytes + 5;
         for (int32_t transform = 0; transform < 8; ++transform) {
             const bool turned = transform % 2 == 1;
-            for (const Scale& s : kScales) {
-                const Size units = turned ? Size{s.units.height, s.units.width} : s.units;
+            for (const auto& [scale, layoutSize, origin] : kScales) {
+                const Size units = turned ? Size{layoutSize.height, layoutSize.width} : layoutSize;
                 const OutputGeometry output{{5, 2, units.width, units.height}, {12, 6}, transform};
                 const ScreenRect placed = PlaceOutputs({output})[0];
                 ASSERT_EQ(placed,
-                          (ScreenRect{s.origin.x, s.origin.y, turned ? 6 : 12, turned ? 12 : 6}));
-                const int32_t in = s.scale == 1 ? 0 : 1;
-                const ScreenRect area{placed.left + in, placed.top + in, placed.width - in,
+                          (ScreenRect{origin.x, origin.y, turned ? 6 : 12, turned ? 12 : 6}));
+                const int32_t in = scale == 1 ? 0 : 1;
+                const ScreenRect area{origin.x + in, origin.y + in, placed.width - in,
                                       placed.height - in};
                 const CaptureRegion region = RegionToCapture(output, placed, area);
-                EXPECT_EQ(region.whole, s.scale == 1.5);
+                EXPECT_EQ(region.whole, scale == 1.5);
                 ASSERT_EQ(region.shown, placed);
-                for (const bool yInvert : {false, true}) {
-                    for (int mark = 1; mark <= 6; ++mark) {
-                        SCOPED_TRACE(testing::Message()
-                                     << f.fourcc << " transform " << transform << " scale "
-                                     << s.scale << " y-invert " << yInvert << " block " << mark);
-                        // The whole output's buffer, rows bottom first under y-invert.
-                        std::vector<uint8_t> memory(size_t(stride) * 6);
-                        for (int32_t y = 0; y < 6; ++y) {
-                            for (int32_t x = 0; x < 12; ++x) {
-                                const auto& colour =
-                                    y / 3 * 3 + x / 4 + 1 == mark ? f.mark : f.rest;
-                                std::memcpy(
-                                    &memory[size_t((yInvert ? 5 - y : y) * stride + x * bytes)],
+                for (int mark = 1; mark <= 12; ++mark) {
+                    const bool yInvert = mark > 6;  // rows bottom first
+                    SCOPED_TRACE(testing::Message() << fourcc << " transform " << transform
+                                                    << " scale " << scale << " block " << mark);
+                    std::vector<uint8_t> memory(size_t(stride) * 6);
+                    for (int32_t i = 0; i < 72; ++i) {
+                        const int32_t x = i % 12, y = i / 12;
+                        const auto& colour =
+                            y / 3 * 3 + x / 4 + 1 == (mark - 1) % 6 + 1 ? markColour : restColour;
+                        std::memcpy(&memory[size_t((yInvert ? 5 - y : y) * stride + x * bytes)],
                                     colour.data(), size_t(bytes));
-                            }
-                        }
-                        std::vector<uint32_t> storage;
-                        const ScreenImage image = ShownPicture(
-                            {{{memory.data(), format, 12, 6, stride, yInvert, transform},
-                              region.shown}},
-                            area, storage);
-                        ASSERT_EQ((ScreenRect{image.left, image.top, image.width, image.height}),
-                                  area);
-                        int wrong = 0;
-                        for (int32_t y = in; y < placed.height; ++y) {
-                            for (int32_t x = in; x < placed.width; ++x) {
-                                const int block =
-                                    kTurned[size_t(transform)][size_t(y / (turned ? 4 : 3))]
-                                           [size_t(x / (turned ? 3 : 4))];
-                                wrong += (image.pixels[(y - in) * image.width + x - in] &
-                                          0xFFFFFF) != (block == mark ? 0xEEDDCCu : 0x123456u);
-                            }
-                        }
-                        EXPECT_EQ(wrong, 0);
                     }
+                    std::vector<uint32_t> storage;
+                    const ScreenImage image =
+                        ShownPicture({{{memory.data(), format, 12, 6, stride, yInvert, transform},
+                                       region.shown}},
+                                     area, storage);
+                    ASSERT_EQ((ScreenRect{image.left, image.top, image.width, image.height}), area);
+                    int wrong = 0;
+                    for (int32_t i = 0; i < area.width * area.height; ++i) {
+                        const int32_t x = in + i % area.width, y = in + i / area.width;
+                        const int block =
+                            kTurned[transform][turned ? y / 4 * 2 + x / 3 : y / 3 * 3 + x / 4] -
+                            '0';
+                        wrong += (image.pixels[i] & 0xFFFFFF) !=
+                                 (block == (mark - 1) % 6 + 1 ? 0xEEDDCCu : 0x123456u);
+                    }
+                    EXPECT_EQ(wrong, 0);
                 }
             }
         }

@@ -302,7 +302,7 @@ TEST(WaylandLayout, CaptureFindAndPointerAreExactOnEveryScaleAndTurn) {
         return 0u;
     };
     const auto backends = platform::OpenBackends();
-    ASSERT_EQ(backends->Geometry().VirtualScreen(), (ScreenRect{0, 0, 7840, 1280}));
+    EXPECT_EQ(backends->Geometry().VirtualScreen(), (ScreenRect{0, 0, 7840, 1280}));
     const auto capture = backends->OpenCapture();
     const auto image = capture->Capture({0, 0, 7840, 1280});
     ASSERT_TRUE(image && image->width == 7840 && image->height == 1280);
@@ -334,18 +334,7 @@ TEST(WaylandLayout, CaptureFindAndPointerAreExactOnEveryScaleAndTurn) {
     }
 }
 
-// The last two change the compositor for good: a ctest entry of their own, in this order.
-TEST(WaylandLastScaled, LandsOnThePhysicalPixelOfAnOutputAtScale2) {
-    ASSERT_EQ(std::system("swaymsg -q output HEADLESS-2 scale 2"), 0);
-    const WaylandTestWindow right("HEADLESS-2", Right);
-    const std::unique_ptr<platform::BackendSet> backends = platform::OpenBackends();
-    ASSERT_EQ(backends->Geometry().VirtualScreen(), (ScreenRect{0, 0, 3840 + 1280, 1080}));
-    for (const Point local : {Point{0, 0}, Point{1, 1}, Point{555, 333}, Point{1279, 719}}) {
-        ASSERT_TRUE(backends->MousePointer()->MoveTo(3840 + local.x, local.y));
-        EXPECT_TRUE(MovedTo(right, local, 2)) << local.x << "," << local.y;
-    }
-}
-
+// The last one ends the compositor: a ctest entry of its own.
 TEST(WaylandLastCompositorGoes, CliAndWindowSayTheConnectionWasLost) {
     const TempDir dir;
     WriteBmp(dir / "absent.bmp", RandomPicture(10, 10, 2));

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 
+#include <cmath>
 #include <optional>
 #include <stdexcept>
 #include <utility>
@@ -22,8 +23,7 @@ public:
     LayerMarker(std::shared_ptr<SurfaceSession> session, const SessionOutput& output,
                 const SurfacePlacement& place, MarkerKind kind, std::function<void()> closed)
         : session_(std::move(session)), scale_(output.area.scale), kind_(kind),
-          inBuffer_(place.inBuffer),
-          bufferSize_(place.width * output.area.scale, place.height * output.area.scale),
+          inBuffer_(place.inBuffer), bufferSize_(place.buffer),
           surface_(session_->Connection().Compositor(), session_->Connection().LayerShell(),
                    LayerPlacement{output.output, ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY,
                                   ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP |
@@ -31,7 +31,8 @@ public:
                                   place.marginTop, place.marginLeft,
                                   QSize(place.width, place.height),
                                   ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE, false,
-                                  output.area.scale},
+                                  session_->Connection().Viewporter(),
+                                  static_cast<int32_t>(output.area.scale)},
                    [this](QSize) { configured_ = true; Paint(); }, std::move(closed)) {
         session_->Flush();
     }
@@ -48,7 +49,8 @@ private:
             ShmImage& image = images_.Free(session_->Connection().Shm(), bufferSize_);
             image.Picture().fill(Qt::transparent);
             QPainter painter(&image.Picture());
-            PaintTranslucentMarker(painter, inBuffer_, kUnitDpi * scale_, kind_, seconds_);
+            PaintTranslucentMarker(painter, inBuffer_, static_cast<int32_t>(std::lround(kUnitDpi * scale_)),
+                                   kind_, seconds_);
             painter.end();
             surface_.Present(image);
             session_->Flush();
@@ -58,7 +60,7 @@ private:
     }
 
     std::shared_ptr<SurfaceSession> session_;
-    const int32_t scale_;
+    const double scale_;
     const MarkerKind kind_;
     const QRect inBuffer_;
     const QSize bufferSize_;

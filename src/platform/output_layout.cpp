@@ -60,7 +60,8 @@ CaptureRegion RegionToCapture(const OutputGeometry& output, const ScreenRect& pl
     const Size pixels{placed.width, placed.height};
     const double scale = OutputScale(pixels, {output.units.width, output.units.height});
     const auto k = static_cast<int64_t>(scale);
-    if (k != scale || output.units.width * k != pixels.width ||
+    // Compositors differ in where a region of a turned output lies in its buffer.
+    if (output.transform != 0 || k != scale || output.units.width * k != pixels.width ||
         output.units.height * k != pixels.height) {
         return {true, {}, placed};
     }

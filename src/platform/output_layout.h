@@ -26,8 +26,8 @@ double OutputScale(Size pixels, Size units);
 std::vector<ScreenRect> PlaceOutputs(const std::vector<OutputGeometry>& outputs);
 
 // What to ask the compositor for to capture `part` (desktop pixels, on the output placed at
-// `placed`): layout units map to whole pixels only at whole scales, so at other scales the
-// whole output is asked for and cut in pixels here.
+// `placed`): layout units map to whole pixels only at whole scales, so at other scales, and
+// on turned outputs, the whole output is asked for and cut in pixels here.
 struct CaptureRegion {
     bool whole = true;
     ScreenRect units;  // unless whole: in layout units from the output's top-left corner

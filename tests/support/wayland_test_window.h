@@ -65,6 +65,14 @@ public:
         thread_.join();
     }
 
+    // Shows the same picture again as a client redrawing would: the compositor composes anew.
+    void Redraw() {
+        wl_surface_attach(surface_.get(), buffer_->Buffer(), 0, 0);
+        wl_surface_damage_buffer(surface_.get(), 0, 0, pixels_.width, pixels_.height);
+        wl_surface_commit(surface_.get());
+        wl_display_flush(connection_.Display());
+    }
+
     // Every pointer event so far, oldest first.
     std::vector<PointerEvent> PointerEvents() const {
         const std::lock_guard lock(mutex_);

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 #include "platform/area_clip.h"
-#include "platform/output_layout.h"
 #include "platform/shown_picture.h"
 #include "wlr-screencopy-unstable-v1-client-protocol.h"
 
@@ -15,19 +15,16 @@ constexpr auto kFrameTimeout = std::chrono::seconds(2);
 
 }  // namespace
 
-// One output's part of a capture.
+// One request to the compositor and what it said of its buffer.
 struct WaylandCapture::Frame {
     struct Destroy {
         void operator()(zwlr_screencopy_frame_v1* frame) const noexcept {
             zwlr_screencopy_frame_v1_destroy(frame);
         }
     };
-    uint32_t outputName = 0;
-    ScreenRect part;   // on the desktop
-    ScreenRect shown;  // the desktop pixels the compositor's buffer shows
-    int32_t transform = 0;
     std::unique_ptr<zwlr_screencopy_frame_v1, Destroy> proxy;
-    WaylandCapture* owner = nullptr;
+    Stream* stream = nullptr;
+    bool withDamage = false;
     uint32_t format = 0;
     int32_t width = 0;
     int32_t height = 0;
@@ -35,7 +32,19 @@ struct WaylandCapture::Frame {
     bool yInvert = false;
     bool copying = false;
     enum class State { kWaiting, kReady, kFailed } state = State::kWaiting;
-    const WaylandShmBuffer* buffer = nullptr;
+};
+
+// One output's part of the area: the frame in flight, the buffer it is copied into, and the
+// newest finished frame.
+struct WaylandCapture::Stream {
+    WaylandCapture* owner = nullptr;
+    wl_output* output = nullptr;
+    CaptureRegion region;
+    int32_t transform = 0;
+    std::unique_ptr<Frame> inFlight;
+    std::unique_ptr<WaylandShmBuffer> back;
+    std::unique_ptr<WaylandShmBuffer> newest;
+    Frame shown;  // what the compositor said of `newest`
 };
 
 WaylandCapture::WaylandCapture() : connection_(std::make_unique<WaylandConnection>()) {}
@@ -48,51 +57,71 @@ void WaylandCapture::Lost() const {
 
 std::optional<ScreenImage> WaylandCapture::Capture(const ScreenRect& area) {
     if (area.width <= 0 || area.height <= 0) return std::nullopt;
-    // Outputs that came or went since the last capture.
+    // Frames and outputs that came or went since the last capture.
     if (!connection_->Refresh()) Lost();
-    const std::vector<const WaylandOutput*> outputs = connection_->Outputs();
-    std::erase_if(buffers_, [&outputs](const auto& entry) {
-        return std::none_of(outputs.begin(), outputs.end(), [&entry](const WaylandOutput* o) {
-            return o->globalName == entry.first;
-        });
-    });
-    std::vector<std::unique_ptr<Frame>> frames;
-    std::vector<ScreenRect> parts;
-    for (const WaylandOutput* output : outputs) {
-        const ScreenRect part = Intersection(area, output->physical);
-        if (part.width == 0) continue;
-        const CaptureRegion region = RegionToCapture(output->geometry, output->physical, part);
-        auto frame = std::make_unique<Frame>();
-        frame->outputName = output->globalName;
-        frame->part = part;
-        frame->shown = region.shown;
-        frame->transform = output->geometry.transform;
-        frame->owner = this;
-        zwlr_screencopy_manager_v1* manager = connection_->ScreencopyManager();
-        frame->proxy.reset(region.whole
-                               ? zwlr_screencopy_manager_v1_capture_output(manager, 0, output->output)
-                               : zwlr_screencopy_manager_v1_capture_output_region(
-                                     manager, 0, output->output, region.units.left,
-                                     region.units.top, region.units.width, region.units.height));
-        frames.push_back(std::move(frame));
-        parts.push_back(part);
+    Collect();
+    const std::vector<Stream*> streams = StreamsFor(area);
+    if (streams.empty()) return ScreenImage{nullptr, 0, 0, area.left, area.top};
+    const auto deadline = std::chrono::steady_clock::now() + kFrameTimeout;
+    const auto waiting = [&streams] {
+        return std::any_of(streams.begin(), streams.end(),
+                           [](const Stream* s) { return s->newest == nullptr && s->inFlight; });
+    };
+    while (waiting() && std::chrono::steady_clock::now() < deadline) {
+        if (!connection_->Dispatch(std::chrono::milliseconds(100)) && connection_->Broken()) Lost();
+        Collect();
     }
-    if (frames.empty()) return ScreenImage{nullptr, 0, 0, area.left, area.top};
-    if (!CopyFrames(frames)) return std::nullopt;
     std::vector<ShownBuffer> buffers;
-    for (const auto& frame : frames) {
-        buffers.push_back({{frame->buffer->Data(), FindPixelFormat(FourccOfWlShm(frame->format)),
-                            frame->width, frame->height, frame->stride, frame->yInvert,
-                            frame->transform},
-                           frame->shown});
+    std::vector<ScreenRect> parts;
+    for (const Stream* stream : streams) {
+        if (stream->newest == nullptr) return std::nullopt;
+        const Frame& f = stream->shown;
+        buffers.push_back({{stream->newest->Data(), FindPixelFormat(FourccOfWlShm(f.format)),
+                            f.width, f.height, f.stride, f.yInvert, stream->transform},
+                           stream->region.shown});
+        parts.push_back(Intersection(area, stream->region.shown));
     }
     return ShownPicture(buffers, BoundingBox(parts), pixels_);
 }
 
-bool WaylandCapture::CopyFrames(std::vector<std::unique_ptr<Frame>>& frames) {
+std::vector<WaylandCapture::Stream*> WaylandCapture::StreamsFor(const ScreenRect& area) {
+    std::map<uint32_t, std::unique_ptr<Stream>> kept;
+    std::vector<Stream*> streams;
+    for (const WaylandOutput* output : connection_->Outputs()) {
+        const ScreenRect part = Intersection(area, output->physical);
+        if (part.width == 0) continue;
+        const CaptureRegion region = RegionToCapture(output->geometry, output->physical, part);
+        std::unique_ptr<Stream>& stream = kept[output->globalName];
+        if (auto old = streams_.find(output->globalName); old != streams_.end()) {
+            stream = std::move(old->second);
+        }
+        const bool same = stream != nullptr && stream->output == output->output &&
+                          stream->region.whole == region.whole &&
+                          stream->region.units == region.units &&
+                          stream->region.shown == region.shown &&
+                          stream->transform == output->geometry.transform;
+        if (!same) {
+            if (stream == nullptr) stream = std::make_unique<Stream>();
+            stream->owner = this;
+            stream->output = output->output;
+            stream->region = region;
+            stream->transform = output->geometry.transform;
+            stream->newest.reset();
+            Request(*stream, false);
+        } else if (stream->inFlight == nullptr) {
+            Request(*stream, stream->newest != nullptr);  // after a failure
+        }
+        streams.push_back(stream.get());
+    }
+    // Outputs off the area cost the compositor nothing more.
+    streams_ = std::move(kept);
+    return streams;
+}
+
+void WaylandCapture::Request(Stream& stream, bool withDamage) {
     static const zwlr_screencopy_frame_v1_listener kListener{
         .buffer =
-            [](void* data, zwlr_screencopy_frame_v1*, uint32_t format, uint32_t width,
+            [](void* data, zwlr_screencopy_frame_v1* proxy, uint32_t format, uint32_t width,
                uint32_t height, uint32_t stride) {
                 auto* frame = static_cast<Frame*>(data);
                 frame->format = format;
@@ -100,8 +129,8 @@ bool WaylandCapture::CopyFrames(std::vector<std::unique_ptr<Frame>>& frames) {
                 frame->height = static_cast<int32_t>(height);
                 frame->stride = static_cast<int32_t>(stride);
                 // Before version 3 no buffer_done follows: the one offer is all there is.
-                if (zwlr_screencopy_frame_v1_get_version(frame->proxy.get()) < 3) {
-                    frame->owner->StartCopy(*frame);
+                if (zwlr_screencopy_frame_v1_get_version(proxy) < 3) {
+                    frame->stream->owner->StartCopy(*frame);
                 }
             },
         .flags =
@@ -120,38 +149,28 @@ bool WaylandCapture::CopyFrames(std::vector<std::unique_ptr<Frame>>& frames) {
         .buffer_done =
             [](void* data, zwlr_screencopy_frame_v1*) {
                 auto* frame = static_cast<Frame*>(data);
-                frame->owner->StartCopy(*frame);
+                frame->stream->owner->StartCopy(*frame);
             },
     };
-    for (auto& frame : frames) {
-        zwlr_screencopy_frame_v1_add_listener(frame->proxy.get(), &kListener, frame.get());
-    }
-    const auto waiting = [&frames] {
-        return std::any_of(frames.begin(), frames.end(),
-                           [](const auto& f) { return f->state == Frame::State::kWaiting; });
-    };
-    const auto deadline = std::chrono::steady_clock::now() + kFrameTimeout;
-    while (waiting() && std::chrono::steady_clock::now() < deadline) {
-        if (!connection_->Dispatch(std::chrono::milliseconds(100)) && connection_->Broken()) Lost();
-    }
-    for (const auto& frame : frames) {
-        if (frame->state != Frame::State::kReady) return false;
-        const uint32_t fourcc = FourccOfWlShm(frame->format);
-        if (FindPixelFormat(fourcc) == nullptr) {
-            throw ScreenLost("the " + connection_->Description() + " offers its pixels in " +
-                             PixelFormatName(fourcc) + ", which screen capture cannot read");
-        }
-        // Outputs that changed since they were asked for: the next capture asks afresh.
-        const Size shown = ShownSize({frame->width, frame->height}, frame->transform);
-        if (shown != Size{frame->shown.width, frame->shown.height}) return false;
-    }
-    return true;
+    zwlr_screencopy_manager_v1* manager = connection_->ScreencopyManager();
+    const ScreenRect& units = stream.region.units;
+    auto frame = std::make_unique<Frame>();
+    frame->stream = &stream;
+    frame->withDamage = withDamage;
+    frame->proxy.reset(stream.region.whole
+                           ? zwlr_screencopy_manager_v1_capture_output(manager, 0, stream.output)
+                           : zwlr_screencopy_manager_v1_capture_output_region(
+                                 manager, 0, stream.output, units.left, units.top, units.width,
+                                 units.height));
+    zwlr_screencopy_frame_v1_add_listener(frame->proxy.get(), &kListener, frame.get());
+    stream.inFlight = std::move(frame);
+    wl_display_flush(connection_->Display());
 }
 
 void WaylandCapture::StartCopy(Frame& frame) {
     if (frame.copying) return;
     frame.copying = true;
-    std::unique_ptr<WaylandShmBuffer>& buffer = buffers_[frame.outputName];
+    std::unique_ptr<WaylandShmBuffer>& buffer = frame.stream->back;
     if (buffer == nullptr || buffer->Width() != frame.width || buffer->Height() != frame.height ||
         buffer->Stride() != frame.stride || buffer->Format() != frame.format) {
         buffer.reset();  // before the new one, so the two never take memory at once
@@ -162,8 +181,43 @@ void WaylandCapture::StartCopy(Frame& frame) {
         frame.state = Frame::State::kFailed;
         return;
     }
-    frame.buffer = buffer.get();
-    zwlr_screencopy_frame_v1_copy(frame.proxy.get(), buffer->Buffer());
+    // With damage the compositor answers once the part has changed since the last answer.
+    if (frame.withDamage) {
+        zwlr_screencopy_frame_v1_copy_with_damage(frame.proxy.get(), buffer->Buffer());
+    } else {
+        zwlr_screencopy_frame_v1_copy(frame.proxy.get(), buffer->Buffer());
+    }
+}
+
+void WaylandCapture::Collect() {
+    for (auto& [name, stream] : streams_) {
+        Frame* frame = stream->inFlight.get();
+        if (frame == nullptr || frame->state == Frame::State::kWaiting) continue;
+        if (frame->state == Frame::State::kFailed) {
+            stream->inFlight.reset();  // asked again by the next capture
+            continue;
+        }
+        const uint32_t fourcc = FourccOfWlShm(frame->format);
+        if (FindPixelFormat(fourcc) == nullptr) {
+            throw ScreenLost("the " + connection_->Description() + " offers its pixels in " +
+                             PixelFormatName(fourcc) + ", which screen capture cannot read");
+        }
+        // A buffer of another size: the output changed since it was asked for, and the next
+        // capture asks afresh.
+        const Size size = ShownSize({frame->width, frame->height}, stream->transform);
+        if (size != Size{stream->region.shown.width, stream->region.shown.height}) {
+            stream->inFlight.reset();
+            stream->newest.reset();
+            continue;
+        }
+        std::swap(stream->newest, stream->back);
+        stream->shown.format = frame->format;
+        stream->shown.width = frame->width;
+        stream->shown.height = frame->height;
+        stream->shown.stride = frame->stride;
+        stream->shown.yInvert = frame->yInvert;
+        Request(*stream, true);
+    }
 }
 
 }  // namespace glimtap::platform

@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <cstdlib>
+#include <deque>
 #include <regex>
 
 #include "engine/data_file.h"
@@ -85,26 +86,6 @@ protected:
         return image && image->width == 1 ? image->pixels[0] & 0xFFFFFF : 0xFFFFFFFF;
     }
 };
-
-TEST_F(WaylandTest, MovesAndClicksLandOnTheIntendedPixelOfEitherOutput) {
-    platform::Pointer* pointer = backends_->MousePointer();
-    ASSERT_NE(pointer, nullptr) << backends_->Missing();
-    EXPECT_EQ(pointer->Position(), std::nullopt);
-    const std::tuple<Point, const WaylandTestWindow*, Point> cases[] = {
-        {{0, 0}, &left_, {0, 0}},         {{1919, 1079}, &left_, {1919, 1079}},
-        {{777, 333}, &left_, {777, 333}}, {{1920, 0}, &right_, {0, 0}},
-        {{3199, 719}, &right_, {1279, 719}}, {{2500, 401}, &right_, {580, 401}},
-    };
-    for (const auto& [at, window, local] : cases) {
-        ASSERT_TRUE(pointer->MoveTo(at.x, at.y));
-        EXPECT_TRUE(MovedTo(*window, local)) << at.x << "," << at.y;
-    }
-    EXPECT_FALSE(pointer->MoveTo(2500, 900)) << "below HEADLESS-2, on no output";
-    EXPECT_EQ(pointer->Position(), (Point{2500, 401}));
-    platform::TouchInjector* tap = backends_->Touch();
-    ASSERT_TRUE(tap != nullptr && tap->Prepare() && tap->Down({1003, 17}) && tap->Up({1003, 17}));
-    EXPECT_TRUE(ClickedAt(left_, {1003, 17}));
-}
 
 // With cursor move and tap off a run makes no virtual pointer, whose cursor the compositor
 // draws into frames: resting on the target, it would hide it. With them on, it clicks there.
@@ -255,23 +236,15 @@ TEST(WaylandBackendsTest, PickedFromTheOverrideThenTheSession) {
 // 1.5 and HEADLESS-4 1920x1080 at 1.25 mirrored and turned 180. Each shows its own pixels at
 // its layout position times 2, gaps holding none.
 TEST(WaylandLayout, CaptureFindAndPointerAreExactOnEveryScaleAndTurn) {
-    struct Output {
-        const char* name;
-        ScreenRect pixels;
-        double scale;
-    };
-    const Output outputs[] = {{"HEADLESS-1", {0, 0, 1920, 1080}, 2},
-                              {"HEADLESS-2", {1920, 0, 720, 1280}, 1},
-                              {"HEADLESS-3", {3360, 0, 1920, 1080}, 1.5},
-                              {"HEADLESS-4", {5920, 0, 1920, 1080}, 1.25}};
-    std::vector<std::unique_ptr<WaylandTestWindow>> windows;
-    for (int i = 0; i < 4; ++i) {
-        windows.push_back(std::make_unique<WaylandTestWindow>(
-            outputs[i].name, [i](int32_t x, int32_t y) { return Left(x + 5000 * i, y); }));
-    }
+    const std::tuple<const char*, ScreenRect, double> outputs[] = {  // name, pixels, scale
+        {"HEADLESS-1", {0, 0, 1920, 1080}, 2}, {"HEADLESS-2", {1920, 0, 720, 1280}, 1},
+        {"HEADLESS-3", {3360, 0, 1920, 1080}, 1.5}, {"HEADLESS-4", {5920, 0, 1920, 1080}, 1.25}};
+    std::deque<WaylandTestWindow> windows;
+    for (int i = 0; i < 4; ++i)
+        windows.emplace_back(std::get<0>(outputs[i]), [i](int32_t x, int32_t y) { return Left(x + 5000 * i, y); });
     const auto shown = [&](int32_t x, int32_t y) {
         for (int i = 0; i < 4; ++i) {
-            const ScreenRect& r = outputs[i].pixels;
+            const ScreenRect& r = std::get<1>(outputs[i]);
             if (x >= r.left && x < r.left + r.width && y >= 0 && y < r.height) return Left(x - r.left + 5000 * i, y);
         }
         return 0u;
@@ -297,27 +270,29 @@ TEST(WaylandLayout, CaptureFindAndPointerAreExactOnEveryScaleAndTurn) {
         }
         EXPECT_EQ(wrong, 0) << area.left << "," << area.top;
     }
+    platform::Pointer* pointer = backends->MousePointer();
+    EXPECT_EQ(pointer->Position(), std::nullopt);
     const TempDir dir;
-    for (const Output& o : outputs) {
-        for (const Point at : {Point{o.pixels.left + 1, 3}, Point{o.pixels.left + o.pixels.width - 25,
-                                                                   o.pixels.height - 17}}) {
+    for (int i = 0; i < 4; ++i) {
+        const auto& [name, r, scale] = outputs[i];
+        for (const Point at : {Point{r.left + 1, 3}, Point{r.left + r.width - 25, r.height - 17}}) {
             BmpPicture templ{24, 16, {}};
-            for (int32_t i = 0; i < 24 * 16; ++i) templ.pixels.push_back(shown(at.x + i % 24, at.y + i / 24));
+            for (int32_t p = 0; p < 24 * 16; ++p) templ.pixels.push_back(shown(at.x + p % 24, at.y + p / 24));
             WriteBmp(dir / "t.bmp", templ);
             const ProcessResult found =
                 RunProcess({GLIMTAP_CLI, "find", "--template", (dir / "t.bmp").string(), "--screen"});
-            EXPECT_EQ(found.out, std::to_string(at.x) + " " + std::to_string(at.y) + " 24 16\n")
-                << found.err;
+            EXPECT_EQ(found.out, std::to_string(at.x) + " " + std::to_string(at.y) + " 24 16\n") << found.err;
         }
-    }
-    for (int i = 0; i < 4; ++i) {
-        const ScreenRect& r = outputs[i].pixels;
         for (const Point local : {Point{0, 0}, Point{1, 1}, Point{r.width - 1, r.height - 1}}) {
-            ASSERT_TRUE(backends->MousePointer()->MoveTo(r.left + local.x, local.y));
-            EXPECT_TRUE(MovedTo(*windows[i], local, outputs[i].scale)) << outputs[i].name << " "
-                                                                       << local.x << "," << local.y;
+            ASSERT_TRUE(pointer->MoveTo(r.left + local.x, local.y));
+            EXPECT_TRUE(MovedTo(windows[size_t(i)], local, scale)) << name << " " << local.x << "," << local.y;
         }
     }
+    EXPECT_FALSE(pointer->MoveTo(3000, 10)) << "in a gap, on no output";
+    EXPECT_EQ(pointer->Position(), (Point{7839, 1079}));
+    platform::TouchInjector* tap = backends->Touch();
+    ASSERT_TRUE(tap != nullptr && tap->Prepare() && tap->Down({2003, 17}) && tap->Up({2003, 17}));
+    EXPECT_TRUE(ClickedAt(windows[1], {83, 17}));
 }
 
 // The last one ends the compositor: a ctest entry of its own.

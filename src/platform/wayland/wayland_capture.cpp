@@ -13,9 +13,18 @@ namespace {
 
 constexpr auto kFrameTimeout = std::chrono::seconds(2);
 
+// What the compositor says of a frame's buffer.
+struct BufferLayout {
+    uint32_t format = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t stride = 0;
+    bool yInvert = false;
+};
+
 }  // namespace
 
-// One request to the compositor and what it said of its buffer.
+// One request to the compositor.
 struct WaylandCapture::Frame {
     struct Destroy {
         void operator()(zwlr_screencopy_frame_v1* frame) const noexcept {
@@ -25,11 +34,7 @@ struct WaylandCapture::Frame {
     std::unique_ptr<zwlr_screencopy_frame_v1, Destroy> proxy;
     Stream* stream = nullptr;
     bool withDamage = false;
-    uint32_t format = 0;
-    int32_t width = 0;
-    int32_t height = 0;
-    int32_t stride = 0;
-    bool yInvert = false;
+    BufferLayout layout;
     bool copying = false;
     enum class State { kWaiting, kReady, kFailed } state = State::kWaiting;
 };
@@ -44,7 +49,7 @@ struct WaylandCapture::Stream {
     std::unique_ptr<Frame> inFlight;
     std::unique_ptr<WaylandShmBuffer> back;
     std::unique_ptr<WaylandShmBuffer> newest;
-    Frame shown;  // what the compositor said of `newest`
+    BufferLayout newestLayout;
 };
 
 WaylandCapture::WaylandCapture() : connection_(std::make_unique<WaylandConnection>()) {}
@@ -75,9 +80,9 @@ std::optional<ScreenImage> WaylandCapture::Capture(const ScreenRect& area) {
     std::vector<ScreenRect> parts;
     for (const Stream* stream : streams) {
         if (stream->newest == nullptr) return std::nullopt;
-        const Frame& f = stream->shown;
-        buffers.push_back({{stream->newest->Data(), FindPixelFormat(FourccOfWlShm(f.format)),
-                            f.width, f.height, f.stride, f.yInvert, stream->transform},
+        const BufferLayout& b = stream->newestLayout;
+        buffers.push_back({{stream->newest->Data(), FindPixelFormat(FourccOfWlShm(b.format)),
+                            b.width, b.height, b.stride, b.yInvert, stream->transform},
                            stream->region.shown});
         parts.push_back(Intersection(area, stream->region.shown));
     }
@@ -95,11 +100,10 @@ std::vector<WaylandCapture::Stream*> WaylandCapture::StreamsFor(const ScreenRect
         if (auto old = streams_.find(output->globalName); old != streams_.end()) {
             stream = std::move(old->second);
         }
-        const bool same = stream != nullptr && stream->output == output->output &&
-                          stream->region.whole == region.whole &&
-                          stream->region.units == region.units &&
-                          stream->region.shown == region.shown &&
-                          stream->transform == output->geometry.transform;
+        const bool same =
+            stream != nullptr && stream->output == output->output &&
+            stream->region.whole == region.whole && stream->region.units == region.units &&
+            stream->region.shown == region.shown && stream->transform == output->geometry.transform;
         if (!same) {
             if (stream == nullptr) stream = std::make_unique<Stream>();
             stream->owner = this;
@@ -124,10 +128,10 @@ void WaylandCapture::Request(Stream& stream, bool withDamage) {
             [](void* data, zwlr_screencopy_frame_v1* proxy, uint32_t format, uint32_t width,
                uint32_t height, uint32_t stride) {
                 auto* frame = static_cast<Frame*>(data);
-                frame->format = format;
-                frame->width = static_cast<int32_t>(width);
-                frame->height = static_cast<int32_t>(height);
-                frame->stride = static_cast<int32_t>(stride);
+                frame->layout.format = format;
+                frame->layout.width = static_cast<int32_t>(width);
+                frame->layout.height = static_cast<int32_t>(height);
+                frame->layout.stride = static_cast<int32_t>(stride);
                 // Before version 3 no buffer_done follows: the one offer is all there is.
                 if (zwlr_screencopy_frame_v1_get_version(proxy) < 3) {
                     frame->stream->owner->StartCopy(*frame);
@@ -135,7 +139,7 @@ void WaylandCapture::Request(Stream& stream, bool withDamage) {
             },
         .flags =
             [](void* data, zwlr_screencopy_frame_v1*, uint32_t flags) {
-                static_cast<Frame*>(data)->yInvert =
+                static_cast<Frame*>(data)->layout.yInvert =
                     (flags & ZWLR_SCREENCOPY_FRAME_V1_FLAGS_Y_INVERT) != 0;
             },
         .ready = [](void* data, zwlr_screencopy_frame_v1*, uint32_t, uint32_t,
@@ -157,11 +161,11 @@ void WaylandCapture::Request(Stream& stream, bool withDamage) {
     auto frame = std::make_unique<Frame>();
     frame->stream = &stream;
     frame->withDamage = withDamage;
-    frame->proxy.reset(stream.region.whole
-                           ? zwlr_screencopy_manager_v1_capture_output(manager, 0, stream.output)
-                           : zwlr_screencopy_manager_v1_capture_output_region(
-                                 manager, 0, stream.output, units.left, units.top, units.width,
-                                 units.height));
+    frame->proxy.reset(
+        stream.region.whole
+            ? zwlr_screencopy_manager_v1_capture_output(manager, 0, stream.output)
+            : zwlr_screencopy_manager_v1_capture_output_region(
+                  manager, 0, stream.output, units.left, units.top, units.width, units.height));
     zwlr_screencopy_frame_v1_add_listener(frame->proxy.get(), &kListener, frame.get());
     stream.inFlight = std::move(frame);
     wl_display_flush(connection_->Display());
@@ -170,12 +174,13 @@ void WaylandCapture::Request(Stream& stream, bool withDamage) {
 void WaylandCapture::StartCopy(Frame& frame) {
     if (frame.copying) return;
     frame.copying = true;
+    const BufferLayout& b = frame.layout;
     std::unique_ptr<WaylandShmBuffer>& buffer = frame.stream->back;
-    if (buffer == nullptr || buffer->Width() != frame.width || buffer->Height() != frame.height ||
-        buffer->Stride() != frame.stride || buffer->Format() != frame.format) {
+    if (buffer == nullptr || buffer->Width() != b.width || buffer->Height() != b.height ||
+        buffer->Stride() != b.stride || buffer->Format() != b.format) {
         buffer.reset();  // before the new one, so the two never take memory at once
-        buffer = WaylandShmBuffer::Create(connection_->Shm(), frame.width, frame.height,
-                                          frame.stride, frame.format);
+        buffer =
+            WaylandShmBuffer::Create(connection_->Shm(), b.width, b.height, b.stride, b.format);
     }
     if (buffer == nullptr) {
         frame.state = Frame::State::kFailed;
@@ -197,25 +202,21 @@ void WaylandCapture::Collect() {
             stream->inFlight.reset();  // asked again by the next capture
             continue;
         }
-        const uint32_t fourcc = FourccOfWlShm(frame->format);
+        const uint32_t fourcc = FourccOfWlShm(frame->layout.format);
         if (FindPixelFormat(fourcc) == nullptr) {
             throw ScreenLost("the " + connection_->Description() + " offers its pixels in " +
                              PixelFormatName(fourcc) + ", which screen capture cannot read");
         }
         // A buffer of another size: the output changed since it was asked for, and the next
         // capture asks afresh.
-        const Size size = ShownSize({frame->width, frame->height}, stream->transform);
+        const Size size = ShownSize({frame->layout.width, frame->layout.height}, stream->transform);
         if (size != Size{stream->region.shown.width, stream->region.shown.height}) {
             stream->inFlight.reset();
             stream->newest.reset();
             continue;
         }
         std::swap(stream->newest, stream->back);
-        stream->shown.format = frame->format;
-        stream->shown.width = frame->width;
-        stream->shown.height = frame->height;
-        stream->shown.stride = frame->stride;
-        stream->shown.yInvert = frame->yInvert;
+        stream->newestLayout = frame->layout;
         Request(*stream, true);
     }
 }

@@ -9,10 +9,10 @@
 #include "platform/area_clip.h"
 #include "platform/shown_picture.h"
 #include "platform/unavailable.h"
+#include "viewporter-client-protocol.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "wlr-screencopy-unstable-v1-client-protocol.h"
 #include "wlr-virtual-pointer-unstable-v1-client-protocol.h"
-#include "viewporter-client-protocol.h"
 #include "xdg-output-unstable-v1-client-protocol.h"
 
 namespace glimtap::platform {

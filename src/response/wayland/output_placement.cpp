@@ -59,15 +59,15 @@ std::optional<SurfacePlacement> PlaceOnOutputs(const platform::ScreenRect& rect,
     const int64_t right = UnitFrom(int64_t{part.left()} + part.width(), scale);
     const int64_t bottom = UnitFrom(int64_t{part.top()} + part.height(), scale);
     const int64_t x = PixelOf(left, scale), y = PixelOf(top, scale);
-    return SurfacePlacement{
-        *best,
-        static_cast<int32_t>(left),
-        static_cast<int32_t>(top),
-        static_cast<int32_t>(right - left),
-        static_cast<int32_t>(bottom - top),
-        QSize(static_cast<int>(PixelOf(right, scale) - x), static_cast<int>(PixelOf(bottom, scale) - y)),
-        QRect(static_cast<int>(part.left() - x), static_cast<int>(part.top() - y), part.width(),
-              part.height())};
+    return SurfacePlacement{*best,
+                            static_cast<int32_t>(left),
+                            static_cast<int32_t>(top),
+                            static_cast<int32_t>(right - left),
+                            static_cast<int32_t>(bottom - top),
+                            QSize(static_cast<int>(PixelOf(right, scale) - x),
+                                  static_cast<int>(PixelOf(bottom, scale) - y)),
+                            QRect(static_cast<int>(part.left() - x),
+                                  static_cast<int>(part.top() - y), part.width(), part.height())};
 }
 
 }  // namespace glimtap

@@ -12,8 +12,7 @@
 namespace glimtap::platform {
 namespace {
 
-// Two colours as each format stores them (spare bits and alpha set, to be ignored), 0xEEDDCC
-// and 0x123456, or their top 8 bits of 10.
+// 0xEEDDCC and 0x123456 as each format stores them, spare and alpha bits set (ignored).
 const std::tuple<const char*, std::vector<uint8_t>, std::vector<uint8_t>> kFormats[] = {
     {"XR24", {0xCC, 0xDD, 0xEE, 0x7F}, {0x56, 0x34, 0x12, 0xFF}},
     {"AR24", {0xCC, 0xDD, 0xEE, 0x00}, {0x56, 0x34, 0x12, 0x80}},
@@ -28,8 +27,7 @@ const std::tuple<const char*, std::vector<uint8_t>, std::vector<uint8_t>> kForma
     {"BG24", {0xEE, 0xDD, 0xCC}, {0x12, 0x34, 0x56}},
 };
 
-// Where each block of a buffer of 3 x 2 blocks (numbered 1-6 row by row) shows under each
-// transform, row by row (two blocks a row when turned).
+// Where blocks 1-6 of a buffer (3 x 2, row by row) show under each transform, row by row.
 const char* const kTurned[] = {"123456", "415263", "654321", "362514",
                                "321654", "142536", "456123", "635241"};
 
@@ -96,14 +94,6 @@ TEST(ShownPictureTest, EveryFormatTransformRowOrderAndScaleShowsWhatTheUserSees)
     }
     EXPECT_EQ(FindPixelFormat(0x36314752), nullptr);
     EXPECT_EQ(PixelFormatName(0x36314752), "format 'RG16'");
-}
-
-// The scale a user set, from a layout size rounded down (1280 / 1.5 = 853.3); no overlap.
-TEST(OutputLayoutTest, ScalesAndPlacesOutputs) {
-    EXPECT_EQ(OutputScale({1280, 720}, {853, 480}), 1.5);
-    EXPECT_EQ(OutputScale({1920, 1080}, {1536, 864}), 1.25);
-    EXPECT_EQ(PlaceOutputs({{{0, 0, 853, 480}, {1280, 720}}, {{853, 0, 1280, 720}, {1280, 720}}}),
-              (std::vector<ScreenRect>{{0, 0, 1280, 720}, {1280, 0, 1280, 720}}));
 }
 
 }  // namespace

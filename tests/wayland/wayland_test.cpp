@@ -232,13 +232,13 @@ TEST(WaylandBackendsTest, PickedFromTheOverrideThenTheSession) {
 }
 
 // Outputs of every kind side by side (an entry's own compositor): HEADLESS-1 1920x1080 at
-// scale 2, then at scale 1 HEADLESS-2 1280x720 turned 90 degrees, HEADLESS-3 1920x1080 at
-// 1.5 and HEADLESS-4 1920x1080 at 1.25 mirrored and turned 180. Each shows its own pixels at
-// its layout position times 2, gaps holding none.
+// scale 2, then at scale 1 HEADLESS-2 1280x720 turned 90 degrees, HEADLESS-3 1280x720 at 1.5
+// (853.3 layout units wide, told as 853) and HEADLESS-4 1920x1080 at 1.25 mirrored and turned
+// 180. Each shows its own pixels at its layout position times 2, gaps holding none.
 TEST(WaylandLayout, CaptureFindAndPointerAreExactOnEveryScaleAndTurn) {
     const std::tuple<const char*, ScreenRect, double> outputs[] = {  // name, pixels, scale
         {"HEADLESS-1", {0, 0, 1920, 1080}, 2}, {"HEADLESS-2", {1920, 0, 720, 1280}, 1},
-        {"HEADLESS-3", {3360, 0, 1920, 1080}, 1.5}, {"HEADLESS-4", {5920, 0, 1920, 1080}, 1.25}};
+        {"HEADLESS-3", {3360, 0, 1280, 720}, 1.5}, {"HEADLESS-4", {5066, 0, 1920, 1080}, 1.25}};
     std::deque<WaylandTestWindow> windows;
     for (int i = 0; i < 4; ++i)
         windows.emplace_back(std::get<0>(outputs[i]), [i](int32_t x, int32_t y) { return Left(x + 5000 * i, y); });
@@ -250,12 +250,12 @@ TEST(WaylandLayout, CaptureFindAndPointerAreExactOnEveryScaleAndTurn) {
         return 0u;
     };
     const auto backends = platform::OpenBackends();
-    EXPECT_EQ(backends->Geometry().VirtualScreen(), (ScreenRect{0, 0, 7840, 1280}));
+    EXPECT_EQ(backends->Geometry().VirtualScreen(), (ScreenRect{0, 0, 6986, 1280}));
     const auto capture = backends->OpenCapture();
     const std::pair<ScreenRect, ScreenRect> cases[] = {  // area, what is captured
-        {{-99999, -99999, 199999, 199999}, {0, 0, 7840, 1280}},
+        {{-99999, -99999, 199999, 199999}, {0, 0, 6986, 1280}},
         {{101, 53, 1900, 300}, {101, 53, 1900, 300}},
-        {{1000, 700, 99999, 99999}, {1000, 700, 6840, 580}},
+        {{1000, 700, 99999, 99999}, {1000, 700, 5986, 580}},
         {{2600, 0, 800, 10}, {2600, 0, 800, 10}},  // black in the gap
         {{9000, 0, 10, 10}, {9000, 0, 0, 0}},
     };
@@ -289,7 +289,19 @@ TEST(WaylandLayout, CaptureFindAndPointerAreExactOnEveryScaleAndTurn) {
         }
     }
     EXPECT_FALSE(pointer->MoveTo(3000, 10)) << "in a gap, on no output";
-    EXPECT_EQ(pointer->Position(), (Point{7839, 1079}));
+    // The selector, once its veil is up, as a user drags on the 1.5 and the turned 1.25 output.
+    platform::VirtualPointerDevice mouse;
+    Profile profile(QString::fromStdString((dir / "profile.ini").string()));
+    const ScreenStill still = ScreenStill::Take(*backends);
+    for (const auto& [from, to] : {std::pair{Point{3401, 7}, Point{3703, 700}},
+                                   std::pair{Point{5147, 33}, Point{6900, 1071}}}) {
+        QTimer::singleShot(0, [&, from = from, to = to] {
+            QTest::qWaitFor([&] { return capture->Capture({9, 9, 1, 1})->pixels[0] % (1 << 24) != shown(9, 9); }, 9000);
+            for (const Point at : {from, to}) mouse.MoveTo(at), mouse.LeftButton(at == from);
+        });
+        EXPECT_EQ(SelectScreenArea(nullptr, profile, still, *backends),
+                  (ScreenRect{from.x, from.y, to.x - from.x, to.y - from.y}));
+    }
     platform::TouchInjector* tap = backends->Touch();
     ASSERT_TRUE(tap != nullptr && tap->Prepare() && tap->Down({2003, 17}) && tap->Up({2003, 17}));
     EXPECT_TRUE(ClickedAt(windows[1], {83, 17}));

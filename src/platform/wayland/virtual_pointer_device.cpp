@@ -69,9 +69,14 @@ bool VirtualPointerDevice::MoveTo(Point at) {
     const ScreenRect& pixels = output->physical;
     const ScreenRect& units = output->logical;
     const ScreenRect box = LayoutBox(connection_->Outputs());
-    // The middle of the pixel, so that rounding on the way cannot slip into its neighbour.
-    const double x = units.left + (at.x - pixels.left + 0.5) / output->scale;
-    const double y = units.top + (at.y - pixels.top + 0.5) / output->scale;
+    // The middle of the pixel's part inside the output's layout rectangle (its size is
+    // rounded down, so the last pixels may reach past it), so that rounding on the way
+    // cannot slip into a neighbour.
+    const auto middle = [scale = output->scale](int32_t pixel, int32_t extent) {
+        return (pixel / scale + std::min((pixel + 1) / scale, double(extent))) / 2;
+    };
+    const double x = units.left + middle(at.x - pixels.left, units.width);
+    const double y = units.top + middle(at.y - pixels.top, units.height);
     zwlr_virtual_pointer_v1_motion_absolute(
         device_.get(), Milliseconds(), static_cast<uint32_t>(std::lround((x - box.left) * kSteps)),
         static_cast<uint32_t>(std::lround((y - box.top) * kSteps)),

@@ -46,10 +46,10 @@ struct WaylandCapture::Stream {
     wl_output* output = nullptr;
     CaptureRegion region;
     int32_t transform = 0;
-    std::unique_ptr<Frame> inFlight;
     std::unique_ptr<WaylandShmBuffer> back;
     std::unique_ptr<WaylandShmBuffer> newest;
     BufferLayout newestLayout;
+    std::unique_ptr<Frame> inFlight;  // last: it goes before the buffer it copies into
 };
 
 WaylandCapture::WaylandCapture() : connection_(std::make_unique<WaylandConnection>()) {}

@@ -111,7 +111,9 @@ std::vector<WaylandCapture::Stream*> WaylandCapture::StreamsFor(const ScreenRect
             stream->region = region;
             stream->transform = output->geometry.transform;
             stream->newest.reset();
-            Request(*stream, false);
+            // The compositor follows damage per output from the first request with damage on,
+            // starting with all of it: a plain copy only where it has followed it already.
+            Request(*stream, damageFollowed_.insert(output->globalName).second);
         } else if (stream->inFlight == nullptr) {
             Request(*stream, stream->newest != nullptr);  // after a failure
         }

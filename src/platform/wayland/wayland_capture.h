@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "platform/output_layout.h"
@@ -45,6 +46,8 @@ private:
     std::unique_ptr<WaylandConnection> connection_;
     // By the output's registry name.
     std::map<uint32_t, std::unique_ptr<Stream>> streams_;
+    // Outputs asked for a frame with damage before.
+    std::set<uint32_t> damageFollowed_;
     std::vector<uint32_t> pixels_;
 };
 

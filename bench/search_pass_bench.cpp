@@ -1,9 +1,12 @@
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
+#include <memory>
 #include <random>
 
 #include "engine/find_template.h"
 #include "platform/backends.h"
+#include "support/wayland_test_window.h"
 #include "support/x_drawing.h"
 
 namespace glimtap {
@@ -24,9 +27,18 @@ void BM_SearchPassTenTemplates(benchmark::State& state) {
     settings.areaHeight = screen.height;
 
     std::mt19937 rng(7);
-    std::vector<uint32_t> noise(size_t(screen.width) * screen.height);
-    for (uint32_t& pixel : noise) pixel = rng() & 0xFFFFFF;
-    test::ScreenPainter().DrawOnRoot(0, 0, screen.width, screen.height, noise);
+    // Noise on the X root, or on every Wayland output by a window of the benchmark's own.
+    std::vector<std::unique_ptr<test::WaylandTestWindow>> windows;
+    if (std::getenv("WAYLAND_DISPLAY") != nullptr) {
+        for (const platform::WaylandOutput* output : platform::WaylandConnection().Outputs()) {
+            windows.push_back(std::make_unique<test::WaylandTestWindow>(
+                output->name, [](int32_t x, int32_t y) { return (x * 7919u ^ y * 104729u) * 2654435761u >> 8; }));
+        }
+    } else {
+        std::vector<uint32_t> noise(size_t(screen.width) * screen.height);
+        for (uint32_t& pixel : noise) pixel = rng() & 0xFFFFFF;
+        test::ScreenPainter().DrawOnRoot(0, 0, screen.width, screen.height, noise);
+    }
 
     std::vector<TemplateImage> templates(10);
     for (TemplateImage& t : templates) {

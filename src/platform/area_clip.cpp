@@ -6,11 +6,17 @@
 namespace glimtap::platform {
 
 ScreenRect VisiblePart(const ScreenRect& area, Size screen) {
+    return Intersection(area, {0, 0, screen.width, screen.height});
+}
+
+ScreenRect Intersection(const ScreenRect& area, const ScreenRect& screen) {
     // 64-bit so that far-away areas cannot overflow left + width.
-    const int64_t left = std::max<int64_t>(area.left, 0);
-    const int64_t top = std::max<int64_t>(area.top, 0);
-    const int64_t right = std::min<int64_t>(int64_t{area.left} + area.width, screen.width);
-    const int64_t bottom = std::min<int64_t>(int64_t{area.top} + area.height, screen.height);
+    const int64_t left = std::max<int64_t>(area.left, screen.left);
+    const int64_t top = std::max<int64_t>(area.top, screen.top);
+    const int64_t right =
+        std::min(int64_t{area.left} + area.width, int64_t{screen.left} + screen.width);
+    const int64_t bottom =
+        std::min(int64_t{area.top} + area.height, int64_t{screen.top} + screen.height);
     if (right <= left || bottom <= top) return {};
     return {static_cast<int32_t>(left), static_cast<int32_t>(top),
             static_cast<int32_t>(right - left), static_cast<int32_t>(bottom - top)};

@@ -12,6 +12,9 @@ namespace glimtap::platform {
 // height are 0 when nothing does.
 ScreenRect VisiblePart(const ScreenRect& area, Size screen);
 
+// The part of `area` on `screen` (a monitor anywhere on the desktop); empty when none is.
+ScreenRect Intersection(const ScreenRect& area, const ScreenRect& screen);
+
 // The smallest rectangle holding all of `rects` (a desktop of several monitors); empty when
 // there are none.
 ScreenRect BoundingBox(const std::vector<ScreenRect>& rects);

@@ -11,14 +11,15 @@
 
 #include "platform/wayland/wayland_connection.h"
 #include "platform/wayland/wayland_shm_buffer.h"
+#include "viewporter-client-protocol.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 
 namespace glimtap::test {
 
-// A Wayland client of the test: a top-layer surface covering one output (scale 1: surface
-// pixels are output pixels), painted by the caller, that records the pointer events it gets.
-// Dispatches on a thread of its own; any thread may call it. The painter gives the colour
-// (0x00RRGGBB) of surface pixel (x, y).
+// A Wayland client of the test: a top-layer surface covering one output, painted by the
+// caller one buffer pixel per output pixel at any scale (through a viewport), that records the
+// pointer events it gets. Dispatches on a thread of its own; any thread may call it. The
+// painter gives the colour (0x00RRGGBB) of the output's pixel (x, y) as the user sees it.
 class WaylandTestWindow {
 public:
     using Painter = std::function<uint32_t(int32_t x, int32_t y)>;
@@ -37,9 +38,11 @@ public:
         for (const platform::WaylandOutput* candidate : connection_.Outputs()) {
             if (candidate->name == output) shown = candidate;
         }
-        if (shown == nullptr || connection_.LayerShell() == nullptr)
+        if (shown == nullptr || connection_.LayerShell() == nullptr || !connection_.Viewporter())
             throw std::runtime_error("no output '" + output + "' or no layer shell to show on");
+        pixels_ = {shown->physical.width, shown->physical.height};
         surface_.reset(wl_compositor_create_surface(connection_.Compositor()));
+        viewport_.reset(wp_viewporter_get_viewport(connection_.Viewporter(), surface_.get()));
         layer_.reset(zwlr_layer_shell_v1_get_layer_surface(connection_.LayerShell(),
                                                            surface_.get(), shown->output,
                                                            ZWLR_LAYER_SHELL_V1_LAYER_TOP, "test"));
@@ -62,6 +65,14 @@ public:
         thread_.join();
     }
 
+    // Shows the same picture again as a client redrawing would: the compositor composes anew.
+    void Redraw() {
+        wl_surface_attach(surface_.get(), buffer_->Buffer(), 0, 0);
+        wl_surface_damage_buffer(surface_.get(), 0, 0, pixels_.width, pixels_.height);
+        wl_surface_commit(surface_.get());
+        wl_display_flush(connection_.Display());
+    }
+
     // Every pointer event so far, oldest first.
     std::vector<PointerEvent> PointerEvents() const {
         const std::lock_guard lock(mutex_);
@@ -76,7 +87,8 @@ private:
                           uint32_t h) {
         auto* self = static_cast<WaylandTestWindow*>(data);
         zwlr_layer_surface_v1_ack_configure(layer, serial);
-        const auto width = int32_t(w), height = int32_t(h);
+        const auto [width, height] = self->pixels_;
+        wp_viewport_set_destination(self->viewport_.get(), int32_t(w), int32_t(h));
         self->buffer_ = platform::WaylandShmBuffer::Create(self->connection_.Shm(), width, height,
                                                            width * 4, WL_SHM_FORMAT_XRGB8888);
         if (self->buffer_ == nullptr) return;  // never drawn: the constructor says so
@@ -127,6 +139,8 @@ private:
     Painter paint_;
     platform::Proxy<wl_surface> surface_;
     platform::Proxy<zwlr_layer_surface_v1> layer_;
+    platform::Proxy<wp_viewport> viewport_;
+    platform::Size pixels_;
     platform::Proxy<wl_pointer> pointer_;
     std::unique_ptr<platform::WaylandShmBuffer> buffer_;
     bool drawn_ = false;

@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <cstdlib>
+#include <deque>
 #include <regex>
 
 #include "engine/data_file.h"
@@ -85,51 +86,6 @@ protected:
         return image && image->width == 1 ? image->pixels[0] & 0xFFFFFF : 0xFFFFFFFF;
     }
 };
-
-TEST_F(WaylandTest, CapturesExactPixelsAndStitchesOutputs) {
-    ASSERT_NE(capture_, nullptr) << backends_->Name() << ": " << backends_->Missing();
-    EXPECT_EQ(backends_->Geometry().VirtualScreen(), (ScreenRect{0, 0, 3200, 1080}));
-    const std::pair<ScreenRect, ScreenRect> cases[] = {  // area, what is captured
-        {{0, 0, 1920, 1080}, {0, 0, 1920, 1080}},
-        {{101, 53, 400, 300}, {101, 53, 400, 300}},
-        {{-10, -20, 50, 60}, {0, 0, 40, 40}},
-        {{1000, 700, 99999, 99999}, {1000, 700, 2200, 380}},  // black below HEADLESS-2
-        {{-99999, -99999, 199999, 199999}, {0, 0, 3200, 1080}},
-        {{5000, 0, 10, 10}, {5000, 0, 0, 0}},
-    };
-    for (const auto& [area, expected] : cases) {
-        SCOPED_TRACE(testing::Message() << area.left << "," << area.top << " " << area.width);
-        const auto image = capture_->Capture(area);
-        ASSERT_TRUE(image);
-        ASSERT_EQ((ScreenRect{image->left, image->top, image->width, image->height}), expected);
-        int wrong = 0;
-        for (int32_t i = 0; i < image->width * image->height; ++i) {
-            wrong += (image->pixels[i] & 0xffffff) !=
-                     Shown(image->left + i % image->width, image->top + i / image->width);
-        }
-        EXPECT_EQ(wrong, 0);
-    }
-}
-
-TEST_F(WaylandTest, MovesAndClicksLandOnTheIntendedPixelOfEitherOutput) {
-    platform::Pointer* pointer = backends_->MousePointer();
-    ASSERT_NE(pointer, nullptr) << backends_->Missing();
-    EXPECT_EQ(pointer->Position(), std::nullopt);
-    const std::tuple<Point, const WaylandTestWindow*, Point> cases[] = {
-        {{0, 0}, &left_, {0, 0}},         {{1919, 1079}, &left_, {1919, 1079}},
-        {{777, 333}, &left_, {777, 333}}, {{1920, 0}, &right_, {0, 0}},
-        {{3199, 719}, &right_, {1279, 719}}, {{2500, 401}, &right_, {580, 401}},
-    };
-    for (const auto& [at, window, local] : cases) {
-        ASSERT_TRUE(pointer->MoveTo(at.x, at.y));
-        EXPECT_TRUE(MovedTo(*window, local)) << at.x << "," << at.y;
-    }
-    EXPECT_FALSE(pointer->MoveTo(2500, 900)) << "below HEADLESS-2, on no output";
-    EXPECT_EQ(pointer->Position(), (Point{2500, 401}));
-    platform::TouchInjector* tap = backends_->Touch();
-    ASSERT_TRUE(tap != nullptr && tap->Prepare() && tap->Down({1003, 17}) && tap->Up({1003, 17}));
-    EXPECT_TRUE(ClickedAt(left_, {1003, 17}));
-}
 
 // With cursor move and tap off a run makes no virtual pointer, whose cursor the compositor
 // draws into frames: resting on the target, it would hide it. With them on, it clicks there.
@@ -278,18 +234,83 @@ TEST(WaylandBackendsTest, PickedFromTheOverrideThenTheSession) {
     }
 }
 
-// The last two change the compositor for good: a ctest entry of their own, in this order.
-TEST(WaylandLastScaled, LandsOnThePhysicalPixelOfAnOutputAtScale2) {
-    ASSERT_EQ(std::system("swaymsg -q output HEADLESS-2 scale 2"), 0);
-    const WaylandTestWindow right("HEADLESS-2", Right);
-    const std::unique_ptr<platform::BackendSet> backends = platform::OpenBackends();
-    ASSERT_EQ(backends->Geometry().VirtualScreen(), (ScreenRect{0, 0, 3840 + 1280, 1080}));
-    for (const Point local : {Point{0, 0}, Point{1, 1}, Point{555, 333}, Point{1279, 719}}) {
-        ASSERT_TRUE(backends->MousePointer()->MoveTo(3840 + local.x, local.y));
-        EXPECT_TRUE(MovedTo(right, local, 2)) << local.x << "," << local.y;
+// Outputs of every kind side by side (an entry's own compositor): HEADLESS-1 1920x1080 at
+// scale 2, then at scale 1 HEADLESS-2 1280x720 turned 90 degrees, HEADLESS-3 1280x720 at 1.5
+// (853.3 layout units wide, told as 853) and HEADLESS-4 1920x1080 at 1.25 mirrored and turned
+// 180. Each shows its own pixels at its layout position times 2, gaps holding none.
+TEST(WaylandLayout, CaptureFindAndPointerAreExactOnEveryScaleAndTurn) {
+    const std::tuple<const char*, ScreenRect, double> outputs[] = {  // name, pixels, scale
+        {"HEADLESS-1", {0, 0, 1920, 1080}, 2}, {"HEADLESS-2", {1920, 0, 720, 1280}, 1},
+        {"HEADLESS-3", {3360, 0, 1280, 720}, 1.5}, {"HEADLESS-4", {5066, 0, 1920, 1080}, 1.25}};
+    std::deque<WaylandTestWindow> windows;
+    for (int i = 0; i < 4; ++i)
+        windows.emplace_back(std::get<0>(outputs[i]), [i](int32_t x, int32_t y) { return Left(x + 5000 * i, y); });
+    const auto shown = [&](int32_t x, int32_t y) {
+        for (int i = 0; i < 4; ++i) {
+            const ScreenRect& r = std::get<1>(outputs[i]);
+            if (x >= r.left && x < r.left + r.width && y >= 0 && y < r.height) return Left(x - r.left + 5000 * i, y);
+        }
+        return 0u;
+    };
+    const auto backends = platform::OpenBackends();
+    EXPECT_EQ(backends->Geometry().VirtualScreen(), (ScreenRect{0, 0, 6986, 1280}));
+    const auto capture = backends->OpenCapture();
+    const std::pair<ScreenRect, ScreenRect> cases[] = {  // area, what is captured
+        {{-99999, -99999, 199999, 199999}, {0, 0, 6986, 1280}},
+        {{101, 53, 1900, 300}, {101, 53, 1900, 300}},
+        {{1000, 700, 99999, 99999}, {1000, 700, 5986, 580}},
+        {{2600, 0, 800, 10}, {2600, 0, 800, 10}},  // black in the gap
+        {{9000, 0, 10, 10}, {9000, 0, 0, 0}},
+    };
+    for (const auto& [area, expected] : cases) {
+        const auto image = capture->Capture(area);
+        ASSERT_TRUE(image);
+        ASSERT_EQ((ScreenRect{image->left, image->top, image->width, image->height}), expected);
+        int wrong = 0;
+        for (int32_t i = 0; i < image->width * image->height; ++i) {
+            wrong += (image->pixels[i] & 0xffffff) !=
+                     shown(image->left + i % image->width, image->top + i / image->width);
+        }
+        EXPECT_EQ(wrong, 0) << area.left << "," << area.top;
     }
+    platform::Pointer* pointer = backends->MousePointer();
+    EXPECT_EQ(pointer->Position(), std::nullopt);
+    const TempDir dir;
+    for (int i = 0; i < 4; ++i) {
+        const auto& [name, r, scale] = outputs[i];
+        for (const Point at : {Point{r.left + 1, 3}, Point{r.left + r.width - 25, r.height - 17}}) {
+            BmpPicture templ{24, 16, {}};
+            for (int32_t p = 0; p < 24 * 16; ++p) templ.pixels.push_back(shown(at.x + p % 24, at.y + p / 24));
+            WriteBmp(dir / "t.bmp", templ);
+            const ProcessResult found =
+                RunProcess({GLIMTAP_CLI, "find", "--template", (dir / "t.bmp").string(), "--screen"});
+            EXPECT_EQ(found.out, std::to_string(at.x) + " " + std::to_string(at.y) + " 24 16\n") << found.err;
+        }
+        for (const Point local : {Point{0, 0}, Point{1, 1}, Point{r.width - 1, r.height - 1}}) {
+            ASSERT_TRUE(pointer->MoveTo(r.left + local.x, local.y));
+            EXPECT_TRUE(MovedTo(windows[size_t(i)], local, scale)) << name << " " << local.x << "," << local.y;
+        }
+    }
+    EXPECT_FALSE(pointer->MoveTo(3000, 10)) << "in a gap, on no output";
+    // The selector, once its veil is up, as a user drags on the 1.5 and the turned 1.25 output.
+    platform::VirtualPointerDevice mouse;
+    Profile profile(QString::fromStdString((dir / "profile.ini").string()));
+    const ScreenStill still = ScreenStill::Take(*backends);
+    for (const auto& [from, to] : {std::pair{Point{3401, 7}, Point{3703, 700}},
+                                   std::pair{Point{5147, 33}, Point{6900, 1071}}}) {
+        QTimer::singleShot(0, [&, from = from, to = to] {
+            QTest::qWaitFor([&] { return capture->Capture({9, 9, 1, 1})->pixels[0] % (1 << 24) != shown(9, 9); }, 9000);
+            for (const Point at : {from, to}) mouse.MoveTo(at), mouse.LeftButton(at == from);
+        });
+        EXPECT_EQ(SelectScreenArea(nullptr, profile, still, *backends),
+                  (ScreenRect{from.x, from.y, to.x - from.x, to.y - from.y}));
+    }
+    platform::TouchInjector* tap = backends->Touch();
+    ASSERT_TRUE(tap != nullptr && tap->Prepare() && tap->Down({2003, 17}) && tap->Up({2003, 17}));
+    EXPECT_TRUE(ClickedAt(windows[1], {83, 17}));
 }
 
+// The last one ends the compositor: a ctest entry of its own.
 TEST(WaylandLastCompositorGoes, CliAndWindowSayTheConnectionWasLost) {
     const TempDir dir;
     WriteBmp(dir / "absent.bmp", RandomPicture(10, 10, 2));

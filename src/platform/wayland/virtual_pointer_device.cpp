@@ -69,9 +69,14 @@ bool VirtualPointerDevice::MoveTo(Point at) {
     const ScreenRect& pixels = output->physical;
     const ScreenRect& units = output->logical;
     const ScreenRect box = LayoutBox(connection_->Outputs());
-    // The middle of the pixel, so that rounding on the way cannot slip into its neighbour.
-    const double x = units.left + (at.x - pixels.left + 0.5) * units.width / pixels.width;
-    const double y = units.top + (at.y - pixels.top + 0.5) * units.height / pixels.height;
+    // The middle of the pixel's part inside the output's layout rectangle (its size is
+    // rounded down, so the last pixels may reach past it), so that rounding on the way
+    // cannot slip into a neighbour.
+    const auto middle = [scale = output->scale](int32_t pixel, int32_t extent) {
+        return (pixel / scale + std::min((pixel + 1) / scale, double(extent))) / 2;
+    };
+    const double x = units.left + middle(at.x - pixels.left, units.width);
+    const double y = units.top + middle(at.y - pixels.top, units.height);
     zwlr_virtual_pointer_v1_motion_absolute(
         device_.get(), Milliseconds(), static_cast<uint32_t>(std::lround((x - box.left) * kSteps)),
         static_cast<uint32_t>(std::lround((y - box.top) * kSteps)),
@@ -81,9 +86,7 @@ bool VirtualPointerDevice::MoveTo(Point at) {
 
 bool VirtualPointerDevice::Nudge(Point from, int32_t dx) {
     const WaylandOutput* output = OutputAt(from);
-    const double scale = output != nullptr
-                             ? static_cast<double>(output->physical.width) / output->logical.width
-                             : 1.0;
+    const double scale = output != nullptr ? output->scale : 1.0;
     zwlr_virtual_pointer_v1_motion(device_.get(), Milliseconds(), wl_fixed_from_double(dx / scale),
                                    0);
     return Commit();

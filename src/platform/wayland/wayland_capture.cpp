@@ -2,11 +2,10 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
-#include <cstring>
-#include <string>
+#include <utility>
 
 #include "platform/area_clip.h"
+#include "platform/shown_picture.h"
 #include "wlr-screencopy-unstable-v1-client-protocol.h"
 
 namespace glimtap::platform {
@@ -14,87 +13,43 @@ namespace {
 
 constexpr auto kFrameTimeout = std::chrono::seconds(2);
 
-ScreenRect Intersect(const ScreenRect& a, const ScreenRect& b) {
-    const int64_t left = std::max(a.left, b.left);
-    const int64_t top = std::max(a.top, b.top);
-    const int64_t right = std::min(int64_t{a.left} + a.width, int64_t{b.left} + b.width);
-    const int64_t bottom = std::min(int64_t{a.top} + a.height, int64_t{b.top} + b.height);
-    if (right <= left || bottom <= top) return {};
-    return {static_cast<int32_t>(left), static_cast<int32_t>(top),
-            static_cast<int32_t>(right - left), static_cast<int32_t>(bottom - top)};
-}
-
-// What to ask wlroots for: a region in the output's layout units, which it scales to output
-// pixels; rounded outwards, with where `part` starts in what comes back.
-struct Region {
-    int32_t x, y, width, height;
-    Point offset;
+// What the compositor says of a frame's buffer.
+struct BufferLayout {
+    uint32_t format = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t stride = 0;
+    bool yInvert = false;
 };
-
-Region RegionFor(const WaylandOutput& output, const ScreenRect& part) {
-    const double scale = static_cast<double>(output.physical.width) / output.logical.width;
-    const auto toUnits = [scale](int32_t pixels, double (*round)(double)) {
-        return static_cast<int32_t>(round(pixels / scale));
-    };
-    const auto toPixels = [scale](int32_t units) {
-        return static_cast<int32_t>(std::lround(units * scale));
-    };
-    const int32_t left = part.left - output.physical.left;
-    const int32_t top = part.top - output.physical.top;
-    const int32_t x = toUnits(left, std::floor);
-    const int32_t y = toUnits(top, std::floor);
-    return {x,
-            y,
-            toUnits(left + part.width, std::ceil) - x,
-            toUnits(top + part.height, std::ceil) - y,
-            {left - toPixels(x), top - toPixels(y)}};
-}
-
-// Red in bits 16-23 as they come (bits 24-31 are free to hold anything).
-bool IsXrgb(uint32_t format) {
-    return format == WL_SHM_FORMAT_XRGB8888 || format == WL_SHM_FORMAT_ARGB8888;
-}
-bool IsXbgr(uint32_t format) {
-    return format == WL_SHM_FORMAT_XBGR8888 || format == WL_SHM_FORMAT_ABGR8888;
-}
-
-// The fourcc of a wl_shm format ("RG16"); the two oldest formats are numbered 0 and 1.
-std::string FormatName(uint32_t format) {
-    if (format < 256) return "wl_shm format " + std::to_string(format);
-    std::string name;
-    for (int shift = 0; shift < 32; shift += 8) name += static_cast<char>((format >> shift) & 0xff);
-    return "format " + name;
-}
 
 }  // namespace
 
-// One output's part of a capture.
+// One request to the compositor.
 struct WaylandCapture::Frame {
     struct Destroy {
         void operator()(zwlr_screencopy_frame_v1* frame) const noexcept {
             zwlr_screencopy_frame_v1_destroy(frame);
         }
     };
-    uint32_t outputName = 0;
-    ScreenRect part;  // on the desktop
-    Point offset;     // of the part's first pixel in the compositor's buffer
     std::unique_ptr<zwlr_screencopy_frame_v1, Destroy> proxy;
-    WaylandCapture* owner = nullptr;
-    uint32_t format = 0;
-    int32_t width = 0;
-    int32_t height = 0;
-    int32_t stride = 0;
-    bool yInvert = false;
+    Stream* stream = nullptr;
+    bool withDamage = false;
+    BufferLayout layout;
     bool copying = false;
     enum class State { kWaiting, kReady, kFailed } state = State::kWaiting;
-    const WaylandShmBuffer* buffer = nullptr;
+};
 
-    const uint8_t* Row(int32_t y) const {
-        const int32_t row = offset.y + y;
-        return buffer->Data() +
-               static_cast<size_t>(yInvert ? height - 1 - row : row) * static_cast<size_t>(stride) +
-               static_cast<size_t>(offset.x) * 4;
-    }
+// One output's part of the area: the frame in flight, the buffer it is copied into, and the
+// newest finished frame.
+struct WaylandCapture::Stream {
+    WaylandCapture* owner = nullptr;
+    wl_output* output = nullptr;
+    CaptureRegion region;
+    int32_t transform = 0;
+    std::unique_ptr<WaylandShmBuffer> back;
+    std::unique_ptr<WaylandShmBuffer> newest;
+    BufferLayout newestLayout;
+    std::unique_ptr<Frame> inFlight;  // last: it goes before the buffer it copies into
 };
 
 WaylandCapture::WaylandCapture() : connection_(std::make_unique<WaylandConnection>()) {}
@@ -107,84 +62,86 @@ void WaylandCapture::Lost() const {
 
 std::optional<ScreenImage> WaylandCapture::Capture(const ScreenRect& area) {
     if (area.width <= 0 || area.height <= 0) return std::nullopt;
-    // Outputs that came or went since the last capture.
+    // Frames and outputs that came or went since the last capture.
     if (!connection_->Refresh()) Lost();
-    const std::vector<const WaylandOutput*> outputs = connection_->Outputs();
-    std::erase_if(buffers_, [&outputs](const auto& entry) {
-        return std::none_of(outputs.begin(), outputs.end(), [&entry](const WaylandOutput* o) {
-            return o->globalName == entry.first;
-        });
-    });
-    std::vector<std::unique_ptr<Frame>> frames;
+    Collect();
+    const std::vector<Stream*> streams = StreamsFor(area);
+    if (streams.empty()) return ScreenImage{nullptr, 0, 0, area.left, area.top};
+    const auto deadline = std::chrono::steady_clock::now() + kFrameTimeout;
+    const auto waiting = [&streams] {
+        return std::any_of(streams.begin(), streams.end(),
+                           [](const Stream* s) { return s->newest == nullptr && s->inFlight; });
+    };
+    while (waiting() && std::chrono::steady_clock::now() < deadline) {
+        if (!connection_->Dispatch(std::chrono::milliseconds(100)) && connection_->Broken()) Lost();
+        Collect();
+    }
+    std::vector<ShownBuffer> buffers;
     std::vector<ScreenRect> parts;
-    for (const WaylandOutput* output : outputs) {
-        const ScreenRect part = Intersect(area, output->physical);
-        if (part.width == 0) continue;
-        const Region region = RegionFor(*output, part);
-        auto frame = std::make_unique<Frame>();
-        frame->outputName = output->globalName;
-        frame->part = part;
-        frame->offset = region.offset;
-        frame->owner = this;
-        frame->proxy.reset(zwlr_screencopy_manager_v1_capture_output_region(
-            connection_->ScreencopyManager(), 0, output->output, region.x, region.y, region.width,
-            region.height));
-        frames.push_back(std::move(frame));
-        parts.push_back(part);
+    for (const Stream* stream : streams) {
+        if (stream->newest == nullptr) return std::nullopt;
+        const BufferLayout& b = stream->newestLayout;
+        buffers.push_back({{stream->newest->Data(), FindPixelFormat(FourccOfWlShm(b.format)),
+                            b.width, b.height, b.stride, b.yInvert, stream->transform},
+                           stream->region.shown});
+        parts.push_back(Intersection(area, stream->region.shown));
     }
-    if (frames.empty()) return ScreenImage{nullptr, 0, 0, area.left, area.top};
-    if (!CopyFrames(frames)) return std::nullopt;
-    const ScreenRect image = BoundingBox(parts);
-
-    const Frame& only = *frames.front();
-    if (frames.size() == 1 && IsXrgb(only.format) && !only.yInvert && only.offset == Point{} &&
-        only.width == image.width && only.stride == image.width * 4) {
-        return ScreenImage{reinterpret_cast<const uint32_t*>(only.Row(0)), image.width,
-                           image.height, image.left, image.top};
-    }
-    const bool gaps = frames.size() > 1;
-    pixels_.resize(static_cast<size_t>(image.width) * static_cast<size_t>(image.height));
-    if (gaps) std::fill(pixels_.begin(), pixels_.end(), 0u);
-    for (const auto& frame : frames) {
-        const ScreenRect& part = frame->part;
-        for (int32_t y = 0; y < part.height; ++y) {
-            const uint8_t* from = frame->Row(y);
-            uint32_t* to =
-                pixels_.data() +
-                static_cast<size_t>(part.top - image.top + y) * static_cast<size_t>(image.width) +
-                (part.left - image.left);
-            if (IsXrgb(frame->format)) {
-                std::memcpy(to, from, static_cast<size_t>(part.width) * 4);
-                continue;
-            }
-            for (int32_t x = 0; x < part.width; ++x) {
-                uint32_t value;
-                std::memcpy(&value, from + static_cast<size_t>(x) * 4, 4);
-                to[x] = ((value & 0xffu) << 16) | (value & 0xff00u) | ((value >> 16) & 0xffu);
-            }
-        }
-    }
-    return ScreenImage{pixels_.data(), image.width, image.height, image.left, image.top};
+    return ShownPicture(buffers, BoundingBox(parts), pixels_);
 }
 
-bool WaylandCapture::CopyFrames(std::vector<std::unique_ptr<Frame>>& frames) {
+std::vector<WaylandCapture::Stream*> WaylandCapture::StreamsFor(const ScreenRect& area) {
+    std::map<uint32_t, std::unique_ptr<Stream>> kept;
+    std::vector<Stream*> streams;
+    for (const WaylandOutput* output : connection_->Outputs()) {
+        const ScreenRect part = Intersection(area, output->physical);
+        if (part.width == 0) continue;
+        const CaptureRegion region = RegionToCapture(output->geometry, output->physical, part);
+        std::unique_ptr<Stream>& stream = kept[output->globalName];
+        if (auto old = streams_.find(output->globalName); old != streams_.end()) {
+            stream = std::move(old->second);
+        }
+        const bool same =
+            stream != nullptr && stream->output == output->output &&
+            stream->region.whole == region.whole && stream->region.units == region.units &&
+            stream->region.shown == region.shown && stream->transform == output->geometry.transform;
+        if (!same) {
+            if (stream == nullptr) stream = std::make_unique<Stream>();
+            stream->owner = this;
+            stream->output = output->output;
+            stream->region = region;
+            stream->transform = output->geometry.transform;
+            stream->newest.reset();
+            // The compositor follows damage per output from the first request with damage on,
+            // starting with all of it: a plain copy only where it has followed it already.
+            Request(*stream, damageFollowed_.insert(output->globalName).second);
+        } else if (stream->inFlight == nullptr) {
+            Request(*stream, stream->newest != nullptr);  // after a failure
+        }
+        streams.push_back(stream.get());
+    }
+    // Outputs off the area cost the compositor nothing more.
+    streams_ = std::move(kept);
+    return streams;
+}
+
+void WaylandCapture::Request(Stream& stream, bool withDamage) {
     static const zwlr_screencopy_frame_v1_listener kListener{
         .buffer =
-            [](void* data, zwlr_screencopy_frame_v1*, uint32_t format, uint32_t width,
+            [](void* data, zwlr_screencopy_frame_v1* proxy, uint32_t format, uint32_t width,
                uint32_t height, uint32_t stride) {
                 auto* frame = static_cast<Frame*>(data);
-                frame->format = format;
-                frame->width = static_cast<int32_t>(width);
-                frame->height = static_cast<int32_t>(height);
-                frame->stride = static_cast<int32_t>(stride);
+                frame->layout.format = format;
+                frame->layout.width = static_cast<int32_t>(width);
+                frame->layout.height = static_cast<int32_t>(height);
+                frame->layout.stride = static_cast<int32_t>(stride);
                 // Before version 3 no buffer_done follows: the one offer is all there is.
-                if (zwlr_screencopy_frame_v1_get_version(frame->proxy.get()) < 3) {
-                    frame->owner->StartCopy(*frame);
+                if (zwlr_screencopy_frame_v1_get_version(proxy) < 3) {
+                    frame->stream->owner->StartCopy(*frame);
                 }
             },
         .flags =
             [](void* data, zwlr_screencopy_frame_v1*, uint32_t flags) {
-                static_cast<Frame*>(data)->yInvert =
+                static_cast<Frame*>(data)->layout.yInvert =
                     (flags & ZWLR_SCREENCOPY_FRAME_V1_FLAGS_Y_INVERT) != 0;
             },
         .ready = [](void* data, zwlr_screencopy_frame_v1*, uint32_t, uint32_t,
@@ -198,52 +155,72 @@ bool WaylandCapture::CopyFrames(std::vector<std::unique_ptr<Frame>>& frames) {
         .buffer_done =
             [](void* data, zwlr_screencopy_frame_v1*) {
                 auto* frame = static_cast<Frame*>(data);
-                frame->owner->StartCopy(*frame);
+                frame->stream->owner->StartCopy(*frame);
             },
     };
-    for (auto& frame : frames) {
-        zwlr_screencopy_frame_v1_add_listener(frame->proxy.get(), &kListener, frame.get());
-    }
-    const auto waiting = [&frames] {
-        return std::any_of(frames.begin(), frames.end(),
-                           [](const auto& f) { return f->state == Frame::State::kWaiting; });
-    };
-    const auto deadline = std::chrono::steady_clock::now() + kFrameTimeout;
-    while (waiting() && std::chrono::steady_clock::now() < deadline) {
-        if (!connection_->Dispatch(std::chrono::milliseconds(100)) && connection_->Broken()) Lost();
-    }
-    for (const auto& frame : frames) {
-        if (frame->state != Frame::State::kReady) return false;
-        if (!IsXrgb(frame->format) && !IsXbgr(frame->format)) {
-            throw ScreenLost("the " + connection_->Description() + " offers its pixels in " +
-                             FormatName(frame->format) + ", which screen capture cannot read");
-        }
-        const ScreenRect& part = frame->part;
-        if (frame->offset.x < 0 || frame->offset.y < 0 ||
-            frame->offset.x + part.width > frame->width ||
-            frame->offset.y + part.height > frame->height) {
-            return false;
-        }
-    }
-    return true;
+    zwlr_screencopy_manager_v1* manager = connection_->ScreencopyManager();
+    const ScreenRect& units = stream.region.units;
+    auto frame = std::make_unique<Frame>();
+    frame->stream = &stream;
+    frame->withDamage = withDamage;
+    frame->proxy.reset(
+        stream.region.whole
+            ? zwlr_screencopy_manager_v1_capture_output(manager, 0, stream.output)
+            : zwlr_screencopy_manager_v1_capture_output_region(
+                  manager, 0, stream.output, units.left, units.top, units.width, units.height));
+    zwlr_screencopy_frame_v1_add_listener(frame->proxy.get(), &kListener, frame.get());
+    stream.inFlight = std::move(frame);
+    wl_display_flush(connection_->Display());
 }
 
 void WaylandCapture::StartCopy(Frame& frame) {
     if (frame.copying) return;
     frame.copying = true;
-    std::unique_ptr<WaylandShmBuffer>& buffer = buffers_[frame.outputName];
-    if (buffer == nullptr || buffer->Width() != frame.width || buffer->Height() != frame.height ||
-        buffer->Stride() != frame.stride || buffer->Format() != frame.format) {
+    const BufferLayout& b = frame.layout;
+    std::unique_ptr<WaylandShmBuffer>& buffer = frame.stream->back;
+    if (buffer == nullptr || buffer->Width() != b.width || buffer->Height() != b.height ||
+        buffer->Stride() != b.stride || buffer->Format() != b.format) {
         buffer.reset();  // before the new one, so the two never take memory at once
-        buffer = WaylandShmBuffer::Create(connection_->Shm(), frame.width, frame.height,
-                                          frame.stride, frame.format);
+        buffer =
+            WaylandShmBuffer::Create(connection_->Shm(), b.width, b.height, b.stride, b.format);
     }
     if (buffer == nullptr) {
         frame.state = Frame::State::kFailed;
         return;
     }
-    frame.buffer = buffer.get();
-    zwlr_screencopy_frame_v1_copy(frame.proxy.get(), buffer->Buffer());
+    // With damage the compositor answers once the part has changed since the last answer.
+    if (frame.withDamage) {
+        zwlr_screencopy_frame_v1_copy_with_damage(frame.proxy.get(), buffer->Buffer());
+    } else {
+        zwlr_screencopy_frame_v1_copy(frame.proxy.get(), buffer->Buffer());
+    }
+}
+
+void WaylandCapture::Collect() {
+    for (auto& [name, stream] : streams_) {
+        Frame* frame = stream->inFlight.get();
+        if (frame == nullptr || frame->state == Frame::State::kWaiting) continue;
+        if (frame->state == Frame::State::kFailed) {
+            stream->inFlight.reset();  // asked again by the next capture
+            continue;
+        }
+        const uint32_t fourcc = FourccOfWlShm(frame->layout.format);
+        if (FindPixelFormat(fourcc) == nullptr) {
+            throw ScreenLost("the " + connection_->Description() + " offers its pixels in " +
+                             PixelFormatName(fourcc) + ", which screen capture cannot read");
+        }
+        // A buffer of another size: the output changed since it was asked for, and the next
+        // capture asks afresh.
+        const Size size = ShownSize({frame->layout.width, frame->layout.height}, stream->transform);
+        if (size != Size{stream->region.shown.width, stream->region.shown.height}) {
+            stream->inFlight.reset();
+            stream->newest.reset();
+            continue;
+        }
+        std::swap(stream->newest, stream->back);
+        stream->newestLayout = frame->layout;
+        Request(*stream, true);
+    }
 }
 
 }  // namespace glimtap::platform

@@ -3,12 +3,13 @@
 #include <poll.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
 #include "platform/area_clip.h"
+#include "platform/shown_picture.h"
 #include "platform/unavailable.h"
+#include "viewporter-client-protocol.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "wlr-screencopy-unstable-v1-client-protocol.h"
 #include "wlr-virtual-pointer-unstable-v1-client-protocol.h"
@@ -18,6 +19,7 @@ namespace glimtap::platform {
 
 // What the compositor has told of one output; applied to `info` when it says "done".
 struct WaylandConnection::OutputRecord {
+    WaylandConnection* connection = nullptr;
     WaylandOutput info;
     Proxy<wl_output> output;
     Proxy<zxdg_output_v1> xdg;
@@ -30,19 +32,17 @@ struct WaylandConnection::OutputRecord {
     Size logicalSize;
 
     void Apply() {
+        const Size pixels = ShownSize(mode, transform);
         // Without xdg-output, the layout position and the mode over the scale stand in.
-        const Size size =
-            logicalSize.width > 0 ? logicalSize : Size{mode.width / scale, mode.height / scale};
+        const Size size = logicalSize.width > 0
+                              ? logicalSize
+                              : Size{pixels.width / scale, pixels.height / scale};
         if (mode.width <= 0 || size.width <= 0 || size.height <= 0) return;
-        const bool turned = (transform & 1) != 0;  // 90 and 270 degrees, flipped or not
-        const Size pixels = turned ? Size{mode.height, mode.width} : mode;
-        // Fractional scales too: the compositor scales layout units by pixels / units.
-        const double factor = static_cast<double>(pixels.width) / size.width;
-        info.physical = {static_cast<int32_t>(std::lround(position.x * factor)),
-                         static_cast<int32_t>(std::lround(position.y * factor)), pixels.width,
-                         pixels.height};
         info.logical = {position.x, position.y, size.width, size.height};
+        info.geometry = {info.logical, mode, transform};
+        info.scale = OutputScale(pixels, size);
         known = true;
+        connection->PlaceKnownOutputs();
     }
 };
 
@@ -107,16 +107,32 @@ void WaylandConnection::Global(void* data, wl_registry* registry, uint32_t name,
                  version, 2);
     } else if (is(zwlr_layer_shell_v1_interface)) {
         BindOnce(self->layerShell_, registry, name, zwlr_layer_shell_v1_interface, version, 4);
+    } else if (is(wp_viewporter_interface)) {
+        BindOnce(self->viewporter_, registry, name, wp_viewporter_interface, version, 1);
     }
 }
 
 void WaylandConnection::GlobalRemove(void* data, wl_registry*, uint32_t name) {
     auto& outputs = static_cast<WaylandConnection*>(data)->outputs_;
     std::erase_if(outputs, [name](const auto& record) { return record->info.globalName == name; });
+    static_cast<WaylandConnection*>(data)->PlaceKnownOutputs();
+}
+
+void WaylandConnection::PlaceKnownOutputs() {
+    std::vector<OutputRecord*> known;
+    std::vector<OutputGeometry> geometries;
+    for (const auto& record : outputs_) {
+        if (!record->known) continue;
+        known.push_back(record.get());
+        geometries.push_back(record->info.geometry);
+    }
+    const std::vector<ScreenRect> placed = PlaceOutputs(geometries);
+    for (size_t i = 0; i < known.size(); ++i) known[i]->info.physical = placed[i];
 }
 
 void WaylandConnection::AddOutput(uint32_t name, uint32_t version) {
     auto record = std::make_unique<OutputRecord>();
+    record->connection = this;
     record->info.globalName = name;
     record->output.reset(Bind<wl_output>(registry_.get(), name, wl_output_interface, version, 3));
     record->info.output = record->output.get();

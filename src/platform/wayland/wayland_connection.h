@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/geometry.h"
+#include "platform/output_layout.h"
 #include "platform/wayland/wayland_proxy.h"
 
 struct zxdg_output_manager_v1;
@@ -15,6 +16,7 @@ struct zxdg_output_v1;
 struct zwlr_screencopy_manager_v1;
 struct zwlr_virtual_pointer_manager_v1;
 struct zwlr_layer_shell_v1;
+struct wp_viewporter;
 
 namespace glimtap::platform {
 
@@ -23,11 +25,15 @@ struct WaylandOutput {
     uint32_t globalName = 0;  // the registry's name, stable while the output lives
     wl_output* output = nullptr;
     std::string name;  // the connector, "HEADLESS-1", "DP-2"; "" when not told
-    // Its pixels on the desktop: origin = layout position × scale, size = the current mode
-    // (turned by the output's transform). Physical and output pixels match one to one.
+    // Its pixels on the desktop as PlaceOutputs lays them out: the current mode turned by
+    // the output's transform, one desktop pixel per output pixel.
     ScreenRect physical;
     // Position and size in the compositor's layout units (what wlroots' protocols take).
     ScreenRect logical;
+    // Pixels per layout unit (OutputScale).
+    double scale = 1;
+    // What PlaceOutputs was given.
+    OutputGeometry geometry;
 };
 
 // A connection to the compositor named by $WAYLAND_DISPLAY, with the globals the program
@@ -54,10 +60,10 @@ public:
     wl_compositor* Compositor() const { return compositor_.get(); }
     wl_shm* Shm() const { return shm_.get(); }
     wl_seat* Seat() const { return seat_.get(); }
-    zxdg_output_manager_v1* XdgOutputManager() const { return xdgOutputManager_.get(); }
     zwlr_screencopy_manager_v1* ScreencopyManager() const { return screencopy_.get(); }
     zwlr_virtual_pointer_manager_v1* VirtualPointerManager() const { return virtualPointer_.get(); }
     zwlr_layer_shell_v1* LayerShell() const { return layerShell_.get(); }
+    wp_viewporter* Viewporter() const { return viewporter_.get(); }
 
     // Outputs whose geometry is known, as of the last dispatch; left to right, top to bottom.
     std::vector<const WaylandOutput*> Outputs() const;
@@ -89,6 +95,8 @@ private:
     static void GlobalRemove(void* data, wl_registry*, uint32_t name);
     void AddOutput(uint32_t name, uint32_t version);
     void WatchXdgOutput(OutputRecord& record);
+    // Lays the known outputs out afresh on the desktop.
+    void PlaceKnownOutputs();
 
     std::string description_;
     // Declared first: every proxy below goes before the connection closes.
@@ -101,6 +109,7 @@ private:
     Proxy<zwlr_screencopy_manager_v1> screencopy_;
     Proxy<zwlr_virtual_pointer_manager_v1> virtualPointer_;
     Proxy<zwlr_layer_shell_v1> layerShell_;
+    Proxy<wp_viewporter> viewporter_;
     std::vector<std::unique_ptr<OutputRecord>> outputs_;
 };
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/area_clip.h"
+#include "platform/shown_picture.h"
 
 namespace glimtap::platform {
 
@@ -90,7 +91,11 @@ std::optional<ScreenImage> X11ScreenCapture::CaptureOnce(const ScreenRect& area)
     if (part.width == 0) return ScreenImage{nullptr, 0, 0, area.left, area.top};
     const uint32_t* pixels = useShm_ ? FetchShared(part) : FetchPlain(part);
     if (pixels == nullptr) return std::nullopt;
-    return ScreenImage{pixels, part.width, part.height, part.left, part.top};
+    // The root's pixels are XRGB words (Unsupported says so), rows packed.
+    const PixelBuffer buffer{reinterpret_cast<const uint8_t*>(pixels),
+                             FindPixelFormat(FourccOfWlShm(1)), part.width, part.height,
+                             part.width * 4};
+    return ShownPicture({{buffer, part}}, part, converted_);
 }
 
 const uint32_t* X11ScreenCapture::FetchShared(const ScreenRect& part) {

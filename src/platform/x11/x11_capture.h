@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "platform/screen_capture.h"
 #include "platform/x11/x11_connection.h"
@@ -40,6 +41,7 @@ private:
     // Grown, never shrunk: one segment serves every capture that fits in it.
     std::unique_ptr<X11ShmSegment> segment_;
     Reply<xcb_get_image_reply_t> plainImage_;
+    std::vector<uint32_t> converted_;
 };
 
 }  // namespace glimtap::platform

@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+#include <cmath>
 #include <optional>
 #include <stdexcept>
 #include <utility>
@@ -18,15 +20,17 @@ namespace {
 // Markers are sized as on a 96 dots-per-inch screen per surface unit.
 constexpr int32_t kUnitDpi = 96;
 
+int32_t DpiAt(double scale) { return static_cast<int32_t>(std::lround(kUnitDpi * scale)); }
+
 class LayerMarker : public MarkerSurface {
 public:
     LayerMarker(std::shared_ptr<SurfaceSession> session, const SessionOutput& output,
                 const SurfacePlacement& place, const MarkerPlan& plan, MarkerKind kind,
                 std::function<void()> closed)
         : session_(std::move(session)), scale_(output.area.scale), kind_(kind), plan_(plan),
-          origin_{output.area.physical.left + place.marginLeft * scale_,
-                  output.area.physical.top + place.marginTop * scale_},
-          bufferSize_(place.width * scale_, place.height * scale_) {
+          origin_{std::max(plan.bounds.left, output.area.physical.left) - place.inBuffer.left(),
+                  std::max(plan.bounds.top, output.area.physical.top) - place.inBuffer.top()},
+          bufferSize_(place.buffer) {
         surface_.emplace(session_->Connection().Compositor(), session_->Connection().LayerShell(),
                          LayerPlacement{output.output, ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY,
                                         ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP |
@@ -34,7 +38,8 @@ public:
                                         place.marginTop, place.marginLeft,
                                         QSize(place.width, place.height),
                                         ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE, false,
-                                        scale_},
+                                        session_->Connection().Viewporter(),
+                                        static_cast<int32_t>(output.area.scale)},
                          [this](QSize) { configured_ = true; Paint(); }, std::move(closed));
         session_->Flush();
     }
@@ -57,7 +62,7 @@ private:
             ShmImage& image = images_.Free(session_->Connection().Shm(), bufferSize_);
             image.Picture().fill(Qt::transparent);
             QPainter painter(&image.Picture());
-            PaintTranslucentMarker(painter, plan_, origin_, kUnitDpi * scale_, kind_, seconds_);
+            PaintTranslucentMarker(painter, plan_, origin_, DpiAt(scale_), kind_, seconds_);
             painter.end();
             surface_->Present(image);
             session_->Flush();
@@ -67,7 +72,7 @@ private:
     }
 
     std::shared_ptr<SurfaceSession> session_;
-    const int32_t scale_;
+    const double scale_;
     const MarkerKind kind_;
     const MarkerPlan plan_;
     const platform::Point origin_;  // the buffer's top-left pixel on the desktop
@@ -92,7 +97,7 @@ std::unique_ptr<MarkerSurface> LayerMarkers::Open(const platform::ScreenRect& re
     if (!holder) return nullptr;
     const SessionOutput& output = outputs[holder->output];
     const MarkerPlan plan = PlanMarker(
-        rect, output.area.physical, MarkerMetricsForDpi(kUnitDpi * output.area.scale), true, kind);
+        rect, output.area.physical, MarkerMetricsForDpi(DpiAt(output.area.scale)), true, kind);
     const std::optional<SurfacePlacement> place = PlaceOnOutputs(plan.bounds, {output.area});
     if (!place) return nullptr;
     try {

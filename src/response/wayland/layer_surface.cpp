@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "response/wayland/shm_image.h"
+#include "viewporter-client-protocol.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 
 namespace glimtap {
@@ -15,6 +16,9 @@ LayerSurface::LayerSurface(wl_compositor* compositor, zwlr_layer_shell_v1* shell
                            std::function<void()> closed)
     : bufferScale_(placement.bufferScale), configured_(std::move(configured)),
       closed_(std::move(closed)), surface_(wl_compositor_create_surface(compositor)) {
+    if (placement.viewporter != nullptr) {
+        viewport_ = wp_viewporter_get_viewport(placement.viewporter, surface_);
+    }
     layer_ = zwlr_layer_shell_v1_get_layer_surface(shell, surface_, placement.output,
                                                    placement.layer, "glimtap");
     static const zwlr_layer_surface_v1_listener listener{&LayerSurface::Configure,
@@ -36,12 +40,17 @@ LayerSurface::LayerSurface(wl_compositor* compositor, zwlr_layer_shell_v1* shell
 }
 
 LayerSurface::~LayerSurface() {
+    if (viewport_ != nullptr) wp_viewport_destroy(viewport_);
     zwlr_layer_surface_v1_destroy(layer_);
     wl_surface_destroy(surface_);
 }
 
 void LayerSurface::Present(ShmImage& image) {
-    wl_surface_set_buffer_scale(surface_, bufferScale_);
+    if (viewport_ != nullptr) {
+        wp_viewport_set_destination(viewport_, size_.width(), size_.height());
+    } else {
+        wl_surface_set_buffer_scale(surface_, bufferScale_);
+    }
     wl_surface_attach(surface_, image.Buffer(), 0, 0);
     wl_surface_damage(surface_, 0, 0, INT32_MAX, INT32_MAX);
     wl_surface_commit(surface_);
@@ -52,6 +61,7 @@ void LayerSurface::Configure(void* self, zwlr_layer_surface_v1* layer, uint32_t 
                              uint32_t width, uint32_t height) {
     auto* surface = static_cast<LayerSurface*>(self);
     zwlr_layer_surface_v1_ack_configure(layer, serial);
+    surface->size_ = QSize(static_cast<int>(width), static_cast<int>(height));
     surface->configured_(QSize(static_cast<int>(width), static_cast<int>(height)));
 }
 

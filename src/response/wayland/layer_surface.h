@@ -10,6 +10,8 @@ struct wl_output;
 struct wl_surface;
 struct zwlr_layer_shell_v1;
 struct zwlr_layer_surface_v1;
+struct wp_viewporter;
+struct wp_viewport;
 
 namespace glimtap {
 
@@ -27,6 +29,9 @@ struct LayerPlacement {
     uint32_t keyboard = 0;
     // Without input, pointer events pass through to what lies under the surface.
     bool takesInput = false;
+    // With a viewporter, buffers are shown one pixel per pixel at any scale (PixelsOfUnits
+    // of the surface's size); without one, at `bufferScale` pixels per unit.
+    wp_viewporter* viewporter = nullptr;
     int32_t bufferScale = 1;
 };
 
@@ -44,7 +49,7 @@ public:
     LayerSurface& operator=(const LayerSurface&) = delete;
 
     wl_surface* Surface() const { return surface_; }
-    // Shows `image` (bufferScale physical pixels per unit) from the next commit on.
+    // Shows `image` (as LayerPlacement says) from the next commit on.
     void Present(ShmImage& image);
 
 private:
@@ -57,6 +62,8 @@ private:
     std::function<void()> closed_;
     wl_surface* surface_ = nullptr;
     zwlr_layer_surface_v1* layer_ = nullptr;
+    wp_viewport* viewport_ = nullptr;
+    QSize size_;  // in units, as last configured
 };
 
 }  // namespace glimtap

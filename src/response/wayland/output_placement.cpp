@@ -1,12 +1,27 @@
 #include "response/wayland/output_placement.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace glimtap {
 namespace {
 
-int64_t FloorDiv(int64_t n, int64_t d) { return n >= 0 ? n / d : -((-n + d - 1) / d); }
-int64_t CeilDiv(int64_t n, int64_t d) { return -FloorDiv(-n, d); }
+// The pixel where unit `unit` starts (round half away from zero, as wlroots).
+int64_t PixelOf(int64_t unit, double scale) { return std::llround(unit * scale); }
+
+// The last unit starting at or before pixel `pixel`.
+int64_t UnitAt(int64_t pixel, double scale) {
+    auto unit = static_cast<int64_t>(std::floor(pixel / scale));
+    while (PixelOf(unit + 1, scale) <= pixel) ++unit;
+    while (PixelOf(unit, scale) > pixel) --unit;
+    return unit;
+}
+
+// The first unit starting at or after pixel `pixel`.
+int64_t UnitFrom(int64_t pixel, double scale) {
+    const int64_t unit = UnitAt(pixel, scale);
+    return PixelOf(unit, scale) == pixel ? unit : unit + 1;
+}
 
 // The part of `rect` on `area`, relative to the area's top-left corner.
 QRect LocalPart(const platform::ScreenRect& rect, const platform::ScreenRect& area) {
@@ -16,6 +31,11 @@ QRect LocalPart(const platform::ScreenRect& rect, const platform::ScreenRect& ar
 }
 
 }  // namespace
+
+QSize PixelsOfUnits(QSize units, double scale) {
+    return {static_cast<int>(PixelOf(units.width(), scale)),
+            static_cast<int>(PixelOf(units.height(), scale))};
+}
 
 std::optional<SurfacePlacement> PlaceOnOutputs(const platform::ScreenRect& rect,
                                                const std::vector<OutputArea>& outputs) {
@@ -33,19 +53,21 @@ std::optional<SurfacePlacement> PlaceOnOutputs(const platform::ScreenRect& rect,
     const QRect part = LocalPart(rect, outputs[*best].physical);
     // Surfaces sit on whole units: the buffer starts at the unit holding the first pixel
     // and the rectangle is drawn that far into it.
-    const int64_t scale = std::max(1, outputs[*best].scale);
-    const int64_t left = FloorDiv(part.left(), scale);
-    const int64_t top = FloorDiv(part.top(), scale);
-    const int64_t right = CeilDiv(int64_t{part.left()} + part.width(), scale);
-    const int64_t bottom = CeilDiv(int64_t{part.top()} + part.height(), scale);
+    const double scale = std::max(1.0, outputs[*best].scale);
+    const int64_t left = UnitAt(part.left(), scale);
+    const int64_t top = UnitAt(part.top(), scale);
+    const int64_t right = UnitFrom(int64_t{part.left()} + part.width(), scale);
+    const int64_t bottom = UnitFrom(int64_t{part.top()} + part.height(), scale);
+    const int64_t x = PixelOf(left, scale), y = PixelOf(top, scale);
     return SurfacePlacement{*best,
                             static_cast<int32_t>(left),
                             static_cast<int32_t>(top),
                             static_cast<int32_t>(right - left),
                             static_cast<int32_t>(bottom - top),
-                            QRect(static_cast<int>(part.left() - left * scale),
-                                  static_cast<int>(part.top() - top * scale), part.width(),
-                                  part.height())};
+                            QSize(static_cast<int>(PixelOf(right, scale) - x),
+                                  static_cast<int>(PixelOf(bottom, scale) - y)),
+                            QRect(static_cast<int>(part.left() - x),
+                                  static_cast<int>(part.top() - y), part.width(), part.height())};
 }
 
 }  // namespace glimtap

@@ -1,6 +1,7 @@
 #include "response/wayland/surface_session.h"
 
 #include <algorithm>
+#include <cmath>
 #include <stdexcept>
 
 namespace glimtap {
@@ -20,10 +21,10 @@ std::shared_ptr<SurfaceSession> SurfaceSession::Open() {
 std::vector<SessionOutput> SurfaceSession::Outputs() const {
     std::vector<SessionOutput> outputs;
     for (const platform::WaylandOutput* output : connection_.Outputs()) {
-        // Layer-shell surfaces are placed in layout units, a whole number of pixels each.
-        const int32_t scale = output->logical.width > 0
-                                  ? std::max(1, output->physical.width / output->logical.width)
-                                  : 1;
+        // Without a viewporter, buffers take whole scales only.
+        const double scale = connection_.Viewporter() != nullptr
+                                 ? output->scale
+                                 : std::max(1.0, std::floor(output->scale));
         outputs.push_back({output->output, {output->physical, scale}});
     }
     return outputs;

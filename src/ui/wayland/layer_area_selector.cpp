@@ -50,9 +50,10 @@ public:
                                       ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT,
                                   0, 0, QSize(0, 0),
                                   ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE, true,
-                                  output.area.scale},
+                                  selector.session_->Connection().Viewporter(),
+                                  static_cast<int32_t>(output.area.scale)},
                    [this](QSize size) {
-                       size_ = size * area_.scale;
+                       size_ = PixelsOfUnits(size, area_.scale);
                        Paint();
                    },
                    [&selector] { selector.Finish(false); }) {}

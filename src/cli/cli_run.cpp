@@ -1,8 +1,6 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QAudioDevice>
-#include <QMediaDevices>
 #include <QTimer>
 
 #include <chrono>
@@ -23,6 +21,7 @@
 #include "engine/target_folder.h"
 #include "platform/backends.h"
 #include "platform/user_folders.h"
+#include "response/audio_output.h"
 #include "response/match_responder.h"
 #include "response/search_beep.h"
 #include "qt_support/search_event_relay.h"
@@ -87,9 +86,7 @@ std::filesystem::path ChooseFolder(const RunOptions& options, const DataFile& da
 // Sounds are asked for but cannot be heard: said once, rather than failing quietly.
 void TellWhenSoundsAreOff(const SearchSettings& settings, const RunOptions& options) {
     if (options.quiet || (settings.beepForSearch == 0 && settings.speechAlerts == 0)) return;
-    if (QMediaDevices::defaultAudioOutput().isNull()) {
-        std::cerr << "glimtap-cli: no audio output, so beeps and spoken alerts are off\n";
-    }
+    if (NoAudioOutput()) std::cerr << "glimtap-cli: " << kNoAudioOutputText << '\n';
 }
 
 // Handles a run's reports on the application thread, as the window does, and tells the

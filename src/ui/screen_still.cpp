@@ -1,5 +1,9 @@
 #include "ui/screen_still.h"
 
+#include <QApplication>
+#include <QGuiApplication>
+#include <QWidget>
+
 #include <algorithm>
 #include <memory>
 #include <utility>
@@ -34,9 +38,26 @@ QImage CapturePicture(platform::BackendSet& backends, const platform::ScreenRect
     }
 }
 
+// The menu that chose the command, or a tooltip, may still be on the screen, and without a
+// compositor what they covered shows only once its window has repainted it.
+void ClearOwnPopups() {
+    if (QApplication::instance() == nullptr) return;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        const Qt::WindowType type = widget->windowType();
+        if (widget->isVisible() && (type == Qt::ToolTip || type == Qt::Popup)) widget->hide();
+    }
+    // The first round takes them off the server; the second has the windows under them
+    // repainted there.
+    for (int round = 0; round < 2; ++round) {
+        QGuiApplication::sync();
+        QApplication::processEvents();
+    }
+}
+
 }  // namespace
 
 ScreenStill ScreenStill::Take(platform::BackendSet& backends) {
+    ClearOwnPopups();
     // On Wayland the virtual screen may start left of or above (0, 0).
     const platform::ScreenRect screen = backends.Geometry().VirtualScreen();
     if (screen.width < 1 || screen.height < 1) return {screen, QImage()};

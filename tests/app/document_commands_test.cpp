@@ -1,10 +1,16 @@
 // The documents and the profile, on the null backends: no screen needed.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLabel>
 #include <QStatusBar>
 #include <QTest>
 
 #include "app/app_fixture.h"
+#include "app/command_channel.h"
+#include "app/command_server.h"
+#include "support/xvfb_server.h"
 
 namespace glimtap::test {
 namespace {
@@ -20,28 +26,70 @@ TEST_F(AppTest, WithoutAScreenTheScreenToolsAreOffAndTheStatusLineSaysWhy) {
               "No screen available: GLIMTAP_BACKEND=null turns the desktop off");
 }
 
-TEST_F(AppTest, AnEditIsModifiedAndNewAndCloseAskBeforeDroppingIt) {
-    const fs::path doc = home / "doc.GlimtapDataFile";
-    const std::pair<QMessageBox::StandardButton, int32_t> rows[] = {
-        {QMessageBox::Cancel, 10}, {QMessageBox::Discard, 10}, {QMessageBox::Save, 77}};
-    for (const auto& [answer, stored] : rows) {
-        WriteDataFile(doc, 10);
-        StartApp(Q(doc));
-        Form().tolerance->setText("77");
-        EXPECT_EQ(Caption(), "doc.GlimtapDataFile* - Glimtap");
-        const auto question = Answer(answer);
-        app->OnFileNew();
-        EXPECT_EQ(*question, "Save changes to doc.GlimtapDataFile?");
-        DataFile data;
-        LoadDataFile(doc, data);
-        EXPECT_EQ(int32_t(data.settings.tolerance), stored);
-        EXPECT_EQ(Form().tolerance->text(), answer == QMessageBox::Cancel ? "77" : "15");
+TEST_F(AppTest, AnEditIsModifiedAndNewOpenARecentFileADropAndCloseAskBeforeDroppingIt) {
+    const fs::path doc = home / "doc.GlimtapDataFile", other = home / "other.GlimtapDataFile";
+    std::shared_ptr<QString> question;
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"15", [&] { app->OnFileNew(); }},
+        {"20", [&] { ChooseInNextFileDialog(Q(other)); app->OnFileOpen(); }},
+        {"20", [&] { app->OnOpenRecentFile(1); }},
+        {"20", [&] { Drop(Frame(), other); ProcessEventsUntil([&] { return !question->isEmpty(); }); }}};
+    for (const auto& [shown, way] : ways) {
+        for (const auto& [answer, stored] : {std::pair{QMessageBox::Cancel, 10}, {QMessageBox::Discard, 10}, {QMessageBox::Save, 77}}) {
+            WriteDataFile(doc, 10);
+            WriteDataFile(other, 20);
+            StartApp(Q(other));
+            StartApp(Q(doc));  // the recent files: doc, other
+            Form().tolerance->setText("77");
+            EXPECT_EQ(Caption(), "doc.GlimtapDataFile* - Glimtap");
+            question = Answer(answer);
+            way();
+            EXPECT_EQ(*question, "Save changes to doc.GlimtapDataFile?");
+            DataFile data;
+            LoadDataFile(doc, data);
+            EXPECT_EQ(int32_t(data.settings.tolerance), stored);
+            EXPECT_EQ(Form().tolerance->text(), answer == QMessageBox::Cancel ? "77" : shown);
+        }
     }
     Form().tolerance->setText("78");
     Answer(QMessageBox::Cancel);
     EXPECT_FALSE(Frame().close());
     Answer(QMessageBox::Discard);
     EXPECT_TRUE(Frame().close());
+}
+
+// Counts of 7 digits included; a long note in the status bar is cut short, whole in its tooltip.
+TEST_F(AppTest, AtTheDefaultSizeEveryTextOfTheFormShowsWhole) {
+    StartApp();
+    Form().counterText->setText("Tried : 8888888, Matched : 8888888");
+    QApplication::processEvents();
+    for (const QLabel* label : Frame().View().findChildren<QLabel*>()) {
+        const QRect room = label->contentsRect();
+        const QSize text = label->fontMetrics().boundingRect(room, int(label->alignment()), label->text()).size();
+        EXPECT_TRUE(text.width() <= room.width() && text.height() <= room.height())
+            << label->text().toStdString();
+    }
+    for (const QAbstractButton* button : Frame().View().findChildren<QAbstractButton*>()) {
+        EXPECT_GE(button->width(), button->sizeHint().width()) << button->text().toStdString();
+    }
+    const QString note = "The target folder could not be opened: cannot open '" + QString(200, 'f') + "': no";
+    for (const QString& text : {note, QString("Ready")}) {
+        Frame().ShowStatusMessage(text);
+        const QString shown = Frame().statusBar()->currentMessage();
+        EXPECT_EQ(Frame().statusBar()->toolTip(), text == note ? note : "");
+        EXPECT_TRUE(text == note ? shown.endsWith(QChar(0x2026)) && note.startsWith(shown.chopped(1)) : shown == text);
+    }
+}
+
+TEST_F(AppTest, ASecondWindowSaysInItsStatusBarAndFormThatRequestsGoToTheFirst) {
+    const EnvironmentOverride runtime("XDG_RUNTIME_DIR", home.path().string());
+    const CommandServer first([](SearchRequest) {});
+    StartApp();
+    app->ListenForCommands();
+    const QStatusBar& bar = *Frame().statusBar();
+    EXPECT_EQ(bar.toolTip().isEmpty() ? bar.currentMessage() : bar.toolTip(), "--toggle, --start and --stop cannot reach this window: another Glimtap window already answers at " +
+                                 CommandSocketPath(false));
+    EXPECT_EQ(Form().hotKeyText->text(), "No hot key: `glimtap --toggle` reaches another Glimtap window");
 }
 
 TEST_F(AppTest, TheProfileNeverWritesThroughALinkPlantedInItsPlace) {

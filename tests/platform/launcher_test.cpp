@@ -112,8 +112,21 @@ TEST_F(LauncherTest, SaysWhyNothingStarted) {
         EXPECT_FALSE(error.empty());
     }
     EXPECT_FALSE(fs::exists("pwned"));
-    const EnvironmentOverride noXdgOpen("PATH", "");
-    EXPECT_FALSE(Launch(u"open", "https://example.com/"));
+    // A stand-in xdg-open that fails, or waits for what it started past the bound: that counts as handed over.
+    const std::string folder = (dir_ / "bin").string();
+    for (const auto& [body, why] : {std::pair{"echo \"xdg-open: no method available for opening '$1'\"; exit 3\n",
+                                              "': xdg-open ended with status 3: xdg-open: no method available for opening '" + folder + "'"},
+                                    {"kill -9 $$\n", "': xdg-open was ended by signal 9"}, {"exec sleep 5\n", ""}}) {
+        WriteScript(bin_ / "xdg-open", body);
+        std::string error;
+        EXPECT_EQ(Launch(u"open", folder, &error), why.empty()) << body;
+        EXPECT_EQ(error, why.empty() ? "" : "cannot open '" + folder + why);
+    }
+    fs::create_directory("empty");
+    const EnvironmentOverride noXdgOpen("PATH", (dir_ / "empty").string());
+    std::string error;
+    EXPECT_FALSE(Launch(u"open", "https://example.com/", &error));
+    EXPECT_THAT(error, HasSubstr("xdg-open is not installed"));
 }
 
 }  // namespace

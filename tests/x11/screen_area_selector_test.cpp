@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 
@@ -11,6 +14,7 @@
 #include <functional>
 #include <optional>
 
+#include "engine/template_image.h"
 #include "platform/backends.h"
 #include "support/geometry_printing.h"
 #include "ui/profile.h"
@@ -18,6 +22,7 @@
 #include "support/temp_dir.h"
 #include "support/x_input.h"
 #include "support/x_observer.h"
+#include "ui/view_fixture.h"
 
 namespace glimtap::test {
 namespace {
@@ -90,6 +95,49 @@ TEST_F(ScreenAreaSelectorTest, SelectsAndStoresExactlyWhatWasDragged) {
         for (const char* name : kNames) profile_.WriteProfileInt("Settings", name, 7);
         EXPECT_EQ(Select(c.act), c.selected) << c.what;
         EXPECT_EQ(Stored(), c.stored) << c.what;
+    }
+}
+
+// Right-click the list, choose Select Image..., drag where the menu was: the snip shows the list.
+TEST_F(ViewTest, ASnipChosenFromTheMenuIsCutOnceTheMenuIsGone) {
+    const std::filesystem::path folder = DefaultFolder();
+    View().OnInitialUpdate();
+    if (View().devicePixelRatio() != 1) GTEST_SKIP() << "the form is larger than the scaled screen";
+    View().move(0, 0);
+    View().show();
+    WindowObserver observer;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return observer.IsViewable(View().winId()); }, 10000));
+    const QWidget& list = *View().Form().fileList->viewport();
+    const QRect listOnScreen(list.mapToGlobal(QPoint()), list.size());
+    OtherClient user;
+    QRect cut;
+    QTimer driver;
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (menu != nullptr && cut.isNull() && observer.IsViewable(menu->winId())) {
+            cut = menu->geometry() & listOnScreen;
+            const QPoint item = menu->actionGeometry(menu->actions().front()).center() + menu->pos();
+            user.Click(item.x(), item.y());
+        }
+        QWidget* selector = QApplication::activeModalWidget();
+        if (selector != nullptr && !cut.isNull() && observer.IsViewable(selector->winId())) {
+            driver.stop();
+            user.Drag(cut.left(), cut.top(), cut.right() + 1, cut.bottom() + 1);
+        }
+    });
+    driver.start(10);
+    const QPoint at = listOnScreen.topLeft() + QPoint(10, 10);
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, View().mapFromGlobal(at), at);
+    QApplication::sendEvent(&View(), &rightClick);
+    ASSERT_FALSE(cut.isEmpty());
+    ASSERT_EQ(View().Form().fileList->rowCount(), 1);
+    TemplateImage snip;
+    ASSERT_TRUE(LoadTemplateImage(snip, std::filesystem::directory_iterator(folder)->path()));
+    const auto capture = backends->OpenCapture();
+    const auto screen = capture->Capture({cut.x(), cut.y(), cut.width(), cut.height()});
+    ASSERT_TRUE(screen && screen->width == snip.width && screen->height == snip.height);
+    for (size_t i = 0; i < snip.pixels.size(); ++i) {
+        ASSERT_EQ(snip.pixels[i] & 0xFFFFFF, screen->pixels[i] & 0xFFFFFF) << "pixel " << i;
     }
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QStatusBar>
 #include <QTest>
 
 #include "app/app_fixture.h"
@@ -43,6 +44,34 @@ TEST_F(AppTest, OpeningADataFileNeverRunsItsCommandOnlyAMatchOfAStartedSearchDoe
     ASSERT_TRUE(ProcessEventsUntil([&] { return !launcher.Calls().empty(); }));
     QTest::qWait(100);
     EXPECT_EQ(launcher.Calls(), (std::vector<RecordingLauncher::Call>{{"open", (home / "ran").string()}}));
+}
+
+// "near" is off by 40 in one channel of one pixel: the search comes close, then finds the template.
+TEST_F(AppTest, TheClosestMissGoesAtEachStartAndAtAMatch) {
+    const BmpPicture picture = RandomPicture(16, 12, 32);
+    BmpPicture near = picture;
+    ShiftChannel(near.pixels[20], 8, 40);
+    ScreenPainter painter;
+    painter.DrawOnRoot(1800, 1000, near.width, near.height, near.pixels);
+    WriteBmp(home / "target.bmp", picture);
+    const fs::path file = home / "near.GlimtapDataFile";
+    WriteDataFile(file, 15, [&](SearchSettings& s) {
+        s.targetFolder = FromPath(home.path());
+        s.areaLeft = 1700, s.areaTop = 950, s.areaWidth = 220, s.areaHeight = 130;
+        s.speechAlerts = s.overlayOnMatch = 0;
+        s.autoStopEnabled = s.autoStopCount = 1;
+    });
+    StartApp(Q(file));
+    const auto closest = [&] { return Frame().statusBar()->currentMessage().startsWith("Closest: 1800, 1000"); };
+    for (const bool found : {false, true}) {
+        QTest::mouseClick(Form().startStop, Qt::LeftButton);
+        EXPECT_FALSE(closest());
+        ASSERT_TRUE(ProcessEventsUntil(closest));
+        if (found) painter.DrawOnRoot(1800, 1000, picture.width, picture.height, picture.pixels);
+        if (!found) QTest::mouseClick(Form().startStop, Qt::LeftButton);
+        ASSERT_TRUE(ProcessEventsUntil([&] { return !Frame().View().Search().IsRunning(); }));
+    }
+    EXPECT_FALSE(closest());
 }
 
 }  // namespace

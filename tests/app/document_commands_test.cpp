@@ -3,6 +3,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QStatusBar>
 #include <QTest>
@@ -31,7 +32,7 @@ TEST_F(AppTest, AnEditIsModifiedAndNewOpenARecentFileADropAndCloseAskBeforeDropp
     std::shared_ptr<QString> question;
     const std::pair<const char*, std::function<void()>> ways[] = {
         {"15", [&] { app->OnFileNew(); }},
-        {"20", [&] { ChooseInNextFileDialog(Q(other)); app->OnFileOpen(); }},
+        {"20", [&] { const QPointer<QTimer> chooser = ChooseInNextFileDialog(Q(other)); app->OnFileOpen(); delete chooser; }},
         {"20", [&] { app->OnOpenRecentFile(1); }},
         {"20", [&] { Drop(Frame(), other); ProcessEventsUntil([&] { return !question->isEmpty(); }); }}};
     for (const auto& [shown, way] : ways) {
@@ -79,6 +80,17 @@ TEST_F(AppTest, AtTheDefaultSizeEveryTextOfTheFormShowsWhole) {
         EXPECT_EQ(Frame().statusBar()->toolTip(), text == note ? note : "");
         EXPECT_TRUE(text == note ? shown.endsWith(QChar(0x2026)) && note.startsWith(shown.chopped(1)) : shown == text);
     }
+}
+
+TEST_F(AppTest, TheSaveDialogOfAnUntitledDocumentOffersTheDataFilesType) {
+    StartApp();
+    auto seen = std::make_shared<QString>();
+    WhenModal<QFileDialog>([seen](QFileDialog& dialog) {
+        *seen = dialog.findChild<QComboBox*>("fileTypeCombo")->currentText();
+        dialog.reject();
+    });
+    Frame().View().OnSaveAs();
+    EXPECT_EQ(*seen, "Glimtap Files (*.GlimtapDataFile)");
 }
 
 TEST_F(AppTest, ASecondWindowSaysInItsStatusBarAndFormThatRequestsGoToTheFirst) {

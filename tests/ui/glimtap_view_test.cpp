@@ -4,6 +4,8 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QAudioDevice>
+#include <QMediaDevices>
 #include <QTest>
 
 #include "support/modal_driver.h"
@@ -66,6 +68,16 @@ TEST_F(ViewTest, NumberFieldsTakeDigitsOnlyAndRefusalsNameFieldAndRange) {
         EXPECT_EQ(View().focusWidget(), row.edit);
         EXPECT_FALSE(View().Search().IsRunning());
     }
+}
+
+// Run with and without a sound server: said once, only where nothing can be heard.
+TEST_F(ViewTest, SaysOnceThatBeepsAndSpeechAreOffWithoutAudioOutput) {
+    View().OnInitialUpdate();
+    View().Form().speechAlerts->click();
+    View().Form().beepForSearch->click();
+    EXPECT_EQ(host.statusMessages, QMediaDevices::defaultAudioOutput().isNull()
+                                       ? QStringList{"no audio output, so beeps and spoken alerts are off"}
+                                       : QStringList{});
 }
 
 }  // namespace

@@ -2,8 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
-#include <QComboBox>
-#include <QComboBox>
 #include <QLabel>
 #include <QStatusBar>
 #include <QTest>
@@ -59,49 +57,29 @@ TEST_F(AppTest, AnEditIsModifiedAndNewOpenARecentFileADropAndCloseAskBeforeDropp
     EXPECT_TRUE(Frame().close());
 }
 
-// Counts of 7 digits included; a long note in the status bar is cut short, whole in its tooltip.
-TEST_F(AppTest, AtTheDefaultSizeEveryTextOfTheFormShowsWhole) {
+// Counts of 7 digits included. A long note in the status bar is cut short, whole in its tooltip.
+TEST_F(AppTest, AtTheDefaultSizeEveryTextShowsWholeAndASecondWindowSaysThatRequestsGoToTheFirst) {
+    const EnvironmentOverride runtime("XDG_RUNTIME_DIR", home.path().string());
+    const CommandServer first([](SearchRequest) {});
     StartApp();
     Form().counterText->setText("Tried : 8888888, Matched : 8888888");
-    QApplication::processEvents();
     for (const QLabel* label : Frame().View().findChildren<QLabel*>()) {
         const QRect room = label->contentsRect();
         const QSize text = label->fontMetrics().boundingRect(room, int(label->alignment()), label->text()).size();
-        EXPECT_TRUE(text.width() <= room.width() && text.height() <= room.height())
-            << label->text().toStdString();
+        EXPECT_TRUE(text.width() <= room.width() && text.height() <= room.height()) << label->text().toStdString();
     }
     for (const QAbstractButton* button : Frame().View().findChildren<QAbstractButton*>()) {
         EXPECT_GE(button->width(), button->sizeHint().width()) << button->text().toStdString();
     }
-    const QString note = "The target folder could not be opened: cannot open '" + QString(200, 'f') + "': no";
-    for (const QString& text : {note, QString("Ready")}) {
-        Frame().ShowStatusMessage(text);
-        const QString shown = Frame().statusBar()->currentMessage();
-        EXPECT_EQ(Frame().statusBar()->toolTip(), text == note ? note : "");
-        EXPECT_TRUE(text == note ? shown.endsWith(QChar(0x2026)) && note.startsWith(shown.chopped(1)) : shown == text);
-    }
-}
-
-TEST_F(AppTest, TheSaveDialogOfAnUntitledDocumentOffersTheDataFilesType) {
-    StartApp();
-    auto seen = std::make_shared<QString>();
-    WhenModal<QFileDialog>([seen](QFileDialog& dialog) {
-        *seen = dialog.findChild<QComboBox*>("fileTypeCombo")->currentText();
-        dialog.reject();
-    });
-    Frame().View().OnSaveAs();
-    EXPECT_EQ(*seen, "Glimtap Files (*.GlimtapDataFile)");
-}
-
-TEST_F(AppTest, ASecondWindowSaysInItsStatusBarAndFormThatRequestsGoToTheFirst) {
-    const EnvironmentOverride runtime("XDG_RUNTIME_DIR", home.path().string());
-    const CommandServer first([](SearchRequest) {});
-    StartApp();
     app->ListenForCommands();
+    QApplication::processEvents();
     const QStatusBar& bar = *Frame().statusBar();
-    EXPECT_EQ(bar.toolTip().isEmpty() ? bar.currentMessage() : bar.toolTip(), "--toggle, --start and --stop cannot reach this window: another Glimtap window already answers at " +
-                                 CommandSocketPath(false));
+    const QString why = "--toggle, --start and --stop cannot reach this window: another Glimtap window already answers at " + CommandSocketPath(false);
+    EXPECT_EQ(bar.toolTip().isEmpty() ? bar.currentMessage() : bar.toolTip(), why);
     EXPECT_EQ(Form().hotKeyText->text(), "No hot key: `glimtap --toggle` reaches another Glimtap window");
+    Frame().ShowStatusMessage(why + QString(200, 'f'));
+    EXPECT_EQ(bar.toolTip(), why + QString(200, 'f'));
+    EXPECT_TRUE(bar.currentMessage().endsWith(QChar(0x2026)) && bar.toolTip().startsWith(bar.currentMessage().chopped(1)));
 }
 
 TEST_F(AppTest, TheProfileNeverWritesThroughALinkPlantedInItsPlace) {

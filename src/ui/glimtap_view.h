@@ -156,7 +156,7 @@ private:
     bool closestShown_ = false;
     bool soundsOffTold_ = false;
     bool commandsReachable_ = true;
-    // Last: its worker reports into the members above, so it goes first.
+    // Its worker reports into the members above, so it goes before them.
     std::unique_ptr<SearchControl> search_;
     // Goes first: launches still under way finish while everything they reach is there.
     QThreadPool launches_;

@@ -1,8 +1,10 @@
 #include "ui/screen_still.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QGuiApplication>
-#include <QWidget>
+#include <QToolTip>
 
 #include <algorithm>
 #include <memory>
@@ -38,13 +40,16 @@ QImage CapturePicture(platform::BackendSet& backends, const platform::ScreenRect
     }
 }
 
-// The menu that chose the command, or a tooltip, may still be on the screen, and without a
-// compositor what they covered shows only once its window has repainted it.
+// The menu that chose the command, which Qt hides before it runs the command, or a tooltip
+// may still be on the screen; without a compositor, what they covered shows only once its
+// window has repainted it.
 void ClearOwnPopups() {
-    if (QApplication::instance() == nullptr) return;
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        const Qt::WindowType type = widget->windowType();
-        if (widget->isVisible() && (type == Qt::ToolTip || type == Qt::Popup)) widget->hide();
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) return;
+    // Qt lets a tooltip go after a short delay, by a timer of its own.
+    QToolTip::hideText();
+    const QDeadlineTimer deadline(1000);
+    while (QToolTip::isVisible() && !deadline.hasExpired()) {
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     // The first round takes them off the server; the second has the windows under them
     // repainted there.

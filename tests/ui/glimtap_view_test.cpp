@@ -4,10 +4,9 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QAudioDevice>
-#include <QMediaDevices>
 #include <QTest>
 
+#include "response/audio_output.h"
 #include "support/modal_driver.h"
 #include "ui/view_fixture.h"
 
@@ -75,8 +74,7 @@ TEST_F(ViewTest, SaysOnceThatBeepsAndSpeechAreOffWithoutAudioOutput) {
     View().OnInitialUpdate();
     View().Form().speechAlerts->click();
     View().Form().beepForSearch->click();
-    const bool unheard = QMediaDevices::defaultAudioOutput().isNull();
-    EXPECT_EQ(host.statusMessages.join('|'), unheard ? "no audio output, so beeps and spoken alerts are off" : "");
+    EXPECT_EQ(host.statusMessages.join('|'), NoAudioOutput() ? "no audio output, so beeps and spoken alerts are off" : "");
 }
 
 }  // namespace

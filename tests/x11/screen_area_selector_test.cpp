@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QInputDialog>
 #include <QMenu>
 #include <QTableWidget>
 #include <QTest>
@@ -17,6 +18,7 @@
 #include "engine/template_image.h"
 #include "platform/backends.h"
 #include "support/geometry_printing.h"
+#include "support/modal_driver.h"
 #include "ui/profile.h"
 #include "ui/screen_still.h"
 #include "support/temp_dir.h"
@@ -125,6 +127,7 @@ TEST_F(ViewTest, ASnipChosenFromTheMenuIsCutOnceTheMenuIsGone) {
     });
     driver.start(10);
     ScreenStill before = ScreenStill::Take(*backends);
+    WhenModal<QInputDialog>([](QInputDialog& box) { box.reject(); });  // the new name
     QContextMenuEvent rightClick(QContextMenuEvent::Mouse, list.mapTo(&View(), QPoint(10, 10)), listOnScreen.topLeft() + QPoint(10, 10));
     QApplication::sendEvent(&View(), &rightClick);
     ASSERT_FALSE(cut.isEmpty());

@@ -3,6 +3,8 @@
 #include <QFileInfo>
 
 #include "app/about_dlg.h"
+#include "app/command_channel.h"
+#include "app/command_server.h"
 #include "app/main_frame.h"
 #include "engine/data_file.h"
 #include "qt_support/path_text.h"
@@ -26,6 +28,18 @@ bool CGlimtapApp::InitInstance(const std::optional<QString>& file) {
     }
     mainFrame_->show();
     return true;
+}
+
+void CGlimtapApp::ListenForCommands() {
+    try {
+        commands_ = std::make_unique<CommandServer>(
+            [this](SearchRequest request) { mainFrame_->View().OnSearchRequest(request); });
+    } catch (const CommandChannelError& e) {
+        // The window works without it; only `glimtap --toggle` cannot reach it.
+        mainFrame_->OnCommandsUnreachable(
+            QStringLiteral("--toggle, --start and --stop cannot reach this window: ") +
+            QString::fromStdString(e.what()));
+    }
 }
 
 void CGlimtapApp::OnFileNew() {

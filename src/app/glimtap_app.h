@@ -17,6 +17,7 @@
 namespace glimtap {
 
 class CMainFrame;
+class CommandServer;
 
 // What the application is given from outside; all must outlive it.
 struct AppServices {
@@ -38,6 +39,9 @@ public:
     // Creates the main window with a new document, or with `file` opened, and shows it.
     // False, after telling the user, when `file` cannot be opened.
     bool InitInstance(const std::optional<QString>& file);
+    // Takes `glimtap --toggle`, `--start` and `--stop` from now on. When another window
+    // already takes them, or the channel cannot be opened, the window says so.
+    void ListenForCommands();
 
     void OnFileNew();
     void OnFileOpen();
@@ -67,6 +71,8 @@ private:
     CCustomDocManager docManager_;
     RecentFileList recentFiles_;
     std::unique_ptr<CMainFrame> mainFrame_;
+    // Goes before the window it hands requests to.
+    std::unique_ptr<CommandServer> commands_;
 };
 
 }  // namespace glimtap

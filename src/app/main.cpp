@@ -11,13 +11,13 @@
 
 #include "app/command_channel.h"
 #include "app/command_client.h"
-#include "app/command_server.h"
 #include "app/display_loss_exit.h"
 #include "app/glimtap_app.h"
 #include "app/main_frame.h"
 #include "app/shell_registration.h"
 #include "platform/backends.h"
 #include "platform/user_folders.h"
+#include "qt_support/quiet_qt_messages.h"
 #include "qt_support/signal_stop.h"
 #include "ui/profile.h"
 
@@ -79,6 +79,7 @@ int main(int argc, char** argv) {
     // A display that went away must show as a failed request, not kill the program in the
     // middle of a write to its socket.
     std::signal(SIGPIPE, SIG_IGN);
+    glimtap::KeepQtMessagesQuiet();
     Arguments arguments = ParseArguments(argc, argv);
     if (arguments.request && arguments.file) {
         arguments.error = "a request to the running window takes no file";
@@ -142,15 +143,6 @@ int main(int argc, char** argv) {
     glimtap::Profile profile;
     glimtap::CGlimtapApp app({profile, *backends, backends->AppLauncher()});
     if (!app.InitInstance(arguments.file)) return 1;
-    // Goes before the window it hands requests to.
-    std::unique_ptr<glimtap::CommandServer> commands;
-    try {
-        commands = std::make_unique<glimtap::CommandServer>(
-            [&app](glimtap::SearchRequest request) { app.MainFrame().View().OnSearchRequest(request); });
-    } catch (const glimtap::CommandChannelError& e) {
-        // The window works without it; only `glimtap --toggle` cannot reach it.
-        std::fprintf(stderr, "glimtap: --toggle, --start and --stop cannot reach this window: %s\n",
-                     e.what());
-    }
+    app.ListenForCommands();
     return QApplication::exec();
 }

@@ -5,15 +5,19 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QIcon>
+#include <QLayout>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 
+#include <cstdio>
+
 #include "app/glimtap_app.h"
 #include "app/help_window.h"
 #include "app/lock_indicators.h"
+#include "app/status_line.h"
 #include "qt_support/path_text.h"
 #include "ui/message_box.h"
 
@@ -22,7 +26,8 @@ namespace glimtap {
 CMainFrame::CMainFrame(CGlimtapApp& app, SearchSettings& settings, Profile& profile,
                        platform::BackendSet& backends, platform::Launcher& launcher)
     : app_(app), scroll_(new QScrollArea(this)),
-      view_(new CGlimtapView(settings, profile, *this, backends, launcher)) {
+      view_(new CGlimtapView(settings, profile, *this, backends, launcher)),
+      statusLine_(new StatusLine(this)) {
     setWindowIcon(QIcon(QStringLiteral(":/glimtap.svg")));
     setMinimumSize(300, 200);
     setAcceptDrops(true);
@@ -30,6 +35,7 @@ CMainFrame::CMainFrame(CGlimtapApp& app, SearchSettings& settings, Profile& prof
     scroll_->setWidgetResizable(true);
     scroll_->setWidget(view_);
     setCentralWidget(scroll_);
+    setStatusBar(statusLine_);
     CreateMenus();
     CreateStatusBar(backends);
 }
@@ -89,7 +95,7 @@ void CMainFrame::CreateStatusBar(platform::BackendSet& backends) {
             (backends.CanCapture() ? "Not available here: " : "No screen available: ") +
             backends.Missing());
     }
-    statusBar()->showMessage(idleMessage_);
+    statusLine_->ShowNote(idleMessage_);
 }
 
 void CMainFrame::UpdateRecentFileMenu(const QStringList& paths) {
@@ -130,18 +136,30 @@ void CMainFrame::OnHelp() {
 }
 
 void CMainFrame::ResizeParentToFit() {
+    // Before the window is first shown, a changed text does not make the layout measure again.
+    view_->layout()->invalidate();
+    view_->layout()->activate();
     const QSize form = view_->sizeHint().expandedTo(view_->minimumSize());
     int height = form.height() + menuBar()->sizeHint().height();
     if (!statusBar()->isHidden()) height += statusBar()->sizeHint().height();
     resize(form.width(), height);
 }
 
-void CMainFrame::ShowStatusMessage(const QString& text) { statusBar()->showMessage(text); }
+void CMainFrame::ShowStatusMessage(const QString& text) {
+    statusLine_->ShowNote(text.isEmpty() ? idleMessage_ : text);
+}
+
+void CMainFrame::OnCommandsUnreachable(const QString& why) {
+    std::fprintf(stderr, "glimtap: %s\n", why.toLocal8Bit().constData());
+    idleMessage_ = why;
+    ShowStatusMessage(why);
+    view_->OnCommandsUnreachable();
+}
 
 bool CMainFrame::event(QEvent* event) {
     if (event->type() == QEvent::StatusTip) {
         const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
-        statusBar()->showMessage(tip.isEmpty() ? idleMessage_ : tip);
+        ShowStatusMessage(tip);
         return true;
     }
     return QMainWindow::event(event);

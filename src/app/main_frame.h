@@ -20,6 +20,7 @@ namespace glimtap {
 
 class CGlimtapApp;
 class LockIndicators;
+class StatusLine;
 
 // The main window: menus, status bar and, scrolling when the window is smaller, the form.
 class CMainFrame : public QMainWindow, public ViewHost {
@@ -36,6 +37,8 @@ public:
     // Shows the recent files between the File menu's separators, "Recent File" when none.
     void UpdateRecentFileMenu(const QStringList& paths);
     QMenu& FileMenu() { return *fileMenu_; }
+    // Says `why` in the status bar between prompts, on stderr, and on the form.
+    void OnCommandsUnreachable(const QString& why);
 
     std::filesystem::path DocumentTitle() const override;
     bool SaveDocument(bool saveAs) override;
@@ -57,6 +60,7 @@ private:
     CGlimtapApp& app_;
     QScrollArea* scroll_;
     CGlimtapView* view_;
+    StatusLine* statusLine_;
     QMenu* fileMenu_ = nullptr;
     QAction* recentEnd_ = nullptr;  // the separator after the recent files
     QList<QAction*> recentActions_;

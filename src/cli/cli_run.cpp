@@ -1,8 +1,6 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QAudioDevice>
-#include <QMediaDevices>
 #include <QTimer>
 
 #include <chrono>
@@ -23,6 +21,7 @@
 #include "engine/target_folder.h"
 #include "platform/backends.h"
 #include "platform/user_folders.h"
+#include "response/audio_output.h"
 #include "response/marker_surfaces_for.h"
 #include "response/match_responder.h"
 #include "response/screen_markers.h"
@@ -104,9 +103,7 @@ std::unique_ptr<QCoreApplication> StartApplication(int& argc, char** argv,
 // Sounds are asked for but cannot be heard: said once, rather than failing quietly.
 void TellWhenSoundsAreOff(const SearchSettings& settings, const RunOptions& options) {
     if (options.quiet || (settings.beepForSearch == 0 && settings.speechAlerts == 0)) return;
-    if (QMediaDevices::defaultAudioOutput().isNull()) {
-        std::cerr << "glimtap-cli: no audio output, so beeps and spoken alerts are off\n";
-    }
+    if (NoAudioOutput()) std::cerr << "glimtap-cli: " << kNoAudioOutputText << '\n';
 }
 
 // Handles a run's reports on the application thread, as the window does, and tells the

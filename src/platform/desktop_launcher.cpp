@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -17,6 +18,10 @@ namespace glimtap::platform {
 namespace {
 
 namespace fs = std::filesystem;
+
+// xdg-open ends once it has handed the thing over; one that takes longer has started a
+// program that keeps it waiting.
+constexpr std::chrono::seconds kHandOverBound{3};
 
 std::string ToLowerAscii(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -65,7 +70,10 @@ bool OpenWithDesktop(const std::string& target, std::string* error) {
         return Fail(error,
                     "cannot open '" + target + "': xdg-open is not installed (package xdg-utils)");
     }
-    return StartDetached(*xdg_open, {"xdg-open", target}, error);
+    if (error == nullptr) return StartDetached(*xdg_open, {"xdg-open", target}, nullptr);
+    std::string why;
+    if (StartDetachedAndWatch(*xdg_open, {"xdg-open", target}, kHandOverBound, &why)) return true;
+    return Fail(error, "cannot open '" + target + "': " + why);
 }
 
 }  // namespace

@@ -13,7 +13,8 @@ class Launcher {
 public:
     virtual ~Launcher() = default;
     // `verb` is "open" (or empty) or "edit"; anything else is refused. Returns once the
-    // program has started, not when it ends. On failure *error (when given) says why.
+    // program has started, not when it ends. On failure *error (when given) says why; to
+    // know it, the call may wait a few seconds for a helper that hands the thing over.
     virtual bool Launch(std::u16string_view verb, const std::filesystem::path& file,
                         std::string* error) = 0;
 };

@@ -127,8 +127,11 @@ GlimtapForm BuildGlimtapForm(QWidget& form) {
     f.areaText = MakeCentredLabel(form, "Static");
     f.areaText->setMinimumSize(du.X(141), 3 * form.fontMetrics().lineSpacing());
     f.counterText = MakeCentredLabel(form, "Counter");
-    // The counts grow during a run; the buttons beside them must stay where they are.
+    // The counts grow during a run; the buttons beside them must stay where they are, with
+    // room for 7 digits each.
     f.counterText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    f.counterText->setMinimumWidth(
+        form.fontMetrics().horizontalAdvance(QStringLiteral("Tried : 8888888, Matched : 8888888")));
     f.progress = new QProgressBar(&form);
     f.progress->setRange(0, 100);
     f.progress->setValue(0);

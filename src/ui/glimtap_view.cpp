@@ -19,6 +19,7 @@
 #include "platform/user_folders.h"
 #include "platform/utf16.h"
 #include "qt_support/path_text.h"
+#include "response/audio_output.h"
 #include "response/marker_surfaces_for.h"
 #include "response/search_beep.h"
 #include "ui/data_exchange.h"
@@ -109,6 +110,7 @@ void CGlimtapView::ConnectControls() {
     connect(form_.exploreImages, &QPushButton::clicked, this, &CGlimtapView::OnExploreTargetFolder);
     connect(form_.test, &QPushButton::clicked, this, &CGlimtapView::OnTestExecute);
     connect(form_.beepForSearch, &QCheckBox::clicked, this, &CGlimtapView::OnBeepForSearch);
+    connect(form_.speechAlerts, &QCheckBox::clicked, this, &CGlimtapView::TellWhenSoundsAreOff);
     connect(&hotKeyWatcher_, &HotKeyWatcher::pressed, this,
             [this] { OnSearchRequest(SearchRequest::kToggle); });
     form_.fileList->viewport()->installEventFilter(this);
@@ -126,14 +128,7 @@ void CGlimtapView::OnInitialUpdate() {
     settings_.suggestedFileName.clear();
     UpdateData(false);
     hotKey_ = hotKeyWatcher_.Grab();
-    if (!hotKeyWatcher_.Available()) {
-        form_.hotKeyText->setText(QStringLiteral(
-            "Hot key: set one in your desktop's keyboard settings to run `glimtap --toggle`"));
-    } else if (hotKey_.isEmpty()) {
-        form_.hotKeyText->setText(QStringLiteral("No Start/Stop hot key: F6 to F12 are taken"));
-    } else {
-        form_.hotKeyText->setText(QStringLiteral("Start/Stop hot key: ") + hotKey_);
-    }
+    ShowHotKey();
     host_.ResizeParentToFit();
     if (!columnsSet_) {
         SetUpColumns();
@@ -144,6 +139,25 @@ void CGlimtapView::OnInitialUpdate() {
     ShowSearchArea();
     form_.counterText->setText(QStringLiteral("Counter"));
     MarkSaved();
+}
+
+void CGlimtapView::ShowHotKey() {
+    if (!hotKeyWatcher_.Available() && !commandsReachable_) {
+        form_.hotKeyText->setText(
+            QStringLiteral("No hot key: `glimtap --toggle` reaches another Glimtap window"));
+    } else if (!hotKeyWatcher_.Available()) {
+        form_.hotKeyText->setText(QStringLiteral(
+            "Hot key: set one in your desktop's keyboard settings to run `glimtap --toggle`"));
+    } else if (hotKey_.isEmpty()) {
+        form_.hotKeyText->setText(QStringLiteral("No Start/Stop hot key: F6 to F12 are taken"));
+    } else {
+        form_.hotKeyText->setText(QStringLiteral("Start/Stop hot key: ") + hotKey_);
+    }
+}
+
+void CGlimtapView::OnCommandsUnreachable() {
+    commandsReachable_ = false;
+    ShowHotKey();
 }
 
 QStringList CGlimtapView::FormState() const {
@@ -252,6 +266,8 @@ void CGlimtapView::OnStartStopSearch() {
     }
     skipped_ = 0;
     skipNoteShown_.invalidate();
+    ClearClosestMessage();
+    TellWhenSoundsAreOff();
     if (!search_->Start()) {
         ShowMessage(this, QMessageBox::NoIcon,
                     QStringLiteral("Failed to initiate background worker thread."));
@@ -282,12 +298,22 @@ void CGlimtapView::OnSelectTargetFolder() {
     UpdateModified();
 }
 
+void CGlimtapView::LaunchAside(std::u16string verb, std::filesystem::path file,
+                               std::function<void(const QString&)> failed) {
+    launches_.start([this, verb = std::move(verb), file = std::move(file),
+                     failed = std::move(failed)] {
+        std::string error;
+        if (launcher_.Launch(verb, file, &error)) return;
+        QMetaObject::invokeMethod(
+            this, [failed, why = QString::fromStdString(error)] { failed(why); },
+            Qt::QueuedConnection);
+    });
+}
+
 void CGlimtapView::OnExploreTargetFolder() {
-    std::string error;
-    if (!launcher_.Launch(u"", settings_.targetFolder, &error)) {
-        host_.ShowStatusMessage(QStringLiteral("The target folder could not be opened: ") +
-                                QString::fromStdString(error));
-    }
+    LaunchAside(u"", settings_.targetFolder, [this](const QString& why) {
+        host_.ShowStatusMessage(QStringLiteral("The target folder could not be opened: ") + why);
+    });
 }
 
 void CGlimtapView::OnRefreshFileNames() {
@@ -313,16 +339,25 @@ void CGlimtapView::NameImage(const std::filesystem::path& file) {
 void CGlimtapView::OnTestExecute() {
     // What is typed counts, saved or not, ticked or not. The user asked to see it work,
     // so a failure is told in a message of its own.
-    std::string error;
-    if (!launcher_.Launch(form_.executeVerb->text().toStdU16String(),
-                          ToPath(form_.executeFile->text().toStdU16String()), &error)) {
-        ShowMessage(this, QMessageBox::Warning,
-                    QStringLiteral("The command could not be run: ") + QString::fromStdString(error));
-    }
+    LaunchAside(form_.executeVerb->text().toStdU16String(),
+                ToPath(form_.executeFile->text().toStdU16String()), [this](const QString& why) {
+                    ShowMessage(this, QMessageBox::Warning,
+                                QStringLiteral("The command could not be run: ") + why);
+                });
 }
 
 void CGlimtapView::OnBeepForSearch() {
     if (form_.beepForSearch->isChecked()) PlaySearchBeep();
+    TellWhenSoundsAreOff();
+}
+
+void CGlimtapView::TellWhenSoundsAreOff() {
+    if (soundsOffTold_ || (!form_.beepForSearch->isChecked() && !form_.speechAlerts->isChecked())) {
+        return;
+    }
+    if (!NoAudioOutput()) return;
+    soundsOffTold_ = true;
+    host_.ShowStatusMessage(QString::fromLatin1(kNoAudioOutputText));
 }
 
 void CGlimtapView::OnMinimize() { window()->showMinimized(); }
@@ -341,6 +376,7 @@ void CGlimtapView::OnClosestMiss(const std::optional<ClosestMiss>& miss) {
     showClosest_->setEnabled(miss.has_value());
     // The count of skipped files stays readable for a while after Start.
     if (!miss || (skipNoteShown_.isValid() && !skipNoteShown_.hasExpired(kSkipNoteMs))) return;
+    closestShown_ = true;
     host_.ShowStatusMessage(QStringLiteral("Closest: %1, %2 \u2014 needs tolerance %3")
                                   .arg(miss->location.x)
                                   .arg(miss->location.y)
@@ -363,7 +399,14 @@ void CGlimtapView::OnShowClosestMatch() {
                   MarkerKind::kClosestMiss);
 }
 
+void CGlimtapView::ClearClosestMessage() {
+    if (!closestShown_) return;
+    closestShown_ = false;
+    host_.ShowStatusMessage({});
+}
+
 void CGlimtapView::OnMatchFound(const MatchReport& match) {
+    ClearClosestMessage();
     const bool drivesInput = settings_.moveCursorToMatch != 0 || settings_.touchAtMatch != 0;
     if (!drivesInput && settings_.executeEnabled == 0) return;
     Responder(drivesInput);

@@ -6,9 +6,11 @@
 #include <QPoint>
 #include <QString>
 #include <QStringList>
+#include <QThreadPool>
 #include <QWidget>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -86,6 +88,9 @@ public:
     void OnShowOverlay(const MatchReport& match);
     // Marks where the template last tried without a match came closest.
     void OnShowClosestMatch();
+    // `glimtap --toggle`, `--start` and `--stop` cannot reach this window: the form stops
+    // telling the user to bind them.
+    void OnCommandsUnreachable();
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -108,6 +113,14 @@ private:
     void OnTemplateSkipped();
     // Selects the listed `file` and offers to rename it.
     void NameImage(const std::filesystem::path& file);
+    void ClearClosestMessage();
+    void ShowHotKey();
+    // Says once that beeps and spoken alerts cannot be heard, when one of them is on.
+    void TellWhenSoundsAreOff();
+    // Launches off the window's thread, which a launcher waiting for a helper would hold
+    // up; `failed` gets the reason on the window's thread.
+    void LaunchAside(std::u16string verb, std::filesystem::path file,
+                     std::function<void(const QString&)> failed);
     // With `drivesInput`, the pointer and touch are opened first, once.
     MatchResponder& Responder(bool drivesInput);
 
@@ -139,8 +152,14 @@ private:
     int skipped_ = 0;
     QElapsedTimer skipNoteShown_;
     QAction* showClosest_ = nullptr;
-    // Last: its worker reports into the members above, so it goes first.
+    // The status bar shows where the last try came closest.
+    bool closestShown_ = false;
+    bool soundsOffTold_ = false;
+    bool commandsReachable_ = true;
+    // Its worker reports into the members above, so it goes before them.
     std::unique_ptr<SearchControl> search_;
+    // Goes first: launches still under way finish while everything they reach is there.
+    QThreadPool launches_;
 };
 
 }  // namespace glimtap

@@ -1,5 +1,11 @@
 #include "ui/screen_still.h"
 
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QToolTip>
+
 #include <algorithm>
 #include <memory>
 #include <utility>
@@ -34,9 +40,29 @@ QImage CapturePicture(platform::BackendSet& backends, const platform::ScreenRect
     }
 }
 
+// The menu that chose the command, which Qt hides before it runs the command, or a tooltip
+// may still be on the screen; without a compositor, what they covered shows only once its
+// window has repainted it.
+void ClearOwnPopups() {
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) return;
+    // Qt lets a tooltip go after a short delay, by a timer of its own.
+    QToolTip::hideText();
+    const QDeadlineTimer deadline(1000);
+    while (QToolTip::isVisible() && !deadline.hasExpired()) {
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    // The first round takes them off the server; the second has the windows under them
+    // repainted there.
+    for (int round = 0; round < 2; ++round) {
+        QGuiApplication::sync();
+        QApplication::processEvents();
+    }
+}
+
 }  // namespace
 
 ScreenStill ScreenStill::Take(platform::BackendSet& backends) {
+    ClearOwnPopups();
     // On Wayland the virtual screen may start left of or above (0, 0).
     const platform::ScreenRect screen = backends.Geometry().VirtualScreen();
     if (screen.width < 1 || screen.height < 1) return {screen, QImage()};

@@ -17,8 +17,8 @@ namespace glimtap {
 // with or without a compositor and nothing the program shows later ends up in a snip.
 class ScreenStill : public platform::ScreenCapture {
 public:
-    // Takes the picture now. The screen is empty when there is none; the picture is null
-    // when it cannot be captured.
+    // Takes the picture once the program's own menus and tooltips are off the screen. The
+    // screen is empty when there is none; the picture is null when it cannot be captured.
     static ScreenStill Take(platform::BackendSet& backends);
 
     // `picture` is null or covers `screen` one pixel per physical pixel.

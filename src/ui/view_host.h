@@ -18,7 +18,8 @@ public:
     virtual void SetModified(bool modified) = 0;
     // Lays the window out again and sizes it so that the whole form shows.
     virtual void ResizeParentToFit() = 0;
-    // A passing note in the status bar.
+    // A passing note in the status bar; an empty one brings back what the bar reads between
+    // notes.
     virtual void ShowStatusMessage(const QString& text) = 0;
 };
 

@@ -29,8 +29,8 @@ namespace glimtap::test {
 
 inline QString Q(const std::filesystem::path& path) { return QString::fromStdU16String(FromPath(path)); }
 
-inline void ChooseInNextFileDialog(const QString& path) {
-    WhenModal<QFileDialog>([path](QFileDialog& dialog) {
+inline QPointer<QTimer> ChooseInNextFileDialog(const QString& path) {
+    return WhenModal<QFileDialog>([path](QFileDialog& dialog) {
         dialog.findChild<QLineEdit*>("fileNameEdit")->setText(path);
         static_cast<QDialog&>(dialog).accept();
     });

@@ -5,6 +5,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <QLocalSocket>
 #include <QTest>
 
 #include "app/command_channel.h"
@@ -44,6 +45,20 @@ TEST_F(CommandChannelTest, RequestsStartAndStopTheWindowsSearch) {
         const ProcessResult result = Glimtap(option);
         EXPECT_EQ(result.exitCode, 0) << option << ": " << result.err;
         EXPECT_EQ(View().Search().IsRunning(), running) << option;
+    }
+    // Too long, with or without its end; too slow; an unknown word; two words.
+    const std::pair<QByteArray, QByteArray> malformed[] = {
+        {QByteArray(100, 't') + '\n', "unknown request\n"}, {QByteArray(100, 't'), ""}, {"toggle", ""},
+        {"jump\n", "unknown request\n"}, {"toggle start\n", "unknown request\n"}};
+    for (const auto& [line, answer] : malformed) {
+        QLocalSocket client;
+        client.connectToServer(CommandSocketPath(false));
+        ASSERT_TRUE(client.waitForConnected(kCommandPatienceMs));
+        client.write(line);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return client.state() == QLocalSocket::UnconnectedState; }, 20000));
+        EXPECT_EQ(client.readAll(), answer) << line.toStdString();
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(View().Search().IsRunning()) << line.toStdString();
     }
 }
 

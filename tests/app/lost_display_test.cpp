@@ -59,8 +59,8 @@ TEST(GlimtapLostDisplay, EndsWhenTheServerGoesDuringASearch) {
     const std::optional<ProcessResult> ended = app.WaitFor(std::chrono::seconds(20));
     ASSERT_TRUE(ended) << "still running 20 s after its X server went";
     EXPECT_EQ(ended->exitCode, 2) << ended->err;  // as glimtap-cli
-    EXPECT_THAT(ended->err, testing::HasSubstr("glimtap: the connection to the X server of display '" +
-                                               server.display() + "' was lost\n"));
+    // Only its own words: Qt's warnings (no sound server, say) are no news to the user.
+    EXPECT_EQ(ended->err, "glimtap: the connection to the X server of display '" + server.display() + "' was lost\n");
 }
 
 // Ended by the session or Ctrl+C, the window removes the socket `glimtap --toggle` reaches.

@@ -98,22 +98,33 @@ TEST_F(LauncherTest, RunsProgramsDetachedAndHandsTheRestToXdgOpen) {
 }
 
 TEST_F(LauncherTest, SaysWhyNothingStarted) {
+    // A stand-in xdg-open that fails, or waits for what it started past the bound: that counts as handed over.
+    const std::string folder = bin_.string();
+    for (const auto& [body, why] : {std::pair{"echo \"xdg-open: no method available for opening '$1'\"; exit 3\n",
+                                              "': xdg-open ended with status 3: xdg-open: no method available for opening '" + folder + "'"},
+                                    {"kill -9 $$\n", "': xdg-open was ended by signal 9"}, {"exec sleep 5\n", ""}}) {
+        WriteScript(bin_ / "xdg-open", body);
+        std::string error;
+        EXPECT_EQ(Launch(u"open", folder, &error), why.empty()) << body;
+        EXPECT_EQ(error, why.empty() ? "" : "cannot open '" + folder + why);
+    }
     WriteReportingProgram(bin_ / "tool");
     // Executable but no program: exec refuses it, and no shell steps in to try it as a script.
     std::ofstream("garbage") << "touch pwned\n";
     fs::permissions("garbage", fs::perms::owner_all);
+    fs::create_directory("empty");
+    const EnvironmentOverride noXdgOpen("PATH", (dir_ / "empty").string());  // xdg-utils installed or not
     for (const auto& [verb, file, why] : {std::tuple{u"print", "tool", "'print'"}, {u"open ", "tool", "'open '"},
                                           {u"open", "no-such-program", "no-such-program"}, {u"open", "true; touch pwned", ""},
                                           {u"open", "no such folder/program", "no such folder"}, {u"open", "", ""},
-                                          {u"open", "./garbage", strerror(ENOEXEC)}}) {
+                                          {u"open", "./garbage", strerror(ENOEXEC)},
+                                          {u"open", "https://example.com/", "xdg-open is not installed"}}) {
         std::string error;
         EXPECT_FALSE(Launch(verb, file, &error)) << file;
         EXPECT_THAT(error, HasSubstr(why));
         EXPECT_FALSE(error.empty());
     }
     EXPECT_FALSE(fs::exists("pwned"));
-    const EnvironmentOverride noXdgOpen("PATH", "");
-    EXPECT_FALSE(Launch(u"open", "https://example.com/"));
 }
 
 }  // namespace

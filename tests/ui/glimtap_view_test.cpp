@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include "response/audio_output.h"
 #include "support/modal_driver.h"
 #include "ui/view_fixture.h"
 
@@ -66,6 +67,14 @@ TEST_F(ViewTest, NumberFieldsTakeDigitsOnlyAndRefusalsNameFieldAndRange) {
         EXPECT_EQ(View().focusWidget(), row.edit);
         EXPECT_FALSE(View().Search().IsRunning());
     }
+}
+
+// Run with and without a sound server: said once, only where nothing can be heard.
+TEST_F(ViewTest, SaysOnceThatBeepsAndSpeechAreOffWithoutAudioOutput) {
+    View().OnInitialUpdate();
+    View().Form().speechAlerts->click();
+    View().Form().beepForSearch->click();
+    EXPECT_EQ(host.statusMessages.join('|'), NoAudioOutput() ? "no audio output, so beeps and spoken alerts are off" : "");
 }
 
 }  // namespace

@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QInputDialog>
+#include <QMenu>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 
@@ -11,13 +15,16 @@
 #include <functional>
 #include <optional>
 
+#include "engine/template_image.h"
 #include "platform/backends.h"
 #include "support/geometry_printing.h"
+#include "support/modal_driver.h"
 #include "ui/profile.h"
 #include "ui/screen_still.h"
 #include "support/temp_dir.h"
 #include "support/x_input.h"
 #include "support/x_observer.h"
+#include "ui/view_fixture.h"
 
 namespace glimtap::test {
 namespace {
@@ -91,6 +98,44 @@ TEST_F(ScreenAreaSelectorTest, SelectsAndStoresExactlyWhatWasDragged) {
         EXPECT_EQ(Select(c.act), c.selected) << c.what;
         EXPECT_EQ(Stored(), c.stored) << c.what;
     }
+}
+
+// Right-click the list, choose Select Image..., drag where the menu was: the snip shows the list.
+TEST_F(ViewTest, ASnipChosenFromTheMenuIsCutOnceTheMenuIsGone) {
+    View().OnInitialUpdate();
+    if (View().devicePixelRatio() != 1) GTEST_SKIP() << "the form is larger than the scaled screen";
+    View().show();
+    WindowObserver observer;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return observer.IsViewable(View().winId()); }, 10000));
+    const QWidget& list = *View().Form().fileList->viewport();
+    const QRect listOnScreen(list.mapToGlobal(QPoint()), list.size());
+    OtherClient user;
+    QRect cut;
+    QTimer driver;
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (menu != nullptr && cut.isNull() && observer.IsViewable(menu->winId())) {
+            cut = menu->geometry() & listOnScreen;
+            const QPoint item = menu->actionGeometry(menu->actions().front()).center() + menu->pos();
+            user.Click(item.x(), item.y());
+        }
+        QWidget* selector = QApplication::activeModalWidget();
+        if (selector != nullptr && !cut.isNull() && observer.IsViewable(selector->winId())) {
+            driver.stop();
+            user.Drag(cut.left(), cut.top(), cut.right() + 1, cut.bottom() + 1);
+        }
+    });
+    driver.start(10);
+    ScreenStill before = ScreenStill::Take(*backends);
+    WhenModal<QInputDialog>([](QInputDialog& box) { box.reject(); });  // the new name
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, list.mapTo(&View(), QPoint(10, 10)), listOnScreen.topLeft() + QPoint(10, 10));
+    QApplication::sendEvent(&View(), &rightClick);
+    ASSERT_FALSE(cut.isEmpty());
+    TemplateImage snip;
+    ASSERT_TRUE(LoadTemplateImage(snip, std::filesystem::directory_iterator(DefaultFolder())->path()));
+    const auto screen = before.Capture({cut.x(), cut.y(), cut.width(), cut.height()});
+    EXPECT_TRUE(std::equal(snip.pixels.begin(), snip.pixels.end(), screen->pixels, screen->pixels + cut.width() * cut.height(),
+                           [](uint32_t a, uint32_t b) { return (a & 0xFFFFFF) == b; }));
 }
 
 }  // namespace

@@ -13,16 +13,16 @@ namespace {
 
 constexpr auto kFrameTimeout = std::chrono::seconds(2);
 
+}  // namespace
+
 // What the compositor says of a frame's buffer.
-struct BufferLayout {
+struct WaylandCapture::BufferLayout {
     uint32_t format = 0;
     int32_t width = 0;
     int32_t height = 0;
     int32_t stride = 0;
     bool yInvert = false;
 };
-
-}  // namespace
 
 // One request to the compositor.
 struct WaylandCapture::Frame {

@@ -32,6 +32,7 @@ public:
     std::optional<ScreenImage> Capture(const ScreenRect& area) override;
 
 private:
+    struct BufferLayout;
     struct Frame;
     struct Stream;
 

@@ -90,6 +90,7 @@ windows:
 	cmake --build $(WINDOWS_DIR) -j $(JOBS)
 
 test-windows:
+	tests/with-xvfb tests/with-wine $(WINDOWS_DIR)/src/cli/glimtap-cli.exe --version
 	tests/with-xvfb tests/with-wine $(WINDOWS_DIR)/tests/windows/engine_tests.exe
 
 clean:

@@ -26,8 +26,8 @@ struct Printer {
     }
     void String(const char* name, const std::u16string& value) { Path(name, ToPath(value)); }
     void Path(const char* name, const std::filesystem::path& value) {
-        if (json) object.Text(name, value.native());
-        else out << name << '=' << value.native() << '\n';
+        if (json) object.Text(name, PathString(value));
+        else out << name << '=' << PathString(value) << '\n';
     }
 };
 

@@ -1,13 +1,10 @@
-#include <QString>
-#include <QtGlobal>
-
 #include <algorithm>
-#include <csignal>
 #include <iostream>
 #include <span>
 #include <string_view>
 
 #include "cli/commands.h"
+#include "cli/process_setup.h"
 #include "platform/backends.h"
 
 namespace {
@@ -89,19 +86,10 @@ void PrintUsage(std::ostream& out) {
     out << kOtherUsage;
 }
 
-// Qt's own warnings (a missing sound server, say) are no news to the user of a command
-// line tool; what matters is said by the tool itself.
-void DropQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtFatalMsg) std::cerr << "glimtap-cli: " << message.toStdString() << '\n';
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    // A display that went away must show as a failed request, which the capture reports,
-    // not kill the program in the middle of a write to its socket.
-    std::signal(SIGPIPE, SIG_IGN);
-    qInstallMessageHandler(DropQtMessages);
+    glimtap::cli::PrepareProcess();
     const std::span<char* const> args(argv + 1, argc > 0 ? argc - 1 : 0);
     const std::string_view name = args.empty() ? "" : args[0];
     try {

@@ -1,7 +1,9 @@
 #include <algorithm>
 #include <iostream>
 #include <span>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "cli/commands.h"
 #include "cli/process_setup.h"
@@ -89,8 +91,10 @@ void PrintUsage(std::ostream& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    glimtap::cli::PrepareProcess();
-    const std::span<char* const> args(argv + 1, argc > 0 ? argc - 1 : 0);
+    std::vector<std::string> arguments = glimtap::cli::PrepareProcess(argc, argv);
+    std::vector<char*> pointers;
+    for (std::string& argument : arguments) pointers.push_back(argument.data());
+    const std::span<char* const> args(pointers);
     const std::string_view name = args.empty() ? "" : args[0];
     try {
         for (const Command& command : kCommands) {

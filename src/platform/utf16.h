@@ -22,5 +22,7 @@ std::u16string FromPath(const std::filesystem::path& path);
 // A path's text to show or report: the bytes of a POSIX name as they are, a Windows name
 // as UTF-8 (a lone surrogate becomes U+FFFD).
 std::string PathString(const std::filesystem::path& path);
+// The path a narrow text names, the inverse of PathString: a command line's argument, say.
+std::filesystem::path PathFromString(std::string_view text);
 
 }  // namespace glimtap

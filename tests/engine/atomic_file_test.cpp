@@ -40,6 +40,7 @@ TEST(WriteFileAtomicallyTest, NamesAsTheSystemAllowsThem) {
         WriteFile(path, {'o', 'l', 'd'});
         WriteFileAtomically(path, std::vector<uint8_t>{'n', 'e', 'w'});
         EXPECT_EQ(ReadFile(path), (std::vector<uint8_t>{'n', 'e', 'w'})) << PathString(path);
+        EXPECT_EQ(PathFromString(PathString(path)), path);
         expected.insert(ToUtf8Bytes(name));
     }
     for (const std::u16string& name : forbidden) {

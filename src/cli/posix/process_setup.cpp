@@ -3,6 +3,7 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <algorithm>
 #include <csignal>
 #include <iostream>
 
@@ -17,11 +18,12 @@ void DropQtMessages(QtMsgType type, const QMessageLogContext&, const QString& me
 
 }  // namespace
 
-void PrepareProcess() {
+std::vector<std::string> PrepareProcess(int argc, char** argv) {
     // A display that went away must show as a failed request, which the capture reports,
     // not kill the program in the middle of a write to its socket.
     std::signal(SIGPIPE, SIG_IGN);
     qInstallMessageHandler(DropQtMessages);
+    return std::vector<std::string>(argv + std::min(argc, 1), argv + argc);
 }
 
 }  // namespace glimtap::cli

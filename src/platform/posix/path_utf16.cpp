@@ -8,4 +8,6 @@ std::u16string FromPath(const std::filesystem::path& path) { return FromUtf8Byte
 
 std::string PathString(const std::filesystem::path& path) { return path.native(); }
 
+std::filesystem::path PathFromString(std::string_view text) { return std::string(text); }
+
 }  // namespace glimtap

@@ -15,4 +15,6 @@ std::u16string FromPath(const std::filesystem::path& path) {
 
 std::string PathString(const std::filesystem::path& path) { return ToUtf8(FromPath(path)); }
 
+std::filesystem::path PathFromString(std::string_view text) { return ToPath(FromUtf8(text)); }
+
 }  // namespace glimtap

@@ -90,8 +90,8 @@ windows:
 	cmake --build $(WINDOWS_DIR) -j $(JOBS)
 
 test-windows:
-	tests/with-xvfb tests/with-wine $(WINDOWS_DIR)/src/cli/glimtap-cli.exe --version
-	tests/with-xvfb tests/with-wine $(WINDOWS_DIR)/tests/windows/engine_tests.exe
+	tests/with-xvfb tests/with-wine tests/windows/cli_names $(WINDOWS_DIR)/src/cli/glimtap-cli.exe
+	tests/with-xvfb tests/with-wine wine64 $(WINDOWS_DIR)/tests/windows/engine_tests.exe
 
 clean:
 	rm -rf build build-*

@@ -14,6 +14,7 @@
 #include "engine/template_image.h"
 #include "platform/backends.h"
 #include "platform/image_screen.h"
+#include "platform/utf16.h"
 
 namespace glimtap::cli {
 namespace {
@@ -68,7 +69,7 @@ FindOptions ParseFindOptions(std::span<char* const> args) {
 TemplateImage LoadBitmap(const std::string& path, const char* role) {
     TemplateImage image;
     std::string whyNot;
-    if (!LoadTemplateImage(image, path, &whyNot)) {
+    if (!LoadTemplateImage(image, PathFromString(path), &whyNot)) {
         throw CliError(std::string("cannot load ") + role + " '" + path + "': " + whyNot);
     }
     return image;

@@ -21,6 +21,7 @@
 #include "engine/target_folder.h"
 #include "platform/backends.h"
 #include "platform/user_folders.h"
+#include "platform/utf16.h"
 #include "response/audio_output.h"
 #include "response/marker_surfaces_for.h"
 #include "response/match_responder.h"
@@ -71,7 +72,7 @@ RunOptions ParseRunOptions(std::span<char* const> args) {
 std::filesystem::path ChooseFolder(const RunOptions& options, const DataFile& data) {
     std::error_code error;
     if (!options.folder.empty()) {
-        const std::filesystem::path folder(options.folder);
+        const std::filesystem::path folder = PathFromString(options.folder);
         if (std::filesystem::is_directory(folder, error)) return folder;
         const bool exists = std::filesystem::exists(folder, error);
         throw CliError("template folder '" + options.folder +
@@ -79,7 +80,7 @@ std::filesystem::path ChooseFolder(const RunOptions& options, const DataFile& da
     }
     const std::filesystem::path& stored = data.settings.targetFolder;
     if (!stored.empty() && std::filesystem::is_directory(stored, error)) return stored;
-    const std::filesystem::path title = std::filesystem::path(options.dataFile).filename();
+    const std::filesystem::path title = PathFromString(options.dataFile).filename();
     const std::filesystem::path folder = DefaultTargetFolder(platform::LocalDataFolder(), title);
     if (folder.empty()) throw CliError("cannot create the default template folder for '" + options.dataFile + "'");
     return folder;
@@ -219,7 +220,7 @@ int RunRun(std::span<char* const> args, std::ostream& out) {
     const RunOptions options = ParseRunOptions(args);
     DataFile data;
     try {
-        LoadDataFile(options.dataFile, data);
+        LoadDataFile(PathFromString(options.dataFile), data);
     } catch (const DataFileError& e) {
         throw CliError(e.what());
     }

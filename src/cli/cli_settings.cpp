@@ -26,8 +26,8 @@ struct Printer {
     }
     void String(const char* name, const std::u16string& value) { Path(name, ToPath(value)); }
     void Path(const char* name, const std::filesystem::path& value) {
-        if (json) object.Text(name, value.native());
-        else out << name << '=' << value.native() << '\n';
+        if (json) object.Text(name, PathString(value));
+        else out << name << '=' << PathString(value) << '\n';
     }
 };
 
@@ -44,12 +44,12 @@ struct Assignment {
     }
     void String(const char* field, std::u16string& target) {
         if (name != field) return;
-        target = FromPath(std::filesystem::path(value));
+        target = FromPath(PathFromString(value));
         applied = true;
     }
     void Path(const char* field, std::filesystem::path& target) {
         if (name != field) return;
-        target = std::filesystem::path(value);
+        target = PathFromString(value);
         applied = true;
     }
 };
@@ -75,12 +75,13 @@ int RunSettings(std::span<char* const> args, std::ostream& out) {
     }
     if (path.empty()) throw CliError("settings needs a data file");
 
+    const std::filesystem::path file = PathFromString(path);
     DataFile data;
     std::error_code error;
-    const bool exists = std::filesystem::exists(path, error);
+    const bool exists = std::filesystem::exists(file, error);
     if (exists || assignments.empty()) {
         try {
-            LoadDataFile(path, data);
+            LoadDataFile(file, data);
         } catch (const DataFileError& e) {
             throw CliError(e.what());
         }
@@ -101,7 +102,7 @@ int RunSettings(std::span<char* const> args, std::ostream& out) {
             }
         }
         try {
-            SaveDataFile(path, data);
+            SaveDataFile(file, data);
         } catch (const DataFileError& e) {
             throw CliError(e.what());
         }

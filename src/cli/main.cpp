@@ -1,12 +1,13 @@
 #include <algorithm>
-#include <csignal>
 #include <iostream>
 #include <span>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "cli/commands.h"
+#include "cli/process_setup.h"
 #include "platform/backends.h"
-#include "qt_support/quiet_qt_messages.h"
 
 namespace {
 
@@ -90,11 +91,10 @@ void PrintUsage(std::ostream& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // A display that went away must show as a failed request, which the capture reports,
-    // not kill the program in the middle of a write to its socket.
-    std::signal(SIGPIPE, SIG_IGN);
-    glimtap::KeepQtMessagesQuiet();
-    const std::span<char* const> args(argv + 1, argc > 0 ? argc - 1 : 0);
+    std::vector<std::string> arguments = glimtap::cli::PrepareProcess(argc, argv);
+    std::vector<char*> pointers;
+    for (std::string& argument : arguments) pointers.push_back(argument.data());
+    const std::span<char* const> args(pointers);
     const std::string_view name = args.empty() ? "" : args[0];
     try {
         for (const Command& command : kCommands) {

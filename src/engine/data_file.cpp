@@ -27,7 +27,7 @@ struct Storing {
     void Path(const char*, const std::filesystem::path& field) { writer.WriteString(FromPath(field)); }
 };
 
-std::string Quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
+std::string Quoted(const std::filesystem::path& path) { return "'" + PathString(path) + "'"; }
 
 // Why `path` is no file to read, in a sentence; empty when it is one.
 std::string WhyNotReadable(const std::filesystem::path& path) {

@@ -1,13 +1,12 @@
 #include "engine/screenshot_bmp.h"
 
-#include <time.h>
-
 #include <cinttypes>
 #include <cstdio>
 #include <limits>
 #include <system_error>
 
 #include "engine/atomic_file.h"
+#include "engine/boot_clock.h"
 #include "engine/bmp_layout.h"
 #include "engine/little_endian.h"
 
@@ -26,10 +25,7 @@ uint64_t PixelBytes(int32_t width, int32_t height) {
 SnipClockReading ReadSnipClock() {
     SnipClockReading reading;
     reading.utc = std::chrono::floor<SnipClockReading::Ticks>(std::chrono::system_clock::now());
-    timespec boot{};
-    ::clock_gettime(CLOCK_BOOTTIME, &boot);
-    reading.msSinceBoot =
-        static_cast<uint64_t>(boot.tv_sec) * 1000 + static_cast<uint64_t>(boot.tv_nsec) / 1'000'000;
+    reading.msSinceBoot = MillisecondsSinceBoot();
     return reading;
 }
 

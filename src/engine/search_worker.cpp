@@ -6,6 +6,7 @@
 
 #include "engine/find_template.h"
 #include "engine/template_folder.h"
+#include "platform/utf16.h"
 
 namespace glimtap {
 namespace {
@@ -85,11 +86,11 @@ void RunSearch(const SearchSettings& settings, const SearchWorkerArgs& args,
         }
         file.image.maxMatches = 1;
         file.image.tolerance = settings.tolerance;
-        templates.push_back({file.path.filename().native(), std::move(file.image)});
+        templates.push_back({PathString(file.path.filename()), std::move(file.image)});
     }
     args.sink->OnTemplatesLoaded(static_cast<int32_t>(templates.size()));
     for (const TemplateFile& file : skipped) {
-        args.sink->OnTemplateSkipped(file.path.filename().native(), file.unreadable);
+        args.sink->OnTemplateSkipped(PathString(file.path.filename()), file.unreadable);
     }
     std::exception_ptr lost;
     if (!templates.empty() && !stop.Requested()) {

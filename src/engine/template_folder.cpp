@@ -1,18 +1,18 @@
 #include "engine/template_folder.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "engine/name_order.h"
+#include "platform/utf16.h"
 
 namespace glimtap {
 namespace {
 
 bool HasBitmapExtension(const std::filesystem::path& path) {
-    std::string extension = path.extension().string();
+    std::u16string extension = FromPath(path.extension());
     std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".bmp";
+                   [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c - u'A' + u'a') : c; });
+    return extension == u".bmp";
 }
 
 }  // namespace
@@ -28,7 +28,7 @@ std::vector<TemplateFile> ListTemplates(const std::filesystem::path& folder,
         LoadTemplateImage(file.image, file.path, &file.unreadable);
     }
     std::sort(files.begin(), files.end(), [](const TemplateFile& a, const TemplateFile& b) {
-        return NameBefore(a.path.filename().native(), b.path.filename().native());
+        return NameBefore(PathString(a.path.filename()), PathString(b.path.filename()));
     });
     return files;
 }

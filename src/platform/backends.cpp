@@ -5,9 +5,14 @@
 
 #include "platform/null/null_backend_set.h"
 #include "platform/unavailable.h"
+// CMake defines GLIMTAP_WITH_<backend> for the backends it builds; only this file asks.
+#if GLIMTAP_WITH_WAYLAND
 #include "platform/wayland/wayland_backend_set.h"
+#endif
+#if GLIMTAP_WITH_X11
 #include "platform/x11/x11_backend_set.h"
 #include "platform/x11/x11_connection.h"
+#endif
 
 namespace glimtap::platform {
 namespace {
@@ -17,34 +22,38 @@ std::string Environment(const char* name) {
     return value != nullptr ? value : "";
 }
 
-std::unique_ptr<BackendSet> OpenX11() {
+template <typename Set>
+std::unique_ptr<BackendSet> Open() {
     try {
-        return std::make_unique<X11BackendSet>();
+        return std::make_unique<Set>();
     } catch (const Unavailable& e) {
         return std::make_unique<NullBackendSet>(e.what());
     }
+}
+
+std::unique_ptr<BackendSet> OpenX11() {
+#if GLIMTAP_WITH_X11
+    return Open<X11BackendSet>();
+#else
+    return std::make_unique<NullBackendSet>("this Glimtap is built without X11");
+#endif
+}
+
+std::unique_ptr<BackendSet> OpenWayland() {
+#if GLIMTAP_WITH_WAYLAND
+    return Open<WaylandBackendSet>();
+#else
+    return std::make_unique<NullBackendSet>("this Glimtap is built without Wayland");
+#endif
 }
 
 // A compositor that cannot capture is of no use when X11 (XWayland, say) can take over.
 std::unique_ptr<BackendSet> OpenWaylandSession() {
-    std::string why;
-    try {
-        auto wayland = std::make_unique<WaylandBackendSet>();
-        if (wayland->CanCapture()) return wayland;
-        why = wayland->Missing();
-    } catch (const Unavailable& e) {
-        why = e.what();
-    }
+    auto wayland = OpenWayland();
+    if (wayland->CanCapture()) return wayland;
     if (!Environment("DISPLAY").empty()) return OpenX11();
-    return std::make_unique<NullBackendSet>(why);
-}
-
-std::unique_ptr<BackendSet> OpenWayland() {
-    try {
-        return std::make_unique<WaylandBackendSet>();
-    } catch (const Unavailable& e) {
-        return std::make_unique<NullBackendSet>(e.what());
-    }
+    return wayland->Name() == "null" ? std::move(wayland)
+                                     : std::make_unique<NullBackendSet>(wayland->Missing());
 }
 
 }  // namespace
@@ -55,12 +64,16 @@ std::string WindowDisplayMissing(const BackendSet& backends) {
     if (Environment("DISPLAY").empty() && Environment("WAYLAND_DISPLAY").empty()) {
         return "neither WAYLAND_DISPLAY nor DISPLAY is set";
     }
+#if GLIMTAP_WITH_X11
     try {
         const X11Connection display;
         return "";
     } catch (const Unavailable& e) {
         return e.what();
     }
+#else
+    return backends.Missing();
+#endif
 }
 
 std::unique_ptr<BackendSet> OpenBackends() {

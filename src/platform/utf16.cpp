@@ -1,6 +1,7 @@
 #include "platform/utf16.h"
 
 #include <cstdint>
+#include <string>
 
 namespace glimtap {
 namespace {
@@ -97,10 +98,8 @@ std::string ToUtf8(std::u16string_view text) { return Encode(text, false); }
 
 std::u16string FromUtf8(std::string_view text) { return Decode(text, false); }
 
-std::filesystem::path ToPath(std::u16string_view text) {
-    return std::filesystem::path(Encode(text, true));
-}
+std::string ToUtf8Bytes(std::u16string_view text) { return Encode(text, true); }
 
-std::u16string FromPath(const std::filesystem::path& path) { return Decode(path.native(), true); }
+std::u16string FromUtf8Bytes(std::string_view text) { return Decode(text, true); }
 
 }  // namespace glimtap

@@ -87,6 +87,9 @@ TEST(DataFileFormat, EveryTruncatedPrefixAndHostileLengthChangesNothing) {
 
 // A folder name that is not UTF-8 survives the UTF-16 field byte for byte.
 TEST(DataFileFormat, PathsThatAreNotUtf8SurviveTheFile) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows names are UTF-16, never bytes";
+#else
     for (const std::string name : {"/tmp/Bilder \xE4\xFF/x", "/a/\xC3", "/ü/✓/漢/\xED\xA0\x80"}) {
         DataFile data = Defaults();
         data.settings.targetFolder = name;
@@ -95,6 +98,7 @@ TEST(DataFileFormat, PathsThatAreNotUtf8SurviveTheFile) {
         EXPECT_EQ(loaded.settings.targetFolder.native(), name);
     }
     EXPECT_EQ(ToUtf8(FromPath("a\xFF")), "a\xEF\xBF\xBD");  // shown as U+FFFD
+#endif
 }
 
 TEST(DataFileOnDisk, SaveLoadAndErrorsNameTheFileAndWhy) {
@@ -109,12 +113,14 @@ TEST(DataFileOnDisk, SaveLoadAndErrorsNameTheFileAndWhy) {
     EXPECT_EQ(EncodeDataFile(loaded), EncodeDataFile(data));
 
     test::WriteFile(dir / "short", {1, 0, 0, 0, 5});
-    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
-    const std::pair<std::filesystem::path, std::string> failures[] = {
-        {dir / "short", "'" + (dir / "short").string() + "' is not a valid Glimtap data file: "},
-        {dir / "pipe", "Cannot open '" + (dir / "pipe").string() + "'. It is not a regular file."},
-        {"/dev/null", "Cannot open '/dev/null'. It is not a regular file."},
+    std::vector<std::pair<std::filesystem::path, std::string>> failures = {
+        {dir / "short", "'" + PathString(dir / "short") + "' is not a valid Glimtap data file: "},
     };
+#ifndef _WIN32
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    failures.push_back({dir / "pipe", "Cannot open '" + PathString(dir / "pipe") + "'. It is not a regular file."});
+    failures.push_back({"/dev/null", "Cannot open '/dev/null'. It is not a regular file."});
+#endif
     for (const auto& [file, message] : failures) {
         DataFile kept = Defaults();
         try {

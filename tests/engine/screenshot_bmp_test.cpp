@@ -56,11 +56,13 @@ TEST(CaptureScreenToBmp, ClipsToTheScreenOrWritesNothingAtAll) {
     EXPECT_FALSE(CaptureScreenToBmp(capture, {64, 0, 8, 8}, folder));
     EXPECT_FALSE(CaptureScreenToBmp(empty, area, folder));
     EXPECT_FALSE(CaptureScreenToBmp(lost, area, folder));
+#ifndef _WIN32  // Windows has no folder that only its owner's rights keep shut
     if (::geteuid() != 0) {
         std::filesystem::permissions(folder, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
         EXPECT_FALSE(CaptureScreenToBmp(capture, area, folder));
         std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
     }
+#endif
     EXPECT_EQ(FileCount(folder), 0u);
     EXPECT_FALSE(std::filesystem::exists(base / "vanished"));
 }

@@ -111,6 +111,9 @@ TEST_F(SearchWorkerTest, ReportsEachTryAndMatchInOrderUntilStopped) {
 // Which files are templates, in which order (case aside, numbers by value) and why the search
 // skips one: folders, dangling links and other extensions are none; nothing to search ends the run.
 TEST_F(SearchWorkerTest, TemplatesAreTheRegularBitmapFilesOfTheFolderInNameOrder) {
+#ifdef _WIN32
+    GTEST_SKIP() << "links are POSIX's; the Windows C++ library makes none";
+#endif
     for (const char* name : {"t10.bmp", "T2.BMP", "b.bmpx"}) AddTemplate(name, name[1]);
     AddTemplate("t1.bmp", 1, MatchPoint{0, 0});
     test::ShiftChannel(screen[0], 0, 33);  // found within the tolerance the run was given

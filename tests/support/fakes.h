@@ -28,7 +28,7 @@ public:
 
     bool Launch(std::u16string_view verb, const std::filesystem::path& file, std::string* error) override {
         const std::lock_guard lock(mutex_);
-        calls_.push_back({ToUtf8(verb), file.native()});
+        calls_.push_back({ToUtf8(verb), PathString(file)});
         if (failure.empty()) return true;
         if (error != nullptr) *error = failure;
         return false;

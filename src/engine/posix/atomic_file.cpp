@@ -10,16 +10,19 @@
 #include <utility>
 
 #include "platform/unique_fd.h"
+#include "platform/utf16.h"
 
 namespace glimtap {
 namespace {
 
 [[noreturn]] void Fail(const std::string& what, const std::filesystem::path& path, int error) {
-    throw std::system_error(error, std::generic_category(), what + " '" + path.string() + "'");
+    throw std::system_error(error, std::generic_category(), what + " '" + PathString(path) + "'");
 }
 
 // O_EXCL with a fresh name: never opens something planted there, and keeps the umask.
 platform::UniqueFd CreateTemporary(const std::filesystem::path& target, std::filesystem::path& temporary) {
+    // The system would read the name only up to a NUL and write somewhere else.
+    if (target.native().find('\0') != std::string::npos) Fail("cannot create a file beside", target, EINVAL);
     std::random_device seed;
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporary = target;

@@ -69,7 +69,9 @@ TEST_F(ViewTest, ImagesAreListedInNameOrderRenamedInPlaceAndSkippedAloud) {
         View().OnRenameImage();
         EXPECT_EQ(offered, QString(c.from).section('.', 0, -2)) << c.from;
         EXPECT_EQ(open, c.refusal != nullptr) << c.entered.toStdString();
-        if (c.refusal) EXPECT_TRUE(label.startsWith(c.refusal) && kept == c.entered) << label.toStdString();
+        if (c.refusal) {
+            EXPECT_TRUE(label.startsWith(c.refusal) && kept == c.entered) << label.toStdString();
+        }
         EXPECT_TRUE(fs::exists(folder / c.to)) << c.to;
         EXPECT_EQ(fs::exists(folder / c.from), std::string(c.from) == c.to) << c.from;
         EXPECT_EQ(list.item(list.currentRow(), 1)->text(), c.to);

@@ -1,0 +1,72 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/win32/win32_backend_set.h"
+#include "platform/win32/win32_tap.h"
+
+namespace glimtap::platform {
+namespace {
+
+// Stand-ins for the touch injection wine lacks: what the system would be told.
+struct TouchCalls {
+    BOOL initializeAnswer = TRUE;
+    UINT32 maxCount = 0;
+    DWORD feedback = 0;
+    std::vector<POINTER_TOUCH_INFO> contacts;
+} touchCalls;
+
+BOOL WINAPI Initialize(UINT32 maxCount, DWORD feedback) {
+    touchCalls.maxCount = maxCount;
+    touchCalls.feedback = feedback;
+    return touchCalls.initializeAnswer;
+}
+
+BOOL WINAPI Inject(UINT32 count, const POINTER_TOUCH_INFO* contacts) {
+    touchCalls.contacts.insert(touchCalls.contacts.end(), contacts, contacts + count);
+    return TRUE;
+}
+
+TEST(Win32Tap, TouchesWhereTheSystemTakesOneContactAndClicksElsewhere) {
+    EXPECT_NE(dynamic_cast<SendInputClick*>(MakeWin32Tap({}).get()), nullptr);
+    touchCalls.initializeAnswer = FALSE;
+    EXPECT_NE(dynamic_cast<SendInputClick*>(MakeWin32Tap({Initialize, Inject}).get()), nullptr);
+    touchCalls.initializeAnswer = TRUE;
+    const auto tap = MakeWin32Tap({Initialize, Inject});
+    ASSERT_NE(dynamic_cast<InjectedTouch*>(tap.get()), nullptr);
+    EXPECT_EQ(touchCalls.maxCount, 1u);
+    EXPECT_EQ(touchCalls.feedback, static_cast<DWORD>(TOUCH_FEEDBACK_DEFAULT));
+    EXPECT_TRUE(tap->Prepare() && tap->Down({-30, 40}) && tap->Up({-30, 40}));
+    ASSERT_EQ(touchCalls.contacts.size(), 2u);
+    const POINTER_FLAGS flags[] = {POINTER_FLAG_DOWN | POINTER_FLAG_INRANGE | POINTER_FLAG_INCONTACT,
+                                   POINTER_FLAG_UP};
+    for (size_t i = 0; i < 2; ++i) {
+        const POINTER_INFO& info = touchCalls.contacts[i].pointerInfo;
+        EXPECT_EQ(info.pointerType, static_cast<POINTER_INPUT_TYPE>(PT_TOUCH));
+        EXPECT_EQ(info.pointerFlags, flags[i]);
+        EXPECT_EQ(info.ptPixelLocation.x, -30);
+        EXPECT_EQ(info.ptPixelLocation.y, 40);
+    }
+}
+
+// Only the part on the virtual screen is captured; an area beside it gives an empty image.
+TEST(Win32Capture, CapturesThePartOnTheVirtualScreen) {
+    Win32BackendSet backends;
+    const ScreenRect screen = backends.Geometry().VirtualScreen();
+    ASSERT_GT(screen.width, 0);
+    const auto capture = backends.OpenCapture();
+    for (int pass = 0; pass < 2; ++pass) {  // the second reuses the section
+        const auto image = capture->Capture({screen.left - 10, screen.top - 5, 30, 20});
+        ASSERT_TRUE(image && image->pixels != nullptr);
+        EXPECT_EQ(image->left, screen.left);
+        EXPECT_EQ(image->top, screen.top);
+        EXPECT_EQ(image->width, 20);
+        EXPECT_EQ(image->height, 15);
+    }
+    const auto beside = capture->Capture({screen.left + screen.width, 0, 30, 20});
+    ASSERT_TRUE(beside);
+    EXPECT_EQ(beside->width * beside->height, 0);
+}
+
+}  // namespace
+}  // namespace glimtap::platform

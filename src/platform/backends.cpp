@@ -13,6 +13,9 @@
 #include "platform/x11/x11_backend_set.h"
 #include "platform/x11/x11_connection.h"
 #endif
+#if GLIMTAP_WITH_WIN32
+#include "platform/win32/win32_backend_set.h"
+#endif
 
 namespace glimtap::platform {
 namespace {
@@ -47,6 +50,21 @@ std::unique_ptr<BackendSet> OpenWayland() {
 #endif
 }
 
+std::unique_ptr<BackendSet> OpenWin32() {
+#if GLIMTAP_WITH_WIN32
+    return Open<Win32BackendSet>();
+#else
+    return std::make_unique<NullBackendSet>("this Glimtap is built without Win32");
+#endif
+}
+
+// Windows has one desktop, whatever the environment says (wine passes on $DISPLAY).
+#if GLIMTAP_WITH_WIN32
+constexpr bool kWindowsDesktop = true;
+#else
+constexpr bool kWindowsDesktop = false;
+#endif
+
 // A compositor that cannot capture is of no use when X11 (XWayland, say) can take over.
 std::unique_ptr<BackendSet> OpenWaylandSession() {
     auto wayland = OpenWayland();
@@ -80,13 +98,15 @@ std::unique_ptr<BackendSet> OpenBackends() {
     const std::string chosen = Environment("GLIMTAP_BACKEND");
     if (chosen == "wayland") return OpenWayland();
     if (chosen == "x11") return OpenX11();
+    if (chosen == "win32") return OpenWin32();
     if (chosen == "null") {
         return std::make_unique<NullBackendSet>("GLIMTAP_BACKEND=null turns the desktop off");
     }
     if (!chosen.empty()) {
         return std::make_unique<NullBackendSet>("GLIMTAP_BACKEND='" + chosen +
-                                                "' is unknown (wayland, x11 or null)");
+                                                "' is unknown (wayland, x11, win32 or null)");
     }
+    if (kWindowsDesktop) return OpenWin32();
     if (!Environment("WAYLAND_DISPLAY").empty()) return OpenWaylandSession();
     if (!Environment("DISPLAY").empty()) return OpenX11();
     return std::make_unique<NullBackendSet>(

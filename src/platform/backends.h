@@ -8,9 +8,9 @@
 // the set it picked what it offers.
 namespace glimtap::platform {
 
-// GLIMTAP_BACKEND when set ("wayland", "x11", "null"), else the session: Wayland when
-// WAYLAND_DISPLAY is set and the compositor can capture the screen, else X11 when DISPLAY
-// is set.
+// GLIMTAP_BACKEND when set ("wayland", "x11", "win32", "null"), else Win32 on Windows, else
+// the session: Wayland when WAYLAND_DISPLAY is set and the compositor can capture the screen,
+// else X11 when DISPLAY is set.
 // A platform that cannot be opened, or an unknown name, gives the null set, whose
 // Missing() says why. Never null.
 std::unique_ptr<BackendSet> OpenBackends();

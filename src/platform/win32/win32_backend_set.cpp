@@ -1,5 +1,7 @@
 #include "platform/win32/win32_backend_set.h"
 
+#include <windows.h>
+
 #include "platform/win32/touch_injection_calls.h"
 #include "platform/win32/win32_capture.h"
 #include "platform/win32/win32_desktop.h"
@@ -12,6 +14,9 @@
 namespace glimtap::platform {
 
 Win32BackendSet::Win32BackendSet() : BackendSet("win32", "") {
+    // Physical pixels everywhere: metrics, captures and cursor then agree on every monitor,
+    // whatever its scale. Refused when a manifest has set it already, which is as good.
+    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
     desktop_ = std::make_unique<Win32Desktop>();
     launcher_ = std::make_unique<Win32Launcher>();
     pointer_ = std::make_unique<Win32Pointer>();

@@ -26,7 +26,8 @@ std::string SystemMessage(DWORD code) {
     const DWORD length = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::u16string message(reinterpret_cast<const char16_t*>(text), length);
+    std::u16string message;
+    if (text != nullptr) message.assign(reinterpret_cast<const char16_t*>(text), length);
     LocalFree(text);
     while (!message.empty() && (message.back() == u'\n' || message.back() == u'\r' ||
                                 message.back() == u'.' || message.back() == u' ')) {

@@ -9,7 +9,8 @@
 # make check-package : make the package, then check its contents and that its dependencies resolve
 # make test-threads : the tests of the code that hands work between threads, under ThreadSanitizer
 # make windows : cross-build glimtap-cli.exe and the engine tests for 64-bit Windows (mingw-w64)
-# make test-windows : run the Windows engine tests under wine, on an Xvfb and a wine prefix of its own
+# make windows-package : make glimtap-<version>-win64.zip and its installer in build-windows
+# make test-windows : run the Windows tests under wine, on an Xvfb and a wine prefix of its own
 # SANITIZE=address,undefined (or thread) builds and tests an instrumented copy.
 
 SANITIZE ?=
@@ -18,7 +19,7 @@ BUILD_DIR ?= build$(if $(SANITIZE),-$(subst $(comma),-,$(SANITIZE)))
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build run screenshot test test-threads bench fuzz package check-package windows test-windows clean
+.PHONY: deps configure build run screenshot test test-threads bench fuzz package check-package windows test-windows windows-package clean
 
 deps:
 	scripts/install-deps
@@ -90,8 +91,13 @@ windows:
 	cmake --build $(WINDOWS_DIR) -j $(JOBS)
 
 test-windows:
+	cmake --build $(WINDOWS_DIR) -j $(JOBS) --target windows-package
 	tests/with-xvfb tests/with-wine tests/windows/cli_names $(WINDOWS_DIR)/src/cli/glimtap-cli.exe
 	tests/with-xvfb tests/with-wine wine64 $(WINDOWS_DIR)/tests/windows/engine_tests.exe
+	tests/with-xvfb tests/with-wine tests/windows/desktop-test $(WINDOWS_DIR)
+
+windows-package: windows
+	cmake --build $(WINDOWS_DIR) -j $(JOBS) --target windows-package
 
 clean:
 	rm -rf build build-*

@@ -1,9 +1,4 @@
-# System-wide desktop integration and the Debian package (cpack -G DEB); on Windows, the
-# zip and the installer.
-if(WIN32)
-  include(${CMAKE_CURRENT_LIST_DIR}/WindowsPackaging.cmake)
-  return()
-endif()
+# System-wide desktop integration and the Debian package (cpack -G DEB).
 include(GNUInstallDirs)
 
 install(FILES ${PROJECT_SOURCE_DIR}/res/glimtap.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

@@ -6,7 +6,8 @@
 namespace glimtap::platform {
 namespace {
 
-constexpr int kKeys = 7;  // F6 to F12
+constexpr const char* kKeyNames[] = {"F6", "F7", "F8", "F9", "F10", "F11", "F12"};
+constexpr int kKeys = 7;
 // Asks the loop to grab; lParam is a promise of the key's name, the loop's to delete.
 constexpr UINT kGrabMessage = WM_APP + 1;
 
@@ -67,7 +68,7 @@ std::string Win32GlobalHotKey::Grab() {
         // Lock keys do not count as modifiers here; MOD_NOREPEAT drops auto-repeat.
         if (RegisterHotKey(nullptr, key + 1, MOD_NOREPEAT, VK_F6 + key)) {
             held_ = key + 1;
-            return "F" + std::to_string(6 + key);
+            return kKeyNames[key];
         }
     }
     return "";

@@ -1,13 +1,13 @@
 #include "platform/win32/win32_global_hot_key.h"
 
 #include <future>
+#include <iterator>
 #include <memory>
 
 namespace glimtap::platform {
 namespace {
 
 constexpr const char* kKeyNames[] = {"F6", "F7", "F8", "F9", "F10", "F11", "F12"};
-constexpr int kKeys = 7;
 // Asks the loop to grab; lParam is a promise of the key's name, the loop's to delete.
 constexpr UINT kGrabMessage = WM_APP + 1;
 
@@ -64,7 +64,7 @@ void Win32GlobalHotKey::RunLoop() {
 std::string Win32GlobalHotKey::Grab() {
     if (held_ != 0) UnregisterHotKey(nullptr, held_);
     held_ = 0;
-    for (int key = 0; key < kKeys; ++key) {
+    for (int key = 0; key < static_cast<int>(std::size(kKeyNames)); ++key) {
         // Lock keys do not count as modifiers here; MOD_NOREPEAT drops auto-repeat.
         if (RegisterHotKey(nullptr, key + 1, MOD_NOREPEAT, VK_F6 + key)) {
             held_ = key + 1;

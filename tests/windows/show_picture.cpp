@@ -7,39 +7,27 @@
 
 namespace {
 
-HBITMAP picture;
-
 LRESULT CALLBACK Window(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_PAINT) {
-        PAINTSTRUCT paint;
-        const HDC dc = BeginPaint(window, &paint);
-        const HDC source = CreateCompatibleDC(dc);
-        SelectObject(source, picture);
-        BitBlt(dc, 0, 0, paint.rcPaint.right, paint.rcPaint.bottom, source, 0, 0, SRCCOPY);
-        DeleteDC(source);
-        EndPaint(window, &paint);
-        return 0;
-    }
-    if (message == WM_LBUTTONDOWN) {
-        POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-        ClientToScreen(window, &at);
-        std::printf("click %ld %ld\n", at.x, at.y);
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
+    if (message != WM_LBUTTONDOWN) return DefWindowProcW(window, message, wParam, lParam);
+    POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    ClientToScreen(window, &at);
+    std::printf("click %ld %ld\n", at.x, at.y);
+    PostQuitMessage(0);
+    return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 4) return 2;
-    picture = static_cast<HBITMAP>(LoadImageA(nullptr, argv[1], IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+    const auto picture = static_cast<HBITMAP>(
+        LoadImageA(nullptr, argv[1], IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
     BITMAP size;
     if (picture == nullptr || GetObject(picture, sizeof(size), &size) == 0) return 1;
     WNDCLASSW type{};
     type.lpfnWndProc = Window;
     type.hInstance = GetModuleHandleW(nullptr);
+    type.hbrBackground = CreatePatternBrush(picture);  // the window's background is the picture
     type.lpszClassName = L"show_picture";
     RegisterClassW(&type);
     const HWND window = CreateWindowExW(WS_EX_TOPMOST, L"show_picture", L"", WS_POPUP | WS_VISIBLE,
@@ -50,5 +38,4 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
-    std::fflush(stdout);
 }

@@ -1,29 +1,11 @@
 #include "platform/win32/win32_capture.h"
 
 #include "platform/area_clip.h"
+#include "platform/pixel_formats.h"
+#include "platform/shown_picture.h"
 #include "platform/win32/win32_desktop.h"
 
 namespace glimtap::platform {
-namespace {
-
-// The part of `area` on the virtual screen, which may start left of or above (0, 0).
-ScreenRect OnVirtualScreen(const ScreenRect& area) {
-    const ScreenRect screen = Win32Desktop().VirtualScreen();
-    ScreenRect part = VisiblePart({area.left - screen.left, area.top - screen.top, area.width,
-                                   area.height},
-                                  {screen.width, screen.height});
-    part.left += screen.left;
-    part.top += screen.top;
-    return part;
-}
-
-// A top-down 32-bit DIB holds each pixel as blue, green, red, unused: the picture's own
-// layout, rows packed, so the section is handed out as it is.
-ScreenImage PictureOfSection(const uint32_t* bits, const ScreenRect& part) {
-    return {bits, part.width, part.height, part.left, part.top};
-}
-
-}  // namespace
 
 Win32ScreenCapture::Win32ScreenCapture()
     : screen_(GetDC(nullptr)), memory_(CreateCompatibleDC(screen_)) {}
@@ -37,7 +19,7 @@ Win32ScreenCapture::~Win32ScreenCapture() {
 std::optional<ScreenImage> Win32ScreenCapture::Capture(const ScreenRect& area) {
     if (area.width <= 0 || area.height <= 0) return std::nullopt;
     if (screen_ == nullptr || memory_ == nullptr) return std::nullopt;
-    const ScreenRect part = OnVirtualScreen(area);
+    const ScreenRect part = Intersection(area, Win32Desktop().VirtualScreen());
     if (part.width <= 0 || part.height <= 0) return ScreenImage{nullptr, 0, 0, area.left, area.top};
     if (!Reserve(part)) return std::nullopt;
     if (!BitBlt(memory_, 0, 0, part.width, part.height, screen_, part.left, part.top,
@@ -45,7 +27,11 @@ std::optional<ScreenImage> Win32ScreenCapture::Capture(const ScreenRect& area) {
         return std::nullopt;
     }
     GdiFlush();  // the section's memory is read directly
-    return PictureOfSection(bits_, part);
+    // A top-down 32-bit DIB holds XRGB words, rows packed: handed out in place.
+    const PixelBuffer buffer{reinterpret_cast<const uint8_t*>(bits_),
+                             FindPixelFormat(FourccOfWlShm(1)), part.width, part.height,
+                             part.width * 4};
+    return ShownPicture({{buffer, part}}, part, converted_);
 }
 
 bool Win32ScreenCapture::Reserve(const ScreenRect& part) {

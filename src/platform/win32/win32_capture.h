@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <optional>
+#include <vector>
 
 #include "platform/screen_capture.h"
 
@@ -31,6 +32,7 @@ private:
     const uint32_t* bits_ = nullptr;
     int32_t sectionWidth_ = 0;
     int32_t sectionHeight_ = 0;
+    std::vector<uint32_t> converted_;  // stays empty: the section is the picture
 };
 
 }  // namespace glimtap::platform

@@ -132,12 +132,13 @@ int RunFind(std::span<char* const> args, std::ostream& out) {
     if (options.json) {
         std::string list;
         for (const MatchPoint& m : matches) {
-            list += (list.empty() ? "" : ",") + JsonObject()
-                                                    .Int("x", m.x)
-                                                    .Int("y", m.y)
-                                                    .Int("width", templ.width)
-                                                    .Int("height", templ.height)
-                                                    .Close();
+            if (!list.empty()) list += ',';
+            list += JsonObject()
+                        .Int("x", m.x)
+                        .Int("y", m.y)
+                        .Int("width", templ.width)
+                        .Int("height", templ.height)
+                        .Close();
         }
         JsonObject result;
         result.Raw("matches", "[" + list + "]")

@@ -22,31 +22,26 @@ uint32_t Rgb(uint32_t r, uint32_t g, uint32_t b) {
     return (r & 0xff) << 16 | (g & 0xff) << 8 | (b & 0xff);
 }
 
+// Ten bits a channel, red high (XR30) or blue high (XB30): the top eight of each are kept.
+uint32_t RedHigh30(const uint8_t* p) {
+    const uint32_t v = Word(p);
+    return Rgb(v >> 22, v >> 12, v >> 2);
+}
+
+uint32_t BlueHigh30(const uint8_t* p) {
+    const uint32_t v = Word(p);
+    return Rgb(v >> 2, v >> 12, v >> 22);
+}
+
 const std::array kFormats{
     PixelFormat{Fourcc("XR24"), 4, [](const uint8_t* p) { return Word(p) & 0xffffff; }},
     PixelFormat{Fourcc("AR24"), 4, [](const uint8_t* p) { return Word(p) & 0xffffff; }},
     PixelFormat{Fourcc("XB24"), 4, [](const uint8_t* p) { return Rgb(p[0], p[1], p[2]); }},
     PixelFormat{Fourcc("AB24"), 4, [](const uint8_t* p) { return Rgb(p[0], p[1], p[2]); }},
-    PixelFormat{Fourcc("XR30"), 4,
-                [](const uint8_t* p) {
-                    const uint32_t v = Word(p);
-                    return Rgb(v >> 22, v >> 12, v >> 2);
-                }},
-    PixelFormat{Fourcc("AR30"), 4,
-                [](const uint8_t* p) {
-                    const uint32_t v = Word(p);
-                    return Rgb(v >> 22, v >> 12, v >> 2);
-                }},
-    PixelFormat{Fourcc("XB30"), 4,
-                [](const uint8_t* p) {
-                    const uint32_t v = Word(p);
-                    return Rgb(v >> 2, v >> 12, v >> 22);
-                }},
-    PixelFormat{Fourcc("AB30"), 4,
-                [](const uint8_t* p) {
-                    const uint32_t v = Word(p);
-                    return Rgb(v >> 2, v >> 12, v >> 22);
-                }},
+    PixelFormat{Fourcc("XR30"), 4, RedHigh30},
+    PixelFormat{Fourcc("AR30"), 4, RedHigh30},
+    PixelFormat{Fourcc("XB30"), 4, BlueHigh30},
+    PixelFormat{Fourcc("AB30"), 4, BlueHigh30},
     PixelFormat{Fourcc("RG24"), 3, [](const uint8_t* p) { return Rgb(p[2], p[1], p[0]); }},
     PixelFormat{Fourcc("BG24"), 3, [](const uint8_t* p) { return Rgb(p[0], p[1], p[2]); }},
 };

@@ -299,7 +299,9 @@ TEST(WaylandLayout, CaptureFindAndPointerAreExactOnEveryScaleAndTurn) {
     for (const auto& [from, to] : {std::pair{Point{3401, 7}, Point{3703, 700}},
                                    std::pair{Point{5147, 33}, Point{6900, 1071}}}) {
         QTimer::singleShot(0, [&, from = from, to = to] {
-            QTest::qWaitFor([&] { return capture->Capture({9, 9, 1, 1})->pixels[0] % (1 << 24) != shown(9, 9); }, 9000);
+            EXPECT_TRUE(QTest::qWaitFor(
+                [&] { return capture->Capture({9, 9, 1, 1})->pixels[0] % (1 << 24) != shown(9, 9); },
+                9000));
             for (const Point at : {from, to}) mouse.MoveTo(at), mouse.LeftButton(at == from);
         });
         EXPECT_EQ(SelectScreenArea(nullptr, profile, still, *backends),

@@ -15,6 +15,7 @@
 #include <string>
 #include <system_error>
 
+#include "engine/area_on_screen.h"
 #include "engine/target_folder.h"
 #include "platform/user_folders.h"
 #include "platform/utf16.h"
@@ -236,9 +237,7 @@ void CGlimtapView::OnSelectImage() {
 }
 
 void CGlimtapView::OnPreviewScreenArea() {
-    markers_.Show({settings_.areaLeft, settings_.areaTop, settings_.areaWidth,
-                   settings_.areaHeight},
-                  MarkerKind::kArea);
+    markers_.Show(settings_.Area(), MarkerKind::kArea);
 }
 
 bool CGlimtapView::OnSave() { return Save(false); }
@@ -260,6 +259,10 @@ void CGlimtapView::OnStartStopSearch() {
         return;
     }
     if (!UpdateData(true)) return;
+    if (const auto offScreen = AreaOffScreen(settings_.Area(), backends_.Geometry().VirtualScreen())) {
+        host_.ShowStatusMessage(QStringLiteral("Not started: ") + QString::fromStdString(*offScreen));
+        return;
+    }
     if (form_.fileList->rowCount() == 0) {
         ShowMessage(this, QMessageBox::Information, QStringLiteral("No Image(s) Configured Yet."));
         return;

@@ -66,7 +66,10 @@ void MarkStoredValue(QLineEdit& edit, const FieldRange& range) {
     const int value = edit.text().toInt(&whole, 10);
     const bool outside = whole && ShowsStoredValue(edit) && (value < range.min || value > range.max);
     QPalette palette;
-    if (outside) palette.setColor(QPalette::Base, QColor(0xFF, 0xE8, 0xA0));
+    if (outside) {  // amber, readable under any theme
+        palette.setColor(QPalette::Base, QColor(0xFF, 0xE8, 0xA0));
+        palette.setColor(QPalette::Text, Qt::black);
+    }
     edit.setPalette(palette);
     QString tip = edit.property(kPlainTip).toString();
     if (outside) tip += QStringLiteral("\n") + QString::fromStdString(StoredValueNote(range, value));

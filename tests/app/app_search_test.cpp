@@ -69,7 +69,7 @@ TEST_F(AppTest, OnlyAMatchRunsTheCommandNeverOpeningAFileAndTheClosestMissGoesAt
     app->Settings().areaLeft = 5000;
     QTest::mouseClick(Form().startStop, Qt::LeftButton);
     EXPECT_FALSE(Frame().View().Search().IsRunning());
-    EXPECT_EQ(Frame().statusBar()->currentMessage(),
+    EXPECT_EQ(Frame().statusBar()->currentMessage().toStdString(),
               "Not started: the area 5000,950 99999999×130 lies outside the screen (0,0 1920×1080)");
 }
 

@@ -8,6 +8,7 @@
 
 #include "response/audio_output.h"
 #include "support/modal_driver.h"
+#include "ui/data_exchange.h"
 #include "ui/view_fixture.h"
 
 namespace glimtap::test {
@@ -40,7 +41,7 @@ TEST_F(ViewTest, ControlsAndSettingsExchangeBothWaysAndStoredValuesAreKept) {
         if (auto* edit = qobject_cast<QLineEdit*>(row.control)) edit->setText(row.value);
     }
     f.executeVerb->setText("edit");
-    EXPECT_TRUE(View().UpdateData(true));  // stored values are taken as they are
+    EXPECT_FALSE(TakeSettings(f, settings).has_value());  // stored values are taken as they are
     for (const auto& row : rows) EXPECT_EQ(*row.field, row.taken) << row.control->metaObject()->className();
     EXPECT_EQ(settings.executeVerb, u"edit");
     f.matchDelay->setText("20");  // a value of the user's own is no longer marked

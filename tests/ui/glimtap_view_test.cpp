@@ -22,7 +22,8 @@ TEST_F(ViewTest, ControlsAndSettingsExchangeBothWaysAndStoredValuesAreKept) {
     const GlimtapForm& f = View().Form();
     EXPECT_EQ(f.matchDelay->text(), "-20");
     EXPECT_TRUE(f.matchDelay->toolTip().endsWith(
-        "\nThe data file holds -20, outside 0 to 86400000: it is kept as it is, and 0 or less means no pause."));
+        "\nThe data file holds -20, outside 0 to 86400000: it is kept as it is, and 0 or less means no pause, "
+        "more a pause that long."));
     EXPECT_NE(f.matchDelay->palette().color(QPalette::Base), f.tolerance->palette().color(QPalette::Base));    EXPECT_EQ(f.executeFile->text(), QString::fromUtf8("gedit «x»"));
     const struct {
         QWidget* control;

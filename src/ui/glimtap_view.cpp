@@ -259,7 +259,11 @@ void CGlimtapView::OnStartStopSearch() {
         return;
     }
     if (!UpdateData(true)) return;
-    if (const auto offScreen = AreaOffScreen(settings_.Area(), backends_.Geometry().VirtualScreen())) {
+    // Without a screen to capture there is nothing for the area to lie on, and nothing is found.
+    const auto offScreen = backends_.CanCapture()
+                               ? AreaOffScreen(settings_.Area(), backends_.Geometry().VirtualScreen())
+                               : std::nullopt;
+    if (offScreen) {
         host_.ShowStatusMessage(QStringLiteral("Not started: ") + QString::fromStdString(*offScreen));
         return;
     }

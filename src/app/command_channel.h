@@ -6,7 +6,7 @@
 #include <optional>
 #include <stdexcept>
 
-#include "ui/glimtap_view.h"
+#include "ui/search_request.h"
 
 namespace glimtap {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/glimtap_view.h"
+#include "ui/search_request.h"
 
 namespace glimtap {
 

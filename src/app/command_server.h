@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "ui/glimtap_view.h"
+#include "ui/search_request.h"
 
 class QLocalSocket;
 

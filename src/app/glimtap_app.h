@@ -59,7 +59,6 @@ public:
 
     SearchSettings& Settings() { return settings_; }
     const CGlimtapDoc& Document() const { return document_; }
-    const RecentFileList& RecentFiles() const { return recentFiles_; }
     CMainFrame& MainFrame() { return *mainFrame_; }
 
 private:

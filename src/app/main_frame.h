@@ -36,7 +36,6 @@ public:
     void UpdateTitle();
     // Shows the recent files between the File menu's separators, "Recent File" when none.
     void UpdateRecentFileMenu(const QStringList& paths);
-    QMenu& FileMenu() { return *fileMenu_; }
     // Says `why` in the status bar between prompts, on stderr, and on the form.
     void OnCommandsUnreachable(const QString& why);
 

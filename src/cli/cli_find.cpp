@@ -9,6 +9,7 @@
 #include "cli/commands.h"
 #include "cli/json_writer.h"
 #include "cli/options.h"
+#include "engine/area_on_screen.h"
 #include "engine/find_closest.h"
 #include "engine/matcher.h"
 #include "engine/template_image.h"
@@ -109,6 +110,7 @@ int RunFind(std::span<char* const> args, std::ostream& out) {
                                                            image.height);
     }
     const platform::ScreenRect area = options.area.value_or(screen);
+    if (const auto offScreen = AreaOffScreen(area, screen)) throw CliError(*offScreen);
 
     std::vector<MatchPoint> matches;
     std::vector<double> captureMs;

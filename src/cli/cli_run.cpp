@@ -5,7 +5,6 @@
 
 #include <chrono>
 #include <csignal>
-#include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -16,7 +15,9 @@
 #include "cli/commands.h"
 #include "cli/json_writer.h"
 #include "cli/options.h"
+#include "engine/area_on_screen.h"
 #include "engine/data_file.h"
+#include "engine/run_tally.h"
 #include "engine/search_worker.h"
 #include "engine/target_folder.h"
 #include "platform/backends.h"
@@ -114,10 +115,11 @@ public:
     RunReporter(const RunOptions& options, const SearchSettings& settings, MatchResponder& responder,
                 std::string backend, std::ostream& out)
         : options_(options), settings_(settings), responder_(responder),
-          backend_(std::move(backend)), out_(out),
+          backend_(std::move(backend)), out_(out), tally_(settings, PlaySearchBeep),
           liveStatus_(!options.json && !options.quiet && ::isatty(STDOUT_FILENO)) {}
 
     std::function<void()> onFinished;
+    const RunTally& Tally() const { return tally_; }
 
     void OnTemplatesLoaded(int32_t count) override {
         if (options_.json) {
@@ -134,7 +136,7 @@ public:
     }
 
     void OnSearchAttempt(const std::string& templateName) override {
-        ++tried_;
+        tally_.CountTry();
         FlushAttempt();
         if (options_.json) {
             // With --closest the line waits for the try's outcome.
@@ -142,13 +144,12 @@ public:
             if (!options_.closest) FlushAttempt();
         }
         ShowStatus();
-        if (settings_.beepForSearch) PlaySearchBeep();
     }
 
     void OnMatchFound(const MatchReport& match) override {
         FlushAttempt();
         const std::optional<platform::Point> point = responder_.OnMatchFound(match, settings_);
-        ++matched_;
+        tally_.CountMatch();
         if (options_.json) {
             Print(JsonObject()
                       .Text("event", "match")
@@ -173,9 +174,9 @@ public:
     void OnSearchFinished() override {
         FlushAttempt();
         if (options_.json) {
-            Print(JsonObject().Text("event", "finished").Int("tried", tried_).Int("matched", matched_));
+            Print(JsonObject().Text("event", "finished").Int("tried", tally_.Tried()).Int("matched", tally_.Matched()));
         } else if (!options_.quiet) {
-            if (!liveStatus_) out_ << Status();
+            if (!liveStatus_) out_ << tally_.Text();
             out_ << '\n';
         }
         out_ << std::flush;
@@ -193,14 +194,8 @@ private:
         pendingAttempt_.reset();
     }
 
-    std::string Status() const {
-        char text[64];
-        std::snprintf(text, sizeof text, "Tried : %d, Matched : %d", tried_, matched_);
-        return text;
-    }
-
     void ShowStatus() {
-        if (liveStatus_) out_ << '\r' << Status() << std::flush;
+        if (liveStatus_) out_ << '\r' << tally_.Text() << std::flush;
     }
 
     const RunOptions& options_;
@@ -208,9 +203,8 @@ private:
     MatchResponder& responder_;
     const std::string backend_;  // the platform serving the run, for "started"
     std::ostream& out_;
+    RunTally tally_;
     const bool liveStatus_;
-    int32_t tried_ = 0;
-    int32_t matched_ = 0;
     std::optional<std::string> pendingAttempt_;
 };
 
@@ -231,6 +225,9 @@ int RunRun(std::span<char* const> args, std::ostream& out) {
     const std::unique_ptr<platform::BackendSet> backends = platform::OpenBackends();
     std::unique_ptr<platform::ScreenCapture> capture = backends->OpenCapture();
     if (capture == nullptr) throw CliError("no screen available: " + backends->Missing());
+    if (const auto offScreen = AreaOffScreen(data.settings.Area(), backends->Geometry().VirtualScreen())) {
+        throw CliError(*offScreen);
+    }
     platform::Pointer* pointer = backends->MousePointer();
     platform::TouchInjector* touch = backends->Touch();
     if (pointer == nullptr || touch == nullptr) {
@@ -265,7 +262,7 @@ int RunRun(std::span<char* const> args, std::ostream& out) {
     reporter.onFinished = [&] {
         worker.Join();
         // Give the last word time to be heard before the process goes.
-        const bool speak = data.settings.speechAlerts && speech.Speak(u"Stopped");
+        const bool speak = reporter.Tally().SayStopped(speech);
         QTimer::singleShot(speak ? 1200 : 0, application.get(), &QCoreApplication::quit);
     };
     QCoreApplication::exec();

@@ -18,7 +18,7 @@ constexpr const char* kFindUsage = R"(Usage:
 
 Searches the screen (or a bitmap standing in for it, its top-left pixel at screen 0,0)
 for a template. Prints "X Y WIDTH HEIGHT" for each match. Only the part of the area on
-the screen is searched.
+the screen is searched; an area with no part on it is an error.
   --template     the picture to look for (.bmp, 24 or 32 bits per pixel)
   --screen       search the live screen (the default)
   --image        search this bitmap instead of the screen
@@ -37,7 +37,8 @@ constexpr const char* kRunUsage = R"(Usage:
   glimtap-cli run FILE.GlimtapDataFile [--folder DIR] [--passes N] [--json] [--closest]
                   [--quiet]
 
-Runs a search as the window does, with the data file's settings. Ends on auto-stop,
+Runs a search as the window does, with the data file's settings, each with the meaning it
+has in the window, in range or not (a delay of 0 or less: no pause). Ends on auto-stop,
 when no template loads, after --passes N passes, or on Ctrl+C. Shows
 "Tried : N, Matched : M".
   --folder       the templates' folder (default: the file's stored folder, else the

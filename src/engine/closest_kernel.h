@@ -12,6 +12,7 @@
 #include <cstdlib>
 
 #include "engine/closest_variants.h"
+#include "engine/colour_difference.h"
 
 namespace glimtap {
 namespace {
@@ -111,11 +112,7 @@ private:
         const uint32_t* base = job_.area.pixels + static_cast<size_t>(y) * job_.area.width + x;
         int32_t need = 0;
         for (size_t i = 0; i < count_; ++i) {
-            const uint32_t screen = base[job_.plan.offsets[i]];
-            const uint32_t templ = job_.plan.colours[i];
-            for (int shift = 0; shift <= 16; shift += 8) {
-                need = std::max(need, std::abs(int32_t((screen >> shift) & 0xFF) - int32_t((templ >> shift) & 0xFF)));
-            }
+            need = std::max(need, ColourDifference(base[job_.plan.offsets[i]], job_.plan.colours[i]));
         }
         if (need > best_.need || (need == best_.need && !Before(x, y))) return;
         best_ = {x, y, need};
@@ -136,7 +133,6 @@ private:
         for (int lane = 0; lane < kLanes; ++lane) {
             const bool earlier = byColumns_ && best_.need <= 255 && groupX_ + lane < best_.x;
             const int32_t tolerance = earlier ? best_.need : best_.need - 1;
-            allowedWords_[lane] = tolerance >= 0 ? ~0u : 0u;
             if (tolerance >= 0) allowed_ |= 1u << lane;
             tolerancesWords_[lane] = static_cast<uint32_t>(std::min(tolerance, 255)) * 0x010101u;
         }
@@ -151,7 +147,6 @@ private:
     ClosestSpot best_{0, 0, 256};  // 256: none yet
     int32_t groupX_ = 0;
     unsigned allowed_ = 0;
-    uint32_t allowedWords_[kLanes] = {};
     uint32_t tolerancesWords_[kLanes] = {};
     Vector tolerances_{};
 };

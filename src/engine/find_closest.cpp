@@ -1,11 +1,10 @@
 #include "engine/find_closest.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <numeric>
 
 #include "engine/closest_variants.h"
-#include "engine/pixels_agree.h"
+#include "engine/colour_difference.h"
 #include "engine/scan_plan.h"
 #include "engine/scan_variants.h"
 
@@ -16,14 +15,6 @@ namespace {
 constexpr int32_t kSamplesPerSide = 8;
 // Area pixels each template pixel is compared with to rank it.
 constexpr size_t kColourSamples = 256;
-
-int32_t PixelNeed(uint32_t screen, uint32_t templ) {
-    int32_t need = 0;
-    for (int shift = 0; shift <= 16; shift += 8) {
-        need = std::max(need, std::abs(int32_t((screen >> shift) & 0xFF) - int32_t((templ >> shift) & 0xFF)));
-    }
-    return need;
-}
 
 uint32_t AreaPixel(const platform::ScreenImage& area, int32_t x, int32_t y) {
     return area.pixels[static_cast<size_t>(y) * area.width + x];
@@ -62,7 +53,7 @@ ClosestPlan MakeClosestPlan(const TemplateImage& templ, const platform::ScreenIm
             for (size_t p = 0; p < count && need < threshold; ++p) {
                 const int32_t dx = static_cast<int32_t>(p % templ.width);
                 const int32_t dy = static_cast<int32_t>(p / templ.width);
-                need = std::max(need, PixelNeed(AreaPixel(area, x + dx, y + dy), templ.pixels[p]));
+                need = std::max(need, ColourDifference(AreaPixel(area, x + dx, y + dy), templ.pixels[p]));
             }
             threshold = std::min(threshold, need);
         }
@@ -73,7 +64,7 @@ ClosestPlan MakeClosestPlan(const TemplateImage& templ, const platform::ScreenIm
     std::vector<int64_t> score(count, 0);
     for (size_t p = 0; p < count; ++p) {
         for (const uint32_t colour : colours) {
-            const int32_t need = PixelNeed(colour, templ.pixels[p]);
+            const int32_t need = ColourDifference(colour, templ.pixels[p]);
             score[p] += (need >= threshold - 12 ? int64_t(1) << 32 : 0) + need;
         }
     }
@@ -113,7 +104,7 @@ std::optional<ClosestMiss> FindClosestReference(const TemplateImage& templ,
             int32_t need = 0;
             for (int32_t r = 0; r < templ.height; ++r) {
                 for (int32_t k = 0; k < templ.width; ++k) {
-                    need = std::max(need, PixelNeed(AreaPixel(area, x + k, y + r),
+                    need = std::max(need, ColourDifference(AreaPixel(area, x + k, y + r),
                                                     templ.pixels[static_cast<size_t>(r) * templ.width + k]));
                 }
             }

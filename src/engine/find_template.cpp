@@ -12,8 +12,7 @@ bool FindTemplateOnScreen(const TemplateImage& templ, std::vector<MatchPoint>& r
     if (closest) closest->reset();
     if (!IsUsableTemplate(templ)) return false;
     // Read once: the user may move the area while a search runs.
-    const platform::ScreenRect area{settings.areaLeft, settings.areaTop, settings.areaWidth,
-                                    settings.areaHeight};
+    const platform::ScreenRect area = settings.Area();
     if (area.width < templ.width || area.height < templ.height) return false;
     const auto image = capture.Capture(area);
     if (!image) return false;

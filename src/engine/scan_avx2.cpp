@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine/closest_variants.h"
-#include "engine/pixels_agree.h"
+#include "engine/colour_difference.h"
 #include "engine/scan_variants.h"
 
 #pragma GCC push_options

@@ -7,7 +7,7 @@
 #include <bit>
 #include <vector>
 
-#include "engine/pixels_agree.h"
+#include "engine/colour_difference.h"
 #include "engine/scan_variants.h"
 
 namespace glimtap {

@@ -1,18 +1,11 @@
 #include "engine/scan_plan.h"
 
 #include <algorithm>
-#include <cstdlib>
+
+#include "engine/colour_difference.h"
 
 namespace glimtap {
 namespace {
-
-int ChannelDistance(uint32_t a, uint32_t b) {
-    int distance = 0;
-    for (int shift = 0; shift <= 16; shift += 8) {
-        distance = std::max(distance, std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)));
-    }
-    return distance;
-}
 
 // Boyer-Moore majority vote: the colour of most of the template, when one colour is.
 uint32_t DominantColour(const TemplateImage& templ) {
@@ -54,7 +47,7 @@ ScanPlan MakeScanPlan(const TemplateImage& templ) {
     int bestCount = 0;
     const int room = ScanPlan::kMaxProbes - 3;
     for (size_t i = 0; i < templ.pixels.size(); ++i) {
-        const int distance = ChannelDistance(templ.pixels[i], dominant);
+        const int distance = ColourDifference(templ.pixels[i], dominant);
         if (distance <= plan.channelTolerance) continue;
         if (bestCount == room && distance <= best[bestCount - 1].distance) continue;
         int at = std::min(bestCount, room - 1);

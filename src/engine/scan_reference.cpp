@@ -1,5 +1,5 @@
 #include "engine/matcher.h"
-#include "engine/pixels_agree.h"
+#include "engine/colour_difference.h"
 #include "engine/scan_plan.h"
 
 namespace glimtap {

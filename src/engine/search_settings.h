@@ -30,6 +30,9 @@ struct SearchSettings {
     std::u16string executeVerb;
     std::filesystem::path suggestedFileName;  // offered by the Save dialog; never stored
 
+    // The search area, each field read once.
+    platform::ScreenRect Area() const { return {areaLeft, areaTop, areaWidth, areaHeight}; }
+
     // The area spans the virtual screen's size from the origin (0, 0).
     void ResetToDefaults(const platform::Desktop& desktop);
 };

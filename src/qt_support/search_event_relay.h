@@ -12,8 +12,8 @@ namespace glimtap {
 // Carries a run's reports from the worker thread to a receiver on the thread of the
 // QCoreApplication, in order, as queued calls. At most `kMostWaiting` reports wait to be
 // handed over: a worker that would add one more waits for the receiver to catch up, so a
-// run without pauses can never bury the application's thread. After Detach, or once the
-// receiver is gone, reports still under way are dropped, never delivered to a dead object.
+// run without pauses can never bury the application's thread. After Detach, reports still
+// under way are dropped: the receiver's owner detaches before the receiver goes.
 class SearchEventRelay : public SearchEventSink {
 public:
     static constexpr int32_t kMostWaiting = 32;

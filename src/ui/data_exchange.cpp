@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QPalette>
 #include <QRegularExpressionValidator>
 
 #include <string>
@@ -50,12 +51,40 @@ constexpr TextField kTexts[] = {
 
 const FieldRange& RangeOf(const NumberField& number) { return *FindFieldRange(number.field); }
 
+// Properties of a number field: the text ShowSettings put there, and its tooltip unmarked.
+constexpr char kShownText[] = "glimtapShownText";
+constexpr char kPlainTip[] = "glimtapPlainToolTip";
+
+bool ShowsStoredValue(const QLineEdit& edit) {
+    const QVariant shown = edit.property(kShownText);
+    return shown.isValid() && edit.text() == shown.toString();
+}
+
+void MarkStoredValue(QLineEdit& edit, const FieldRange& range) {
+    if (!edit.property(kPlainTip).isValid()) edit.setProperty(kPlainTip, edit.toolTip());
+    bool whole = false;
+    const int value = edit.text().toInt(&whole, 10);
+    const bool outside = whole && ShowsStoredValue(edit) && (value < range.min || value > range.max);
+    QPalette palette;
+    if (outside) {  // amber, readable under any theme
+        palette.setColor(QPalette::Base, QColor(0xFF, 0xE8, 0xA0));
+        palette.setColor(QPalette::Text, Qt::black);
+    }
+    edit.setPalette(palette);
+    QString tip = edit.property(kPlainTip).toString();
+    if (outside) tip += QStringLiteral("\n") + QString::fromStdString(StoredValueNote(range, value));
+    edit.setToolTip(tip);
+}
+
 }  // namespace
 
 void ShowSettings(const GlimtapForm& form, const SearchSettings& settings) {
     for (const CheckField& check : kChecks) (form.*check.box)->setChecked((settings.*check.value) != 0);
     for (const NumberField& number : kNumbers) {
-        (form.*number.edit)->setText(QString::number((settings.*number.value).load()));
+        QLineEdit* edit = form.*number.edit;
+        edit->setProperty(kShownText, QString::number((settings.*number.value).load()));
+        edit->setText(edit->property(kShownText).toString());
+        MarkStoredValue(*edit, RangeOf(number));
     }
     for (const TextField& text : kTexts) {
         (form.*text.edit)->setText(QString::fromStdU16String(settings.*text.value));
@@ -63,7 +92,10 @@ void ShowSettings(const GlimtapForm& form, const SearchSettings& settings) {
 }
 
 std::optional<ExchangeFailure> TakeSettings(const GlimtapForm& form, SearchSettings& settings) {
-    for (const CheckField& check : kChecks) settings.*check.value = (form.*check.box)->isChecked() ? 1 : 0;
+    for (const CheckField& check : kChecks) {
+        const bool on = (form.*check.box)->isChecked();
+        if (on != (settings.*check.value != 0)) settings.*check.value = on ? 1 : 0;
+    }
     for (const TextField& text : kTexts) settings.*text.value = (form.*text.edit)->text().toStdU16String();
     std::optional<ExchangeFailure> failure;
     for (const NumberField& number : kNumbers) {
@@ -72,20 +104,22 @@ std::optional<ExchangeFailure> TakeSettings(const GlimtapForm& form, SearchSetti
         const int value = edit->text().trimmed().toInt(&whole, 10);
         if (whole) settings.*number.value = value;
         std::string error;
-        if (!ParseInRange(edit->text().trimmed().toStdString(), RangeOf(number), error) && !failure) {
+        if (!ParseInRange(edit->text().trimmed().toStdString(), RangeOf(number), error) &&
+            !ShowsStoredValue(*edit) && !failure) {
             failure = ExchangeFailure{edit, QString::fromStdString(error)};
         }
     }
     return failure;
 }
 
-void LimitNumberFields(const GlimtapForm& form) {
+void SetUpNumberFields(const GlimtapForm& form) {
     for (const NumberField& number : kNumbers) {
         const FieldRange& range = RangeOf(number);
         const QString digits = QStringLiteral("[0-9]{0,%1}").arg(QString::number(range.max).size());
         const QString pattern = range.min < 0 ? QStringLiteral("-?") + digits : digits;
         QLineEdit* edit = form.*number.edit;
         edit->setValidator(new QRegularExpressionValidator(QRegularExpression(pattern), edit));
+        QObject::connect(edit, &QLineEdit::textChanged, edit, [edit, &range] { MarkStoredValue(*edit, range); });
     }
 }
 

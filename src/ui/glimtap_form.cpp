@@ -141,7 +141,7 @@ GlimtapForm BuildGlimtapForm(QWidget& form) {
     f.progress->setFixedHeight(du.Y(14));
     f.progress->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     f.hotKeyText = MakeCentredLabel(form, "Keyboard Shortcut");
-    LimitNumberFields(f);
+    SetUpNumberFields(f);
     SetToolTips(f);
 
     auto* top = new QVBoxLayout;

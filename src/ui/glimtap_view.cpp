@@ -15,6 +15,7 @@
 #include <string>
 #include <system_error>
 
+#include "engine/area_on_screen.h"
 #include "engine/target_folder.h"
 #include "platform/user_folders.h"
 #include "platform/utf16.h"
@@ -236,9 +237,7 @@ void CGlimtapView::OnSelectImage() {
 }
 
 void CGlimtapView::OnPreviewScreenArea() {
-    markers_.Show({settings_.areaLeft, settings_.areaTop, settings_.areaWidth,
-                   settings_.areaHeight},
-                  MarkerKind::kArea);
+    markers_.Show(settings_.Area(), MarkerKind::kArea);
 }
 
 bool CGlimtapView::OnSave() { return Save(false); }
@@ -260,6 +259,14 @@ void CGlimtapView::OnStartStopSearch() {
         return;
     }
     if (!UpdateData(true)) return;
+    // Without a screen to capture there is nothing for the area to lie on, and nothing is found.
+    const auto offScreen = backends_.CanCapture()
+                               ? AreaOffScreen(settings_.Area(), backends_.Geometry().VirtualScreen())
+                               : std::nullopt;
+    if (offScreen) {
+        host_.ShowStatusMessage(QStringLiteral("Not started: ") + QString::fromStdString(*offScreen));
+        return;
+    }
     if (form_.fileList->rowCount() == 0) {
         ShowMessage(this, QMessageBox::Information, QStringLiteral("No Image(s) Configured Yet."));
         return;

@@ -27,12 +27,10 @@
 #include "ui/hot_key_watcher.h"
 #include "ui/profile.h"
 #include "ui/search_control.h"
+#include "ui/search_request.h"
 #include "ui/view_host.h"
 
 namespace glimtap {
-
-// What the hot key and `glimtap --toggle`, `--start` and `--stop` ask of the search.
-enum class SearchRequest { kToggle, kStart, kStop };
 
 // The main form: every setting as a control, the template list, the search button with its
 // counters and progress, the global hot key, and the form's commands.
@@ -48,7 +46,6 @@ public:
     ~CGlimtapView() override;
 
     const GlimtapForm& Form() const { return form_; }
-    QMenu& ContextMenu() { return contextMenu_; }
     // "F6" to "F12", or "" when no key could be had.
     const QString& HotKey() const { return hotKey_; }
     const SearchControl& Search() const { return *search_; }

@@ -24,7 +24,7 @@ const QString kStartText = QStringLiteral("Start Image Search");
 SearchControl::SearchControl(SearchSettings& settings, SearchDisplay display, Speaker& speech,
                              SearchServices services, SearchReactions reactions)
     : settings_(settings), display_(display), speech_(speech), services_(std::move(services)),
-      reactions_(std::move(reactions)) {}
+      reactions_(std::move(reactions)), tally_(settings, reactions_.beep) {}
 
 SearchControl::~SearchControl() {
     if (relay_) relay_->Detach();
@@ -33,8 +33,7 @@ SearchControl::~SearchControl() {
 
 bool SearchControl::Start() {
     display_.progress.setRange(0, 0);
-    tried_ = 0;
-    matched_ = 0;
+    tally_.Restart();
     display_.counter.setText(QStringLiteral("Starting"));
     // Reports still on their way from an earlier run must not count in this one.
     if (relay_) relay_->Detach();
@@ -71,14 +70,13 @@ void SearchControl::OnTemplateSkipped(const std::string& templateName, const std
 }
 
 void SearchControl::OnSearchAttempt(const std::string&) {
-    ++tried_;
+    tally_.CountTry();
     ShowCounters();
-    if (settings_.beepForSearch != 0) reactions_.beep();
 }
 
 void SearchControl::OnMatchFound(const MatchReport& match) {
     reactions_.matchFound(match);
-    ++matched_;
+    tally_.CountMatch();
     ShowCounters();
 }
 
@@ -96,12 +94,12 @@ void SearchControl::OnSearchFinished() {
         worker_.reset();
     }
     display_.button.setText(kStartText);
-    if (settings_.speechAlerts != 0) speech_.Speak(u"Stopped");
+    tally_.SayStopped(speech_);
     StopMarquee();
 }
 
 void SearchControl::ShowCounters() {
-    display_.counter.setText(QStringLiteral("Tried : %1, Matched : %2").arg(tried_).arg(matched_));
+    display_.counter.setText(QString::fromStdString(tally_.Text()));
 }
 
 void SearchControl::StopMarquee() {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "engine/run_tally.h"
 #include "engine/search_events.h"
 #include "engine/search_settings.h"
 #include "engine/search_worker.h"
@@ -37,7 +38,7 @@ struct SearchReactions {
 };
 
 // Starts and stops the search worker and follows its run in the display: owns the worker,
-// counts tries and matches, and returns to idle when the worker reports its end. Reports
+// keeps the run's tally, and returns to idle when the worker reports its end. Reports
 // reach it on the application thread, in order; those of a run replaced by a newer one, or
 // arriving after the control is gone, are dropped.
 class SearchControl : private SearchEventSink {
@@ -58,8 +59,8 @@ public:
     // Asks the worker to stop and waits for it; its last reports still arrive afterwards.
     void Stop();
 
-    int32_t Tried() const { return tried_; }
-    int32_t Matched() const { return matched_; }
+    int32_t Tried() const { return tally_.Tried(); }
+    int32_t Matched() const { return tally_.Matched(); }
 
 private:
     void OnTemplatesLoaded(int32_t count) override;
@@ -78,8 +79,7 @@ private:
     Speaker& speech_;
     SearchServices services_;
     SearchReactions reactions_;
-    int32_t tried_ = 0;
-    int32_t matched_ = 0;
+    RunTally tally_;
     std::shared_ptr<SearchEventRelay> relay_;
     std::unique_ptr<SearchWorker> worker_;
 };

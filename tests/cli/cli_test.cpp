@@ -36,12 +36,13 @@ test::BmpPicture Cut(const test::BmpPicture& from, int32_t x, int32_t y, int32_t
 class CliTest : public testing::Test {
 protected:
     CliTest() { std::filesystem::create_directory(folder); }
-    // A data file as the window would store it; `areaWidth` may lie outside today's range.
+    // A data file as an older window may have stored it, with values outside today's ranges:
+    // a negative tolerance acts as 0, and an Auto Stop count of -1 as 1.
     void Store(int32_t areaWidth, int32_t passDelayMs = 0, int32_t beep = 0) {
-        DataFile data;
+        DataFile data{7, {}};
         SearchSettings& s = data.settings;
         s.areaWidth = areaWidth, s.areaHeight = 1080, s.matchDelayMs = passDelayMs, s.beepForSearch = beep;
-        s.moveCursorToMatch = s.autoStopEnabled = s.autoStopCount = 1;
+        s.moveCursorToMatch = s.autoStopEnabled = 1, s.tolerance = -3, s.autoStopCount = -1;
         SaveDataFile(dataFile, data);
     }
     test::EnvironmentOverride backend_{"GLIMTAP_BACKEND", "null"};
@@ -98,7 +99,7 @@ TEST_F(CliOnScreen, RunMovesThePointerReportsClosestMissesAndSaysOnceThatSoundsA
     test::WriteBmp(folder / "then.bmp", Cut(screen, 0, 0, 40, 20));
     test::WriteBmp(folder / "near.bmp", near);
     test::WriteFile(folder / "notes.bmp", std::vector<uint8_t>(80, 'x'));
-    Store(99999999, 0, 1);  // an area wider than any screen, from an older file
+    Store(99999999, -5, 1);  // an area wider than any screen, no pause
     const auto r = Cli({"run", dataFile, "--folder", folder.string(), "--json", "--passes", "1", "--closest"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     // No sound server here: said once, in the program's words, and nothing of Qt's own.
@@ -112,7 +113,10 @@ TEST_F(CliOnScreen, RunMovesThePointerReportsClosestMissesAndSaysOnceThatSoundsA
     EXPECT_THAT(r.out, HasSubstr(R"({"event":"attempt","template":"near.bmp","closest":{"x":820,"y":490,)"
                                  R"("width":30,"height":20,"tolerance":40,"agreeing":0.998333}})"));
     EXPECT_THAT(r.out, testing::EndsWith("\n{\"event\":\"finished\",\"tried\":2,\"matched\":1}\n"));
-    EXPECT_THAT(Cli({"settings", dataFile}).out, HasSubstr("areaWidth=99999999\n"));  // shown and kept
+    // Written back as they were.
+    const std::vector<uint8_t> stored = test::ReadFile(dataFile);
+    ASSERT_EQ(Cli({"settings", dataFile, "--set", "beepForSearch=1"}).exitCode, 0);
+    EXPECT_EQ(test::ReadFile(dataFile), stored);
 }
 
 TEST_F(CliOnScreen, RunPassesStatusLineAndTermination) {
@@ -129,6 +133,17 @@ TEST_F(CliOnScreen, RunPassesStatusLineAndTermination) {
                                     dataFile, "--folder", folder.string(), "--json"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_THAT(r.out, HasSubstr("{\"event\":\"finished\",\"tried\":1,\"matched\":0}"));
+
+    // An area with no part on the screen is a mistake to name.
+    ASSERT_EQ(Cli({"settings", dataFile, "--set", "areaLeft=-5000"}).exitCode, 0);
+    const std::string off = " lies outside the screen (0,0 1920×1080)\n";
+    for (const auto& [args, area] : {std::pair{std::vector<std::string>{"run", dataFile}, "-5000,0 1920×1080"},
+                                     {{"find", "--template", (folder / "absent.bmp").string(), "--screen", "--area",
+                                       "2000,2000,10,10"}, "2000,2000 10×10"}}) {
+        const auto refused = Cli(args);
+        EXPECT_EQ(refused.exitCode, 2);
+        EXPECT_EQ(refused.err, "glimtap-cli: the area " + std::string(area) + off);
+    }
 }
 
 class CliMarkers : public CliOnScreen, public testing::WithParamInterface<bool> {};

@@ -135,12 +135,19 @@ TEST(WriteFileAtomicallyTest, KeepsTheUmaskAndNeverWritesThroughALinkPlantedInIt
     EXPECT_EQ(ReadFile(victim), precious);
     EXPECT_FALSE(fs::exists(fs::symlink_status(nowhere)));
 
-    // Links waiting at temporary names one might guess are neither followed nor replaced.
-    const fs::path guesses[] = {folder / "guessed.tmp", folder / "guessed~", folder / ".guessed.tmp", folder / "guessed.new"};
-    for (const fs::path& guess : guesses) fs::create_symlink(victim, guess);
-    WriteFileAtomically(folder / "guessed", bytes);
-    for (const fs::path& guess : guesses) EXPECT_TRUE(fs::is_symlink(guess)) << guess;
+    // Links waiting at the temporary names it draws are neither followed nor replaced: the
+    // next name is tried, and when every one is taken, nothing is written.
+    fs::create_symlink(victim, folder / "guessed.tmp-7");
+    fs::create_symlink(nowhere, folder / "guessed.tmp-8");
+    uint32_t draws = 0;
+    WriteFileAtomically(folder / "guessed", bytes, [&] { return 7 + draws++; });
+    EXPECT_EQ(draws, 3u);
+    EXPECT_EQ(ReadFile(folder / "guessed"), bytes);
+    EXPECT_THROW(WriteFileAtomically(folder / "guessed", precious, [] { return 7u; }), std::system_error);
+    EXPECT_EQ(ReadFile(folder / "guessed"), bytes);
+    EXPECT_TRUE(fs::is_symlink(folder / "guessed.tmp-7") && fs::is_symlink(folder / "guessed.tmp-8"));
     EXPECT_EQ(ReadFile(victim), precious);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(nowhere)));
 }
 #endif
 

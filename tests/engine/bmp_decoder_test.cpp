@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <span>
+#include <tuple>
 #include <variant>
 
 #include "engine/template_image.h"
@@ -153,7 +154,7 @@ TEST(TemplateImage, LoadsOrSaysWhyNotAndLeavesTheRecordAlone) {
         EXPECT_EQ(image.width, c.width);
         EXPECT_EQ(image.height, c.height);
         EXPECT_EQ(image.pixels, c.whyNot.empty() ? WithoutTopByte(Numbered(5, 2).pixels) : std::vector<uint32_t>{0xDEAD});
-        EXPECT_EQ(image.maxMatches + image.scanByColumns + image.tolerance, 7 + 1 + 12);
+        EXPECT_EQ(std::tie(image.maxMatches, image.scanByColumns, image.tolerance), std::tuple(7, 1, 12));
     }
 }
 

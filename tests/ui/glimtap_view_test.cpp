@@ -8,6 +8,7 @@
 
 #include "response/audio_output.h"
 #include "support/modal_driver.h"
+#include "ui/data_exchange.h"
 #include "ui/view_fixture.h"
 
 namespace glimtap::test {
@@ -15,11 +16,15 @@ namespace {
 
 TEST_F(ViewTest, ControlsAndSettingsExchangeBothWaysAndStoredValuesAreKept) {
     settings.matchDelayMs = -20;  // out of range, as a data file may hold it
+    settings.beepForSearch = 2;
     settings.executeFile = u"gedit «x»";
     View().OnInitialUpdate();
     const GlimtapForm& f = View().Form();
     EXPECT_EQ(f.matchDelay->text(), "-20");
-    EXPECT_EQ(f.executeFile->text(), QString::fromUtf8("gedit «x»"));
+    EXPECT_TRUE(f.matchDelay->toolTip().endsWith(
+        "\nThe data file holds -20, outside 0 to 86400000: it is kept as it is, and 0 or less means no pause, "
+        "more a pause that long."));
+    EXPECT_NE(f.matchDelay->palette().color(QPalette::Base), f.tolerance->palette().color(QPalette::Base));    EXPECT_EQ(f.executeFile->text(), QString::fromUtf8("gedit «x»"));
     const struct {
         QWidget* control;
         QString value;
@@ -30,18 +35,19 @@ TEST_F(ViewTest, ControlsAndSettingsExchangeBothWaysAndStoredValuesAreKept) {
         {f.speechAlerts, "1", &settings.speechAlerts, 1},  {f.overlayOnMatch, "0", &settings.overlayOnMatch, 0},
         {f.tolerance, "0", &settings.tolerance, 0},        {f.cursorToMatch, "1", &settings.moveCursorToMatch, 1},
         {f.touchAtMatch, "1", &settings.touchAtMatch, 1},  {f.execute, "1", &settings.executeEnabled, 1},
-        {f.beepForSearch, "1", &settings.beepForSearch, 1}, {f.matchDelay, "-20", &settings.matchDelayMs, -20},
+        {f.beepForSearch, "1", &settings.beepForSearch, 2}, {f.matchDelay, "-20", &settings.matchDelayMs, -20},
     };
     for (const auto& row : rows) {
         if (auto* box = qobject_cast<QCheckBox*>(row.control)) box->setChecked(row.value == "1");
         if (auto* edit = qobject_cast<QLineEdit*>(row.control)) edit->setText(row.value);
     }
     f.executeVerb->setText("edit");
-    const auto shown = AcceptNextMessage();
-    EXPECT_FALSE(View().UpdateData(true));  // the kept delay is taken, and refused
-    EXPECT_EQ(shown->text, "Match Time Delay (ms) must be a whole number from 0 to 86400000.");
+    EXPECT_FALSE(TakeSettings(f, settings).has_value());  // stored values are taken as they are
     for (const auto& row : rows) EXPECT_EQ(*row.field, row.taken) << row.control->metaObject()->className();
     EXPECT_EQ(settings.executeVerb, u"edit");
+    f.matchDelay->setText("20");  // a value of the user's own is no longer marked
+    EXPECT_EQ(f.matchDelay->palette().color(QPalette::Base), f.tolerance->palette().color(QPalette::Base));
+    EXPECT_FALSE(f.matchDelay->toolTip().contains("data file"));
 }
 
 TEST_F(ViewTest, NumberFieldsTakeDigitsOnlyAndRefusalsNameFieldAndRange) {

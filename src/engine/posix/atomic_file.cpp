@@ -20,13 +20,13 @@ namespace {
 }
 
 // O_EXCL with a fresh name: never opens something planted there, and keeps the umask.
-platform::UniqueFd CreateTemporary(const std::filesystem::path& target, std::filesystem::path& temporary) {
+platform::UniqueFd CreateTemporary(const std::filesystem::path& target, std::filesystem::path& temporary,
+                                   const TemporaryNumbers& numbers) {
     // The system would read the name only up to a NUL and write somewhere else.
     if (target.native().find('\0') != std::string::npos) Fail("cannot create a file beside", target, EINVAL);
-    std::random_device seed;
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporary = target;
-        temporary += ".tmp-" + std::to_string(seed());
+        temporary += ".tmp-" + std::to_string(numbers());
         const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
         if (fd >= 0) return platform::UniqueFd(fd);
         if (errno != EEXIST) Fail("cannot create a file beside", target, errno);
@@ -36,9 +36,12 @@ platform::UniqueFd CreateTemporary(const std::filesystem::path& target, std::fil
 
 }  // namespace
 
-void WriteFileAtomically(const std::filesystem::path& path, std::span<const uint8_t> bytes) {
+uint32_t RandomNumber() { return std::random_device()(); }
+
+void WriteFileAtomically(const std::filesystem::path& path, std::span<const uint8_t> bytes,
+                         const TemporaryNumbers& numbers) {
     std::filesystem::path temporary;
-    platform::UniqueFd file = CreateTemporary(path, temporary);
+    platform::UniqueFd file = CreateTemporary(path, temporary, numbers);
     auto failed = [&](const std::string& what) {
         const int error = errno;
         ::unlink(temporary.c_str());

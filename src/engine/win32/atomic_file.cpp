@@ -37,15 +37,15 @@ private:
 };
 
 // CREATE_NEW with a fresh name: never opens something planted there.
-HANDLE CreateTemporary(const std::filesystem::path& target, std::filesystem::path& temporary) {
+HANDLE CreateTemporary(const std::filesystem::path& target, std::filesystem::path& temporary,
+                       const TemporaryNumbers& numbers) {
     // The system would read the name only up to a NUL and write somewhere else.
     if (target.native().find(L'\0') != std::wstring::npos) {
         Fail("cannot create a file beside", target, ERROR_INVALID_NAME);
     }
-    std::random_device seed;
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporary = target;
-        temporary += L".tmp-" + std::to_wstring(seed());
+        temporary += L".tmp-" + std::to_wstring(numbers());
         const HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                         FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) return file;
@@ -57,11 +57,14 @@ HANDLE CreateTemporary(const std::filesystem::path& target, std::filesystem::pat
 
 }  // namespace
 
+uint32_t RandomNumber() { return std::random_device()(); }
+
 // C's rename does not replace an existing file on Windows; MoveFileEx does, and its
 // write-through returns only once the new name is on the disk.
-void WriteFileAtomically(const std::filesystem::path& path, std::span<const uint8_t> bytes) {
+void WriteFileAtomically(const std::filesystem::path& path, std::span<const uint8_t> bytes,
+                         const TemporaryNumbers& numbers) {
     std::filesystem::path temporary;
-    FileHandle file(CreateTemporary(path, temporary));
+    FileHandle file(CreateTemporary(path, temporary, numbers));
     auto failed = [&](const std::string& what) {
         const DWORD error = GetLastError();
         file.Close();

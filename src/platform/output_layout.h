@@ -32,6 +32,7 @@ struct CaptureRegion {
     bool whole = true;
     ScreenRect units;  // unless whole: in layout units from the output's top-left corner
     ScreenRect shown;  // the desktop pixels the compositor's buffer will show
+    friend bool operator==(const CaptureRegion&, const CaptureRegion&) = default;
 };
 CaptureRegion RegionToCapture(const OutputGeometry& output, const ScreenRect& placed,
                               const ScreenRect& part);

@@ -100,10 +100,9 @@ std::vector<WaylandCapture::Stream*> WaylandCapture::StreamsFor(const ScreenRect
         if (auto old = streams_.find(output->globalName); old != streams_.end()) {
             stream = std::move(old->second);
         }
-        const bool same =
-            stream != nullptr && stream->output == output->output &&
-            stream->region.whole == region.whole && stream->region.units == region.units &&
-            stream->region.shown == region.shown && stream->transform == output->geometry.transform;
+        const bool same = stream != nullptr && stream->output == output->output &&
+                          stream->region == region &&
+                          stream->transform == output->geometry.transform;
         if (!same) {
             if (stream == nullptr) stream = std::make_unique<Stream>();
             stream->owner = this;

@@ -2,6 +2,11 @@
 
 namespace glimtap::platform {
 
+std::string BackendSet::Summary() const {
+    const std::string missing = Missing();
+    return missing.empty() ? name_ : name_ + "; " + missing;
+}
+
 TouchInjector* BackendSet::Touch() {
     if (!touchTried_) {
         touchTried_ = true;

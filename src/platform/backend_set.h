@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -21,6 +22,18 @@ enum class OverlaySurfaces {
     kLayerShell,  // layer-shell surfaces, where the Wayland compositor offers them
 };
 
+// Whether the desktop lets this program see the screen and drive its input. Desktops that
+// ask their user first (through the desktop portals) move through these while the program
+// runs; the others never ask.
+enum class Consent {
+    kNotNeeded,  // this desktop never asks
+    kNotAsked,   // AskConsent has the desktop ask its user
+    kAsking,     // the desktop is asking its user now
+    kGiven,
+    kRefused,    // Missing() says how
+    kRevoked,    // given, then taken back by the user or the desktop; Missing() says how
+};
+
 // The desktop services of one platform, opened once at start and handed to the window or
 // the command line; every service it hands out lives as long as the set. What the
 // platform lacks is null, and Missing() says why. Used from the thread that opened it,
@@ -39,17 +52,33 @@ public:
     virtual OverlaySurfaces Overlays() const = 0;
     // The Qt platform plugin whose windows live on this desktop, beside its capture and input.
     virtual const char* QtPlatform() const = 0;
-    // Why the screen or the input services cannot be had; "" when they all can.
-    const std::string& Missing() const { return missing_; }
+    // Why the screen or the input services cannot be had now; "" when they all can.
+    // Any thread.
+    virtual std::string Missing() const { return missing_; }
     // For --version: the name, and why its services cannot be had when they cannot.
-    std::string Summary() const { return missing_.empty() ? name_ : name_ + "; " + missing_; }
+    std::string Summary() const;
+
+    // Where the desktop's consent stands now. Any thread.
+    virtual Consent ScreenConsent() const { return Consent::kNotNeeded; }
+    // Has the desktop ask its user, unless consent is given or being asked now; returns at
+    // once. The answer changes ScreenConsent(), Missing() and what the services can do, and
+    // is told through OnChanged. Asked when the user first needs the screen (a search, a
+    // snip), never at program start.
+    virtual void AskConsent() {}
+    // `changed` runs on a thread of the set whenever ScreenConsent() or Missing() changes:
+    // it must hand the work to its own thread and not wait for it. Replaces the handler
+    // before; once this returns, the old one is not running and never runs again. An
+    // empty handler ends the calls.
+    virtual void OnChanged(std::function<void()> changed) { (void)changed; }
 
     // Never null: 0 x 0 without a screen.
     const Desktop& Geometry() const { return *desktop_; }
     Launcher& AppLauncher() { return *launcher_; }
-    // Whether there is a screen to capture; Missing() says why not.
+    // Whether there is a screen to capture, once consent is given where the desktop asks;
+    // Missing() says why not.
     virtual bool CanCapture() const = 0;
-    // A capture for the calling thread alone; null when !CanCapture().
+    // A capture for the calling thread alone; null when !CanCapture(). Where consent is
+    // asked, its captures throw ScreenLost once consent is refused or revoked.
     virtual std::unique_ptr<ScreenCapture> OpenCapture() = 0;
     // Null when the pointer cannot be driven.
     Pointer* MousePointer() { return pointer_.get(); }

@@ -94,7 +94,7 @@ std::string WindowDisplayMissing(const BackendSet& backends) {
 #endif
 }
 
-std::unique_ptr<BackendSet> OpenBackends() {
+std::unique_ptr<BackendSet> OpenBackends(ConsentMemory* /*memory*/) {
     const std::string chosen = Environment("GLIMTAP_BACKEND");
     if (chosen == "wayland") return OpenWayland();
     if (chosen == "x11") return OpenX11();

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "platform/backend_set.h"
+#include "platform/consent_memory.h"
 
 // The one place that knows which platforms exist and picks one; the rest of the program asks
 // the set it picked what it offers.
@@ -12,8 +13,9 @@ namespace glimtap::platform {
 // the session: Wayland when WAYLAND_DISPLAY is set and the compositor can capture the screen,
 // else X11 when DISPLAY is set.
 // A platform that cannot be opened, or an unknown name, gives the null set, whose
-// Missing() says why. Never null.
-std::unique_ptr<BackendSet> OpenBackends();
+// Missing() says why. Never null. A desktop that asks its user's consent keeps what makes
+// it ask once in `memory` (null: nothing is kept, so it asks every run).
+std::unique_ptr<BackendSet> OpenBackends(ConsentMemory* memory = nullptr);
 
 // Why the window has no display to be shown on: the set's own desktop, else for the null
 // set the X display that DISPLAY names; "" when it has one.

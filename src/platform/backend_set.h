@@ -55,8 +55,9 @@ public:
     // Why the screen or the input services cannot be had now; "" when they all can.
     // Any thread.
     virtual std::string Missing() const { return missing_; }
-    // For --version: the name, and why its services cannot be had when they cannot.
-    std::string Summary() const;
+    // For --version: the name, what the desktop offers where that varies, and why its
+    // services cannot be had when they cannot.
+    virtual std::string Summary() const;
 
     // Where the desktop's consent stands now. Any thread.
     virtual Consent ScreenConsent() const { return Consent::kNotNeeded; }

@@ -99,7 +99,7 @@ int RunFind(std::span<char* const> args, std::ostream& out) {
     std::unique_ptr<platform::ScreenCapture> capture;
     platform::ScreenRect screen;
     if (options.imagePath.empty()) {
-        backends = OpenScreenBackends();
+        backends = OpenScreenBackends(false);
         capture = backends.set->OpenCapture();
         if (capture == nullptr) throw CliError("no screen available: " + backends.set->Missing());
         screen = backends.set->Geometry().VirtualScreen();

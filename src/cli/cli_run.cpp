@@ -222,7 +222,8 @@ int RunRun(std::span<char* const> args, std::ostream& out) {
 
     // Opened here, where it can say clearly why there is no screen to search, and handed
     // to the run: a screen lost later is then reported as lost.
-    const ScreenBackends opened = OpenScreenBackends();
+    const bool input = data.settings.moveCursorToMatch != 0 || data.settings.touchAtMatch != 0;
+    const ScreenBackends opened = OpenScreenBackends(input);
     const std::unique_ptr<platform::BackendSet>& backends = opened.set;
     std::unique_ptr<platform::ScreenCapture> capture = backends->OpenCapture();
     if (capture == nullptr) throw CliError("no screen available: " + backends->Missing());

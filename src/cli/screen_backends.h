@@ -14,9 +14,9 @@ struct ScreenBackends {
     std::unique_ptr<platform::BackendSet> set;
 };
 
-// Opens them and, where the desktop asks its user first, has it ask and waits for the
-// answer (Ctrl+C ends the wait). Throws CliError with the desktop's reason when the user or
-// the desktop refuses. One source file per system.
-ScreenBackends OpenScreenBackends();
+// Opens them and, where the desktop asks its user first, has it ask (for the pointer and
+// touch too when `input`) and waits for the answer (Ctrl+C ends the wait). Throws CliError
+// with the desktop's reason when the user or the desktop refuses. One source file per system.
+ScreenBackends OpenScreenBackends(bool input);
 
 }  // namespace glimtap::cli

@@ -8,7 +8,7 @@
 
 namespace glimtap::cli {
 
-ScreenBackends OpenScreenBackends() {
+ScreenBackends OpenScreenBackends(bool input) {
     ScreenBackends backends{std::make_unique<ProfileConsentMemory>(), nullptr};
     backends.set = platform::OpenBackends(backends.memory.get());
     platform::BackendSet& set = *backends.set;
@@ -19,6 +19,7 @@ ScreenBackends OpenScreenBackends() {
         const std::lock_guard lock(mutex);
         changed.notify_all();
     });
+    set.WantInput(input);
     set.AskConsent();
     {
         std::unique_lock lock(mutex);

@@ -4,6 +4,6 @@
 namespace glimtap::cli {
 
 // Windows never asks its user.
-ScreenBackends OpenScreenBackends() { return {nullptr, platform::OpenBackends()}; }
+ScreenBackends OpenScreenBackends(bool) { return {nullptr, platform::OpenBackends()}; }
 
 }  // namespace glimtap::cli

@@ -30,6 +30,8 @@ std::string PortalBackendSet::Missing() const { return session_->Missing(); }
 
 Consent PortalBackendSet::ScreenConsent() const { return session_->State(); }
 
+void PortalBackendSet::WantInput(bool wanted) { session_->WantInput(wanted); }
+
 void PortalBackendSet::AskConsent() { session_->Ask(); }
 
 void PortalBackendSet::OnChanged(std::function<void()> changed) { session_->OnChanged(std::move(changed)); }

@@ -24,6 +24,7 @@ public:
     std::string Summary() const override;
     std::string Missing() const override;
     Consent ScreenConsent() const override;
+    void WantInput(bool wanted) override;
     void AskConsent() override;
     void OnChanged(std::function<void()> changed) override;
     OverlaySurfaces Overlays() const override { return overlays_; }

@@ -13,7 +13,7 @@ constexpr uint32_t kTouchSlot = 0;
 
 bool PortalPointer::MoveTo(int32_t x, int32_t y) {
     if ((session_.Devices() & kPortalPointer) == 0) return false;
-    const std::vector<CastStream> streams = session_.Streams();
+    const std::vector<CastStream> streams = session_.InputStreams();
     const std::optional<StreamPoint> point = PointOnStream(streams, {x, y});
     if (!point) return false;
     return session_.Notify("NotifyPointerMotionAbsolute", [&](sd_bus_message* m) {
@@ -38,7 +38,7 @@ bool PortalTouch::Prepare() {
 
 bool PortalTouch::Down(Point at) {
     if (!touch_) return PortalPointer(session_).MoveTo(at.x, at.y) && Button(1);
-    const std::vector<CastStream> streams = session_.Streams();
+    const std::vector<CastStream> streams = session_.InputStreams();
     const std::optional<StreamPoint> point = PointOnStream(streams, at);
     if (!point) return false;
     return session_.Notify("NotifyTouchDown", [&](sd_bus_message* m) {

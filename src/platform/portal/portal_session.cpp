@@ -32,8 +32,9 @@ PortalSession::~PortalSession() {
     // The frames go first: their end reaches the bus thread.
     bus_->Run<bool>([this] {
         request_.reset();
-        closed_.reset();
-        CloseSession();
+        castClosed_.reset();
+        remoteClosed_.reset();
+        CloseSessions();
         const std::lock_guard lock(mutex_);
         cast_.reset();
         return true;
@@ -72,6 +73,22 @@ std::vector<CastStream> PortalSession::Streams() const {
     return streams;
 }
 
+std::vector<CastStream> PortalSession::InputStreams() const {
+    const std::vector<CastStream> shown = Streams();
+    std::vector<CastStream> streams;
+    {
+        const std::lock_guard lock(mutex_);
+        streams = inputStreams_;
+    }
+    // The same monitor shows the same pixels in both sessions.
+    for (CastStream& stream : streams) {
+        for (const CastStream& same : shown) {
+            if (same.logical == stream.logical) stream.pixels = same.pixels;
+        }
+    }
+    return streams;
+}
+
 uint32_t PortalSession::Devices() const {
     const std::lock_guard lock(mutex_);
     return state_ == Consent::kGiven ? devices_ : 0;
@@ -107,7 +124,10 @@ void PortalSession::Ask() {
         if (busLost_) return;  // refused for good, and said so
     }
     Settle(Consent::kAsking, "");
-    bus_->Post([this] { Begin(); });
+    bus_->Post([this, input = inputWanted_.load()] {
+        askedInput_ = input && offer_.remoteDesktop != 0;
+        Begin();
+    });
 }
 
 bool PortalSession::Answered(uint32_t response, const std::string& error, const char* method) {
@@ -126,50 +146,55 @@ bool PortalSession::Answered(uint32_t response, const std::string& error, const 
 }
 
 void PortalSession::Begin() {
-    CloseSession();
+    CloseSessions();
     ++generation_;
+    CreateSession(false);
+}
+
+void PortalSession::CreateSession(bool remote) {
     const std::string token = NewPortalToken();
-    WatchClosed(PortalHandlePath(bus_->Bus(), "session", token));
+    WatchClosed(remote, PortalHandlePath(bus_->Bus(), "session", token));
     request_ = std::make_unique<PortalRequest>(
-        bus_->Bus(), offer_.remoteDesktop != 0 ? kRemoteDesktop : kScreenCast, "CreateSession",
-        AppendNothing,
+        bus_->Bus(), remote ? kRemoteDesktop : kScreenCast, "CreateSession", AppendNothing,
         [token](sd_bus_message* m) {
             return sd_bus_message_append(m, "{sv}", "session_handle_token", "s", token.c_str());
         },
-        [this, token](uint32_t response, sd_bus_message* results, const std::string& error) {
+        [this, token, remote](uint32_t response, sd_bus_message* results, const std::string& error) {
             if (!Answered(response, error, "CreateSession")) return;
-            session_ = ReadSessionHandle(results);
-            if (session_.empty()) session_ = PortalHandlePath(bus_->Bus(), "session", token);
-            WatchClosed(session_);
-            SelectSources();
+            std::string handle = ReadSessionHandle(results);
+            if (handle.empty()) handle = PortalHandlePath(bus_->Bus(), "session", token);
+            WatchClosed(remote, handle);
+            (remote ? remoteSession_ : castSession_) = handle;
+            SelectSources(remote);
         });
 }
 
-void PortalSession::SelectSources() {
-    restoreToken_ = memory_ != nullptr && offer_.screenCast >= 4 ? memory_->Recall() : "";
+void PortalSession::SelectSources(bool remote) {
+    // Only the screen cast persists: version 1 of the remote desktop refuses to.
+    const bool persist = !remote && offer_.screenCast >= 4;
+    restoreToken_ = persist && memory_ != nullptr ? memory_->Recall() : "";
+    const std::string& session = remote ? remoteSession_ : castSession_;
     request_ = std::make_unique<PortalRequest>(
         bus_->Bus(), kScreenCast, "SelectSources",
-        [this](sd_bus_message* m) { return sd_bus_message_append(m, "o", session_.c_str()); },
-        [this](sd_bus_message* m) {
+        [&session](sd_bus_message* m) { return sd_bus_message_append(m, "o", session.c_str()); },
+        [this, persist](sd_bus_message* m) {
             int result = sd_bus_message_append(m, "{sv}{sv}", "types", "u", 1u, "multiple", "b", 1);
             // The cursor never in the picture, where it can be left out.
             if (result >= 0 && (offer_.cursorModes & 1) != 0) {
                 result = sd_bus_message_append(m, "{sv}", "cursor_mode", "u", 1u);
             }
-            if (result >= 0 && offer_.screenCast >= 4) {
-                result = sd_bus_message_append(m, "{sv}", "persist_mode", "u", 2u);
-            }
+            if (result >= 0 && persist) result = sd_bus_message_append(m, "{sv}", "persist_mode", "u", 2u);
             if (result >= 0 && !restoreToken_.empty()) {
                 result = sd_bus_message_append(m, "{sv}", "restore_token", "s", restoreToken_.c_str());
             }
             return result;
         },
-        [this](uint32_t response, sd_bus_message*, const std::string& error) {
+        [this, remote](uint32_t response, sd_bus_message*, const std::string& error) {
             if (!Answered(response, error, "SelectSources")) return;
-            if (offer_.remoteDesktop != 0) {
+            if (remote) {
                 SelectDevices();
             } else {
-                StartSession();
+                StartSession(false);
             }
         });
 }
@@ -178,40 +203,54 @@ void PortalSession::SelectDevices() {
     const uint32_t devices = offer_.deviceTypes & (kPortalPointer | kPortalTouch);
     request_ = std::make_unique<PortalRequest>(
         bus_->Bus(), kRemoteDesktop, "SelectDevices",
-        [this](sd_bus_message* m) { return sd_bus_message_append(m, "o", session_.c_str()); },
+        [this](sd_bus_message* m) { return sd_bus_message_append(m, "o", remoteSession_.c_str()); },
         [devices](sd_bus_message* m) {
             return sd_bus_message_append(m, "{sv}", "types", "u", devices);
         },
         [this](uint32_t response, sd_bus_message*, const std::string& error) {
-            if (Answered(response, error, "SelectDevices")) StartSession();
+            if (Answered(response, error, "SelectDevices")) StartSession(true);
         });
 }
 
-void PortalSession::StartSession() {
+void PortalSession::StartSession(bool remote) {
+    const std::string& session = remote ? remoteSession_ : castSession_;
     request_ = std::make_unique<PortalRequest>(
-        bus_->Bus(), offer_.remoteDesktop != 0 ? kRemoteDesktop : kScreenCast, "Start",
-        [this](sd_bus_message* m) { return sd_bus_message_append(m, "os", session_.c_str(), ""); },
+        bus_->Bus(), remote ? kRemoteDesktop : kScreenCast, "Start",
+        [&session](sd_bus_message* m) { return sd_bus_message_append(m, "os", session.c_str(), ""); },
         AppendNothing,
-        [this](uint32_t response, sd_bus_message* results, const std::string& error) {
+        [this, remote](uint32_t response, sd_bus_message* results, const std::string& error) {
             if (!Answered(response, error, "Start")) return;
             StartResults started;
             if (!ReadStartResults(results, started) || started.streams.empty()) {
                 End(Consent::kRefused, std::string(kCouldNotShareText) + "the portal shared no monitor");
                 return;
             }
-            if (!started.restoreToken.empty() && memory_ != nullptr) {
-                memory_->Remember(started.restoreToken);
+            if (remote) {
+                const std::lock_guard lock(mutex_);
+                inputStreams_ = std::move(started.streams);
+                devices_ = started.devices;
+            } else {
+                if (!started.restoreToken.empty() && memory_ != nullptr) {
+                    memory_->Remember(started.restoreToken);
+                }
+                restoreToken_.clear();
+                if (!OpenRemote(started)) return;
+                if (askedInput_) {
+                    CreateSession(true);
+                    return;
+                }
             }
-            OpenRemote(std::move(started));
+            request_.reset();
+            Settle(Consent::kGiven, "");
         });
 }
 
-void PortalSession::OpenRemote(StartResults results) {
+bool PortalSession::OpenRemote(const StartResults& results) {
     BusError error;
     sd_bus_message* raw = nullptr;
     int result = sd_bus_call_method(bus_->Bus(), kPortalService, kPortalPath, kScreenCast,
                                     "OpenPipeWireRemote", error.get(), &raw, "oa{sv}",
-                                    session_.c_str(), 0);
+                                    castSession_.c_str(), 0);
     const MessageHandle reply(raw);
     int fd = -1;
     if (result >= 0) result = sd_bus_message_read(raw, "h", &fd);
@@ -220,7 +259,7 @@ void PortalSession::OpenRemote(StartResults results) {
     if (result < 0 || fd < 0) {
         End(Consent::kRefused, kCouldNotShareText + std::string("OpenPipeWireRemote failed: ") +
                                    (error.IsSet() ? error.Message() : std::strerror(-result)));
-        return;
+        return false;
     }
     std::vector<uint32_t> nodes;
     for (const CastStream& stream : results.streams) nodes.push_back(stream.node);
@@ -233,31 +272,32 @@ void PortalSession::OpenRemote(StartResults results) {
     });
     if (!cast->Connected()) {
         End(Consent::kRefused, std::string(kCouldNotShareText) + "cannot connect to its PipeWire remote");
-        return;
+        return false;
     }
-    {
-        const std::lock_guard lock(mutex_);
-        cast_ = std::move(cast);
-        streams_ = std::move(results.streams);
-        devices_ = results.devices;
-    }
-    request_.reset();
-    Settle(Consent::kGiven, "");
+    const std::lock_guard lock(mutex_);
+    cast_ = std::move(cast);
+    streams_ = results.streams;
+    devices_ = 0;
+    inputStreams_.clear();
+    return true;
 }
 
-void PortalSession::WatchClosed(const std::string& path) {
+void PortalSession::WatchClosed(bool remote, const std::string& path) {
     sd_bus_slot* slot = nullptr;
-    sd_bus_match_signal(
-        bus_->Bus(), &slot, kPortalService, path.c_str(), "org.freedesktop.portal.Session", "Closed",
-        [](sd_bus_message*, void* self, sd_bus_error*) {
-            auto* session = static_cast<PortalSession*>(self);
-            session->session_.clear();  // closed already
-            session->End(session->State() == Consent::kGiven ? Consent::kRevoked : Consent::kRefused,
-                         kStoppedSharingText);
-            return 0;
-        },
-        this);
-    closed_.reset(slot);
+    const auto closed = [](sd_bus_message* m, void* self, sd_bus_error*) {
+        auto* session = static_cast<PortalSession*>(self);
+        // Closed already: nothing to close.
+        const char* closedPath = sd_bus_message_get_path(m);
+        for (std::string* handle : {&session->castSession_, &session->remoteSession_}) {
+            if (closedPath != nullptr && *handle == closedPath) handle->clear();
+        }
+        session->End(session->State() == Consent::kGiven ? Consent::kRevoked : Consent::kRefused,
+                     kStoppedSharingText);
+        return 0;
+    };
+    sd_bus_match_signal(bus_->Bus(), &slot, kPortalService, path.c_str(),
+                        "org.freedesktop.portal.Session", "Closed", closed, this);
+    (remote ? remoteClosed_ : castClosed_).reset(slot);
 }
 
 void PortalSession::End(Consent state, const std::string& missing) {
@@ -266,27 +306,30 @@ void PortalSession::End(Consent state, const std::string& missing) {
     // Revoked only what was given; a stream's end while asking is a refusal.
     if (now == Consent::kAsking && state == Consent::kRevoked) state = Consent::kRefused;
     request_.reset();
-    closed_.reset();
-    CloseSession();
+    castClosed_.reset();
+    remoteClosed_.reset();
+    CloseSessions();
     Settle(state, missing);
 }
 
-void PortalSession::CloseSession() {
-    if (session_.empty()) return;
-    sd_bus_call_method_async(bus_->Bus(), nullptr, kPortalService, session_.c_str(),
-                             "org.freedesktop.portal.Session", "Close", nullptr, nullptr, "");
+void PortalSession::CloseSessions() {
+    for (std::string* session : {&castSession_, &remoteSession_}) {
+        if (session->empty()) continue;
+        sd_bus_call_method_async(bus_->Bus(), nullptr, kPortalService, session->c_str(),
+                                 "org.freedesktop.portal.Session", "Close", nullptr, nullptr, "");
+        session->clear();
+    }
     sd_bus_flush(bus_->Bus());
-    session_.clear();
 }
 
 bool PortalSession::Notify(const char* method, const Appender& arguments) {
     return bus_->Run<bool>([&] {
-        if (session_.empty() || State() != Consent::kGiven) return false;
+        if (remoteSession_.empty() || State() != Consent::kGiven) return false;
         sd_bus_message* raw = nullptr;
         int result = sd_bus_message_new_method_call(bus_->Bus(), &raw, kPortalService, kPortalPath,
                                                     kRemoteDesktop, method);
         const MessageHandle call(raw);
-        if (result >= 0) result = sd_bus_message_append(raw, "oa{sv}", session_.c_str(), 0);
+        if (result >= 0) result = sd_bus_message_append(raw, "oa{sv}", remoteSession_.c_str(), 0);
         if (result >= 0) result = arguments(raw);
         BusError error;
         if (result >= 0) result = sd_bus_call(bus_->Bus(), raw, kInputCallTimeoutUs, error.get(), nullptr);

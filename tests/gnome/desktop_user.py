@@ -5,8 +5,9 @@ grant                  pre-grants a ScreenCast of the monitor in the permission 
                        prints the restore token
 leave-overview         presses Escape until the shell reports its overview closed
 answer LOG             answers every portal dialog as a person would, by keys through a
-                       Mutter remote-desktop session of its own, allowing remote interaction;
-                       writes a line to LOG for each dialog answered
+                       Mutter remote-desktop session of its own, reading the dialog as a
+                       screen reader does; allows remote interaction and shares; writes the
+                       dialog's title to LOG for each dialog answered
 """
 import sys
 import time
@@ -14,10 +15,13 @@ import uuid
 
 import dbus
 import dbus.mainloop.glib
-from gi.repository import GLib
+import gi
+
+gi.require_version("Atspi", "2.0")
+from gi.repository import Atspi  # noqa: E402  the eyes: what a screen reader tells
 
 MUTTER_RD = "org.gnome.Mutter.RemoteDesktop"
-XK_ESCAPE, XK_TAB, XK_SPACE, XK_RETURN = 0xFF1B, 0xFF09, 0x20, 0xFF0D
+XK_ESCAPE, XK_TAB, XK_SPACE, XK_ALT, XK_S = 0xFF1B, 0xFF09, 0x20, 0xFFE9, 0x73
 
 
 def monitor_match_string(bus):
@@ -54,10 +58,12 @@ class Keyboard:
         time.sleep(0.5)  # Mutter drops what comes at once after the start
 
     def press(self, *keysyms):
+        """Presses the keys together, then lets them go."""
         for keysym in keysyms:
             self.session.NotifyKeyboardKeysym(dbus.UInt32(keysym), True)
+        for keysym in reversed(keysyms):
             self.session.NotifyKeyboardKeysym(dbus.UInt32(keysym), False)
-            time.sleep(0.15)
+        time.sleep(0.3)
 
 
 def leave_overview(bus):
@@ -72,6 +78,64 @@ def leave_overview(bus):
         keyboard.press(XK_ESCAPE)
         time.sleep(0.2)
     sys.exit("desktop_user: the overview stays open")
+
+
+def has(node, state):
+    try:
+        return node.get_state_set().contains(state)
+    except gi.repository.GLib.Error:  # gone
+        return False
+
+
+def find(node, role):
+    """The first node of the role under node, depth first."""
+    for i in range(node.get_child_count()):
+        child = node.get_child_at_index(i)
+        found = child if child is None or child.get_role() == role else find(child, role)
+        if found is not None:
+            return found
+    return None
+
+
+def shown_dialog():
+    desktop = Atspi.get_desktop(0)
+    for i in range(desktop.get_child_count()):
+        app = desktop.get_child_at_index(i)
+        if app is None or app.get_name() != "xdg-desktop-portal-gnome":
+            continue
+        for j in range(app.get_child_count()):
+            window = app.get_child_at_index(j)
+            if window is not None and has(window, Atspi.StateType.SHOWING):
+                return window
+    return None
+
+
+def answer(bus, log):
+    keyboard = None
+    while True:
+        dialog = shown_dialog()
+        if dialog is None:
+            time.sleep(0.2)
+            continue
+        keyboard = keyboard or Keyboard(bus)
+        title = dialog.get_name()
+        # Remote interaction is off at first: Tab to its switch, Space to turn it on.
+        switch = find(dialog, Atspi.Role.CHECK_BOX)
+        row = switch
+        while row is not None and row.get_role() != Atspi.Role.LIST_ITEM:
+            row = row.get_parent()
+        for _ in range(8):
+            if switch is None or has(switch, Atspi.StateType.CHECKED):
+                break
+            focused = has(switch, Atspi.StateType.FOCUSED) or has(row, Atspi.StateType.FOCUSED)
+            keyboard.press(XK_SPACE if focused else XK_TAB)
+        keyboard.press(XK_ALT, XK_S)
+        for _ in range(25):
+            if not has(dialog, Atspi.StateType.SHOWING):
+                with open(log, "a") as f:
+                    print(title, file=f)
+                break
+            time.sleep(0.2)
 
 
 def main():

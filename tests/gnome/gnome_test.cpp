@@ -34,7 +34,7 @@ size_t DialogsAnswered() {
 class GnomeTest : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(PollUntil([&] { return client_.OutputSoFar().starts_with("shown 1920 1080\n"); }))
+        ASSERT_TRUE(PollUntil([&] { return client_.OutputSoFar().find("shown 1920 1080\n") != std::string::npos; }))
             << client_.OutputSoFar();
         BmpPicture templ{24, 16, {}};
         for (int32_t i = 0; i < 24 * 16; ++i) templ.pixels.push_back(TestPicture(600 + i % 24, 400 + i / 24));

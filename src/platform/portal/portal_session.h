@@ -80,6 +80,8 @@ private:
     // Ends the session with `state` and `missing`, unless it has ended already.
     void End(Consent state, const std::string& missing);
     bool Answered(uint32_t response, const std::string& error, const char* method);
+    // An answer that runs `step` on the bus thread after sd-bus's dispatch has returned.
+    RequestAnswer Later(RequestAnswer step);
     void WatchClosed(bool remote, const std::string& path);
     void CloseSessions();
     // Sets the state and tells the handler.
@@ -104,7 +106,7 @@ private:
     bool askedInput_ = false;  // the session started last asks for input
     std::string castSession_;
     std::string remoteSession_;
-    uint32_t generation_ = 0;  // of the session started last
+    uint32_t generation_ = 0;  // changes when a session starts or ends
     std::string restoreToken_;  // sent with this session's sources
     std::unique_ptr<PortalRequest> request_;
     SlotHandle castClosed_;

@@ -12,7 +12,7 @@ Its folder, $GLIMTAP_TEST_PORTAL, holds:
   calls   one JSON line for each call received, with its options or its values.
   pid     written once the portal owns its name.
 Each stream is served by $GLIMTAP_TEST_PRODUCER, started at Start. SIGUSR1 revokes every
-session (Session.Closed), SIGUSR2 ends the producers, SIGTERM ends the portal.
+session (Session.Closed), SIGUSR2 ends the producers of the open ones, SIGTERM ends the portal.
 """
 import ctypes
 import json
@@ -83,7 +83,7 @@ class Request(dbus.service.Object):
 class Session(dbus.service.Object):
     def __init__(self, bus, path, portal):
         super().__init__(bus, path)
-        self.portal, self.producers = portal, []
+        self.portal, self.producers, self.options, self.devices = portal, [], {}, 0
 
     def end(self):
         for p in self.producers:
@@ -117,7 +117,7 @@ class RemoteDesktop(dbus.service.Object):
     @dbus.service.method(RD, in_signature="oa{sv}", out_signature="o", sender_keyword="sender")
     def SelectDevices(self, session, options, sender):
         record("RemoteDesktop.SelectDevices", options=plain(options))
-        self.selected = dict(options)
+        self.sessions[session].devices = options.get("types", 0)
         return Request(self.bus, sender, options, 0).path
 
     @dbus.service.method(RD, in_signature="osa{sv}", out_signature="o", sender_keyword="sender")
@@ -157,30 +157,29 @@ class Portal(RemoteDesktop):
         return Request(self.bus, sender, options, 0, {"session_handle": str(path)}).path
 
     def start(self, interface, session, options, sender):
-        record(interface + ".Start", options=plain(options))
         a = answer()
         if "error" in a:
+            record(interface + ".Start", options=plain(options))
             raise dbus.exceptions.DBusException(a["error"], name="org.freedesktop.DBus.Error.Failed")
-        response, results = a.get("response", 0), {}
+        response, results, streams = a.get("response", 0), {}, []
+        for s in a.get("streams", []) if response == 0 else []:
+            producer = subprocess.Popen(
+                [os.environ["GLIMTAP_TEST_PRODUCER"], s["picture"], s.get("format", "BGRx"), str(s.get("stride", 0))],
+                stdout=subprocess.PIPE, preexec_fn=die_with_parent)
+            self.sessions[session].producers.append(producer)
+            with open(s["picture"], "rb") as f:
+                head = f.read(26)
+            size = (int.from_bytes(head[18:22], "little"), abs(int.from_bytes(head[22:26], "little", signed=True)))
+            streams.append((dbus.UInt32(int(producer.stdout.readline())), dbus.Dictionary({
+                "position": dbus.Struct(s.get("position", [0, 0]), signature="ii"),
+                "size": dbus.Struct(size, signature="ii"), "source_type": dbus.UInt32(1)}, signature="sv")))
         if response == 0:
-            streams = []
-            for s in a.get("streams", []):
-                producer = subprocess.Popen(
-                    [os.environ["GLIMTAP_TEST_PRODUCER"], s["picture"], s.get("format", "BGRx"),
-                     str(s.get("stride", 0))], stdout=subprocess.PIPE, preexec_fn=die_with_parent)
-                self.sessions[session].producers.append(producer)
-                node = int(producer.stdout.readline())
-                with open(s["picture"], "rb") as f:
-                    head = f.read(26)
-                size = (int.from_bytes(head[18:22], "little", signed=True),
-                        abs(int.from_bytes(head[22:26], "little", signed=True)))
-                streams.append((dbus.UInt32(node), dbus.Dictionary({
-                    "position": dbus.Struct(s.get("position", [0, 0]), signature="ii"),
-                    "size": dbus.Struct(size, signature="ii"), "source_type": dbus.UInt32(1)}, signature="sv")))
             results["streams"] = dbus.Array(streams, signature="(ua{sv})")
-            results["devices"] = dbus.UInt32(self.selected.get("types", 0) & a.get("devices", 7))
-            if self.persist:
+            if interface == "RemoteDesktop":
+                results["devices"] = dbus.UInt32(self.sessions[session].devices & a.get("devices", 7))
+            if self.sessions[session].options.get("persist_mode", 0) != 0:
                 results["restore_token"] = a.get("restore_token", "token-1")
+        record(interface + ".Start", options=plain(options), streams=[int(n) for n, _ in streams])
         return Request(self.bus, sender, options, response, results).path
 
     @dbus.service.method(SC, in_signature="a{sv}", out_signature="o", sender_keyword="sender")
@@ -190,7 +189,7 @@ class Portal(RemoteDesktop):
     @dbus.service.method(SC, in_signature="oa{sv}", out_signature="o", sender_keyword="sender")
     def SelectSources(self, session, options, sender):
         record("ScreenCast.SelectSources", options=plain(options))
-        self.persist = options.get("persist_mode", 0) != 0
+        self.sessions[session].options.update(options)
         return Request(self.bus, sender, options, 0).path
 
     @dbus.service.method(SC, in_signature="osa{sv}", out_signature="o", sender_keyword="sender")
@@ -217,8 +216,12 @@ class Portal(RemoteDesktop):
                 }.get(interface, dbus.Dictionary({}, signature="sv"))
 
     def revoke(self):
+        """Closes every session; their streams go on until the portal ends, so that the
+        consumer learns of the end from the portal alone."""
         for session in list(self.sessions.values()):
             session.Closed(dbus.Dictionary({}, signature="sv"))
+            self.revoked += session.producers
+            session.producers = []
             session.end()
         return True
 
@@ -233,7 +236,8 @@ def main():
     DBusGMainLoop(set_as_default=True)
     bus = dbus.SessionBus()
     portal = Portal(bus)
-    portal.selected, portal.persist = {}, False
+    portal.revoked = []
+    bus.set_exit_on_disconnect(False)  # its streams outlive a lost bus until the runner ends it
     name = dbus.service.BusName("org.freedesktop.portal.Desktop", bus)
     loop = GLib.MainLoop()
     GLib.unix_signal_add(GLib.PRIORITY_DEFAULT, signal.SIGUSR1, portal.revoke)
@@ -242,9 +246,9 @@ def main():
     with open(os.path.join(folder, "pid"), "w") as f:
         f.write(str(os.getpid()))
     loop.run()
+    for p in portal.revoked + [p for s in portal.sessions.values() for p in s.producers]:
+        p.terminate()
     del name
-    for session in list(portal.sessions.values()):
-        session.end()
 
 
 main()

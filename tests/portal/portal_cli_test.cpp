@@ -101,8 +101,8 @@ TEST_F(PortalTest, FindSeesEachFormatStrideAndStreamWhereItIs) {
 TEST_F(PortalTest, RefusalEndsTheCommandWithThePortalsReason) {
     const std::pair<std::string, std::string> rows[] = {
         {"\"response\": 1", "the desktop's user did not allow Glimtap to see the screen\n"},
-        {"\"response\": 2", "the desktop could not share the screen: "},
-        {"\"error\": \"no monitor to share\"", "the desktop could not share the screen: no monitor to share\n"},
+        {"\"response\": 2", "the desktop could not share the screen: the portal ended its Start request\n"},
+        {"\"error\": \"no monitor\"", "the desktop could not share the screen: Start failed: no monitor\n"},
     };
     test::WriteBmp(folder / "here.bmp", test::RandomPicture(8, 8, 9));
     Store(0);
@@ -155,6 +155,7 @@ struct Loss {
     int signal;
     std::string text;
 };
+void PrintTo(const Loss& loss, std::ostream* out) { *out << loss.name; }
 
 class PortalLoss : public PortalTest, public testing::WithParamInterface<Loss> {};
 
@@ -172,12 +173,13 @@ TEST_P(PortalLoss, RunEndsWithTheReason) {
     EXPECT_THAT(r->err, HasSubstr("glimtap-cli: " + GetParam().text + "\n"));
 }
 
-// The last ends the session bus, for the whole program: a ctest entry of its own.
+// The last two end the session bus or PipeWire, for the whole program: ctest entries of their own.
 INSTANTIATE_TEST_SUITE_P(
     MidRun, PortalLoss,
     testing::Values(Loss{"Revoked", "GLIMTAP_TEST_PORTAL_PID", SIGUSR1, "the desktop stopped sharing the screen"},
                     Loss{"StreamEnded", "GLIMTAP_TEST_PORTAL_PID", SIGUSR2, "the screen cast's PipeWire stream ended"},
-                    Loss{"BusLost", "GLIMTAP_TEST_BUS_PID", SIGTERM, "the connection to the session bus was lost"}),
+                    Loss{"BusLost", "GLIMTAP_TEST_BUS_PID", SIGTERM, "the connection to the session bus was lost"},
+                    Loss{"PipeWireLost", "GLIMTAP_TEST_PIPEWIRE_PID", SIGTERM, "the screen cast's PipeWire stream ended"}),
     [](const auto& tested) { return std::string(tested.param.name); });
 
 }  // namespace

@@ -128,6 +128,10 @@ class RemoteDesktop(dbus.service.Object):
     def NotifyPointerMotionAbsolute(self, session, options, stream, x, y):
         record("NotifyPointerMotionAbsolute", stream=int(stream), x=float(x), y=float(y))
 
+    @dbus.service.method(RD, in_signature="oa{sv}dd")
+    def NotifyPointerMotion(self, session, options, dx, dy):
+        record("NotifyPointerMotion", dx=float(dx), dy=float(dy))
+
     @dbus.service.method(RD, in_signature="oa{sv}iu")
     def NotifyPointerButton(self, session, options, button, state):
         record("NotifyPointerButton", button=int(button), state=int(state))

@@ -145,7 +145,7 @@ TEST_F(PortalTest, RunPointsAndTapsOnTheStreamOfTheMatchAndRestoresConsent) {
         const std::string sources = touch ? R"("persist_mode": 2, "types": 1})"
                                           : R"("persist_mode": 2, "restore_token": "token-1", "types": 1})";
         EXPECT_TRUE(std::regex_search(calls, std::regex(R"("ScreenCast.SelectSources", "options": \{"cursor_mode": 1, )"
-                                                        R"("handle_token": "[^"]+", "multiple": true, )" + sources)));
+                                                        R"("handle_token": "[^"]+", "multiple": 1, )" + sources)));
     }
 }
 
@@ -167,7 +167,7 @@ TEST_P(PortalLoss, RunEndsWithTheReason) {
     test::ChildProcess run({GLIMTAP_CLI, "run", dataFile, "--folder", folder.string(), "--json"});
     ASSERT_TRUE(test::PollUntil([&] { return run.OutputSoFar().find("\"attempt\"") != std::string::npos; }));
     kill(std::stoi(std::getenv(GetParam().pidVariable)), GetParam().signal);
-    const auto r = run.WaitFor(std::chrono::seconds(20));
+    const auto r = run.WaitFor(std::chrono::seconds(10));
     ASSERT_TRUE(r.has_value()) << "still running";
     EXPECT_EQ(r->exitCode, 2);
     EXPECT_THAT(r->err, HasSubstr("glimtap-cli: " + GetParam().text + "\n"));

@@ -27,8 +27,7 @@ test::ProcessResult Cli(std::vector<std::string> args) {
 // (0: none beyond the pixels), at a place on the desktop.
 struct Stream {
     const char* format;
-    int32_t stride;
-    int32_t x, y;
+    int32_t stride, x, y;
 };
 
 // glimtap-cli on the portal of tests/with-portal, which answers as each test tells it.
@@ -54,7 +53,8 @@ protected:
         }
         std::ofstream(Portal() / "answer") << "{" << more << ", \"streams\": [" << list << "]}";
     }
-    // What the portal was called with, since the test began: a line of JSON for each call.
+    // What the portal was called with since the test began or this was last asked: a line of
+    // JSON for each call.
     static std::string Calls() {
         const auto bytes = test::ReadFile(Portal() / "calls");
         std::ofstream(Portal() / "calls", std::ios::trunc);

@@ -126,10 +126,6 @@ class RemoteDesktop(dbus.service.Object):
     def NotifyTouchDown(self, session, options, stream, slot, x, y):
         record("NotifyTouchDown", stream=stream, slot=slot, x=x, y=y)
 
-    @dbus.service.method(RD, in_signature="oa{sv}uudd")
-    def NotifyTouchMotion(self, session, options, stream, slot, x, y):
-        record("NotifyTouchMotion", stream=stream, slot=slot, x=x, y=y)
-
     @dbus.service.method(RD, in_signature="oa{sv}u")
     def NotifyTouchUp(self, session, options, slot):
         record("NotifyTouchUp", slot=slot)

@@ -59,6 +59,11 @@ std::shared_ptr<const PipeWireCast> PortalSession::WaitForCast(
     return state_ == Consent::kGiven ? cast_ : nullptr;
 }
 
+void PortalSession::WaitWhileGiven(std::chrono::steady_clock::time_point deadline) const {
+    std::unique_lock lock(mutex_);
+    settled_.wait_until(lock, deadline, [this] { return state_ != Consent::kGiven; });
+}
+
 std::vector<CastStream> PortalSession::Streams() const {
     std::vector<CastStream> streams;
     std::shared_ptr<const PipeWireCast> cast;

@@ -53,6 +53,9 @@ public:
     // Waits while the desktop asks its user, at most until `deadline`, and returns the frames
     // once consent is given; null otherwise.
     std::shared_ptr<const PipeWireCast> WaitForCast(std::chrono::steady_clock::time_point deadline) const;
+    // Waits while consent stays given, at most until `deadline`: the desktop's word on why
+    // the frames stopped comes a moment after they did.
+    void WaitWhileGiven(std::chrono::steady_clock::time_point deadline) const;
     // The monitors shared, with their frames' sizes as far as known; none without consent.
     std::vector<CastStream> Streams() const;
     // The same monitors as the remote-desktop session numbers them, for input.

@@ -1,0 +1,98 @@
+// glimtap-cli on a real headless GNOME Shell (tests/with-gnome): screen cast and input through
+// the desktop portals, a full-screen client of the test showing TestPicture and telling what
+// reaches it.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "engine/data_file.h"
+#include "gnome/test_picture.h"
+#include "support/bmp_writer.h"
+#include "support/fakes.h"
+#include "support/poll_until.h"
+#include "support/run_process.h"
+#include "support/temp_dir.h"
+
+namespace glimtap::test {
+namespace {
+
+using platform::Point;
+
+// How many portal dialogs the person at the desktop has answered.
+size_t DialogsAnswered() {
+    std::ifstream log(std::getenv("GLIMTAP_GNOME_DIALOGS"));
+    std::string line;
+    size_t lines = 0;
+    while (std::getline(log, line)) ++lines;
+    return lines;
+}
+
+class GnomeTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(PollUntil([&] { return client_.OutputSoFar().find("shown 1920 1080\n") != std::string::npos; }))
+            << client_.OutputSoFar();
+        BmpPicture templ{24, 16, {}};
+        for (int32_t i = 0; i < 24 * 16; ++i) templ.pixels.push_back(TestPicture(600 + i % 24, 400 + i / 24));
+        WriteBmp(dir_ / "t.bmp", templ);
+    }
+
+    ProcessResult Find() {
+        return RunProcess({GLIMTAP_CLI, "find", "--template", (dir_ / "t.bmp").string(), "--screen"});
+    }
+
+    ChildProcess client_{{GNOME_TEST_CLIENT}};
+    const TempDir dir_;
+};
+
+// A screen cast the desktop's user consented to before starts without a dialog, twice.
+TEST_F(GnomeTest, FindSeesThePictureAtItsPixelsWithTheConsentGivenBefore) {
+    const size_t dialogs = DialogsAnswered();
+    for (int start = 0; start < 2; ++start) {
+        const ProcessResult found = Find();
+        EXPECT_EQ(found.out, "600 400 24 16\n") << found.err;
+    }
+    EXPECT_EQ(DialogsAnswered(), dialogs) << "a dialog asked again";
+}
+
+// The pointer moves into the match and a real touch lands there, after the person at the
+// desktop allowed remote interaction.
+TEST_F(GnomeTest, RunMovesThePointerIntoTheMatchAndTouchesIt) {
+    DataFile data;
+    data.settings.ResetToDefaults(FixedDesktop{});
+    data.settings.targetFolder = dir_.path();
+    data.settings.matchDelayMs = 100;
+    data.settings.autoStopEnabled = data.settings.speechAlerts = data.settings.overlayOnMatch = 0;
+    data.settings.moveCursorToMatch = data.settings.touchAtMatch = 1;
+    SaveDataFile(dir_ / "job.GlimtapDataFile", data);
+    const ProcessResult r =
+        RunProcess({GLIMTAP_CLI, "run", (dir_ / "job.GlimtapDataFile").string(), "--passes", "1", "--json"});
+    std::smatch point;
+    ASSERT_TRUE(std::regex_search(r.out, point, std::regex(R"("x":600,"y":400,.*"point":\[(\d+),(\d+)\])")))
+        << r.out << r.err;
+    const Point at{std::stoi(point[1]), std::stoi(point[2])};
+    // The client's events in order, each with the pixel it names: "motion" and "down" at the
+    // match's point, the last touch then lifted.
+    const auto events = [&] {
+        std::istringstream out(client_.OutputSoFar());
+        std::string said, kinds;
+        double x = 0, y = 0;
+        while (out >> said) {
+            if (said == "shown" || said == "button" || said == "motion" || said == "down") out >> x >> y;
+            const bool there = Point{int32_t(x), int32_t(y)} == at;
+            if (said == "motion" || said == "down") kinds += said + (there ? "@ " : " ");
+            if (said == "up") kinds += "up ";
+        }
+        return kinds;
+    };
+    EXPECT_TRUE(PollUntil([&] { return events().ends_with("motion@ down@ up "); }, std::chrono::seconds(5)))
+        << client_.OutputSoFar();
+    EXPECT_GE(DialogsAnswered(), 1u);
+}
+
+}  // namespace
+}  // namespace glimtap::test

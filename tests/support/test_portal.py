@@ -149,14 +149,16 @@ class Portal(RemoteDesktop):
             raise dbus.exceptions.DBusException(a["error"], name="org.freedesktop.DBus.Error.Failed")
         response, results, streams = a.get("response", 0), {}, []
         for s in a.get("streams", []) if response == 0 else []:
-            producer = subprocess.Popen(
-                [os.environ["GLIMTAP_TEST_PRODUCER"], s["picture"], s.get("format", "BGRx"), str(s.get("stride", 0))],
-                stdout=subprocess.PIPE, preexec_fn=lambda: ctypes.CDLL(None).prctl(1, signal.SIGTERM))  # PR_SET_PDEATHSIG
+            producer = subprocess.Popen(  # which ends with the portal (PR_SET_PDEATHSIG)
+                [os.environ["GLIMTAP_TEST_PRODUCER"], s["picture"], s.get("format", "BGRx"),
+                 str(s.get("stride", 0))],
+                stdout=subprocess.PIPE, preexec_fn=lambda: ctypes.CDLL(None).prctl(1, signal.SIGTERM))
             self.sessions[session].producers.append(producer)
             node, width, height = map(int, producer.stdout.readline().split())
             streams.append((dbus.UInt32(node), dbus.Dictionary({
                 "position": dbus.Struct(s.get("position", [0, 0]), signature="ii"),
-                "size": dbus.Struct((width, height), signature="ii"), "source_type": dbus.UInt32(1)}, signature="sv")))
+                "size": dbus.Struct((width, height), signature="ii"), "source_type": dbus.UInt32(1)},
+                signature="sv")))
         if response == 0:
             results["streams"] = dbus.Array(streams, signature="(ua{sv})")
             if interface == "RemoteDesktop":

@@ -106,8 +106,10 @@ struct PipeWireCast::Stream {
         return {static_cast<const uint8_t*>(data.data) + offset, format, size.width, size.height, stride};
     }
 
-    static void OnState(void* self, pw_stream_state, pw_stream_state state, const char*) {
-        if (state == PW_STREAM_STATE_ERROR || state == PW_STREAM_STATE_UNCONNECTED) {
+    static void OnState(void* self, pw_stream_state old, pw_stream_state state, const char*) {
+        // A producer that goes leaves its consumer paused.
+        if (state == PW_STREAM_STATE_ERROR || state == PW_STREAM_STATE_UNCONNECTED ||
+            (old == PW_STREAM_STATE_STREAMING && state == PW_STREAM_STATE_PAUSED)) {
             static_cast<Stream*>(self)->owner->End();
         }
     }
@@ -228,7 +230,7 @@ PipeWireCast::~PipeWireCast() {
 }
 
 void PipeWireCast::End() {
-    if (ended_ && !endTold_.exchange(true)) ended_();
+    if (!endTold_.exchange(true) && ended_) ended_();
 }
 
 std::vector<Size> PipeWireCast::FrameSizes() const {

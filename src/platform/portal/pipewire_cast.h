@@ -36,6 +36,8 @@ public:
 
     // False when the connection could not be made at all.
     bool Connected() const { return core_ != nullptr; }
+    // Whether a stream or the connection has ended: no new frame will come.
+    bool Ended() const { return endTold_; }
     // Each stream's frame size, in the order of the nodes: 0 x 0 until its format is known.
     std::vector<Size> FrameSizes() const;
     // Waits until every stream has a frame, at most until `deadline`; false when one has none.
@@ -52,7 +54,7 @@ private:
     void End();
 
     std::function<void()> ended_;
-    std::atomic<bool> endTold_{false};
+    std::atomic<bool> endTold_{false};  // set even once the owner no longer listens
     mutable std::mutex mutex_;  // the streams' formats and newest frames
     mutable std::condition_variable frameCame_;
     pw_thread_loop* loop_ = nullptr;

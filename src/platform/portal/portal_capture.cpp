@@ -6,6 +6,8 @@ namespace glimtap::platform {
 namespace {
 
 constexpr std::chrono::seconds kFirstFrameTimeout{5};
+// Longer than the session waits for a Closed after the frames' end.
+constexpr std::chrono::seconds kVerdictTimeout{2};
 
 }  // namespace
 
@@ -19,7 +21,15 @@ std::optional<ScreenImage> PortalCapture::Capture(const ScreenRect& area) {
     if (consent == Consent::kRefused || consent == Consent::kRevoked) throw ScreenLost(session_.Missing());
     if (cast == nullptr) return std::nullopt;
     if (!framesCame_) framesCame_ = cast->WaitForFrames(deadline);
-    return cast->Copy(PlaceStreams(session_.Streams()), area, pixels_);
+    std::optional<ScreenImage> image;
+    if (!cast->Ended()) image = cast->Copy(PlaceStreams(session_.Streams()), area, pixels_);
+    // Frames that stop coming: the desktop says why a moment later.
+    if (!image && (framesCame_ || cast->Ended())) {
+        session_.WaitWhileGiven(std::chrono::steady_clock::now() + kVerdictTimeout);
+        if (session_.State() != Consent::kGiven) throw ScreenLost(session_.Missing());
+        if (cast->Ended()) throw ScreenLost(kStreamEndedText);
+    }
+    return image;
 }
 
 Size PortalDesktop::VirtualScreenSize() const {

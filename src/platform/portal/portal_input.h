@@ -23,9 +23,13 @@ private:
 };
 
 // A tap through the portal: a real touch (NotifyTouchDown, NotifyTouchUp) where the user
-// granted touch, else a left click of the pointer. The desktop takes a new touch device in a
-// moment after the session starts (its windows learn of touch only then, and a touch sent
-// earlier is lost), so Prepare waits until a second has passed since consent was given.
+// granted touch, else a left click of the pointer. Prepare lets half a second pass after
+// the session started (input sent at once may be lost). GNOME makes the session's touch
+// screen only at its first touch, which no window sees, since none can bind touch before
+// the seat offers it: where the Wayland seat offers no touch, Down spends one touch at the
+// same point, waits (up to 2 s) until the seat offers touch and 0.2 s more for the windows
+// to take it up, then touches. Each call returns once the portal has answered it; the
+// desktop tells nothing of having acted on it.
 class PortalTouch : public TouchInjector {
 public:
     explicit PortalTouch(PortalSession& session) : session_(session) {}
@@ -34,6 +38,8 @@ public:
     bool Up(Point at) override;
 
 private:
+    bool Touch(Point at);
+    bool Lift();
     bool Button(uint32_t state);
 
     PortalSession& session_;

@@ -54,14 +54,11 @@ int PortalRequest::Watch(const char* path) {
 }
 
 void PortalRequest::Fail(const std::string& why) {
-    response_.reset();
-    call_.reset();
     if (answer_) std::exchange(answer_, nullptr)(2, nullptr, method_ + " failed: " + why);
 }
 
 int PortalRequest::OnReply(sd_bus_message* reply, void* data, sd_bus_error*) {
     auto* self = static_cast<PortalRequest*>(data);
-    self->call_.reset();
     if (const sd_bus_error* error = sd_bus_message_get_error(reply)) {
         self->Fail(error->message != nullptr ? error->message : error->name);
         return 0;
@@ -81,8 +78,6 @@ int PortalRequest::OnResponse(sd_bus_message* signal, void* data, sd_bus_error*)
         self->Fail("its answer cannot be read");
         return 0;
     }
-    self->response_.reset();
-    self->call_.reset();
     if (self->answer_) std::exchange(self->answer_, nullptr)(response, signal, "");
     return 0;
 }

@@ -59,6 +59,11 @@ std::shared_ptr<const PipeWireCast> PortalSession::WaitForCast(
     return state_ == Consent::kGiven ? cast_ : nullptr;
 }
 
+void PortalSession::WaitWhileGiven(std::chrono::steady_clock::time_point deadline) const {
+    std::unique_lock lock(mutex_);
+    settled_.wait_until(lock, deadline, [this] { return state_ != Consent::kGiven; });
+}
+
 std::vector<CastStream> PortalSession::Streams() const {
     std::vector<CastStream> streams;
     std::shared_ptr<const PipeWireCast> cast;
@@ -118,10 +123,15 @@ void PortalSession::Settle(Consent state, const std::string& missing) {
 }
 
 void PortalSession::Ask() {
+    bool lost;
     {
         const std::lock_guard lock(mutex_);
         if (state_ == Consent::kAsking || state_ == Consent::kGiven) return;
-        if (busLost_) return;  // refused for good, and said so
+        lost = busLost_;
+    }
+    if (lost) {
+        Settle(Consent::kRefused, kBusLostText);
+        return;
     }
     Settle(Consent::kAsking, "");
     bus_->Post([this, input = inputWanted_.load()] {
@@ -145,6 +155,17 @@ bool PortalSession::Answered(uint32_t response, const std::string& error, const 
     return false;
 }
 
+RequestAnswer PortalSession::Later(RequestAnswer step) {
+    return [this, step = std::move(step), generation = generation_](
+               uint32_t response, sd_bus_message* results, const std::string& error) {
+        auto held = std::make_shared<MessageHandle>(results != nullptr ? sd_bus_message_ref(results) : nullptr);
+        bus_->Post([this, step, response, held, error, generation] {
+            // Not once the session has ended or started afresh.
+            if (generation == generation_) step(response, held->get(), error);
+        });
+    };
+}
+
 void PortalSession::Begin() {
     CloseSessions();
     ++generation_;
@@ -159,14 +180,14 @@ void PortalSession::CreateSession(bool remote) {
         [token](sd_bus_message* m) {
             return sd_bus_message_append(m, "{sv}", "session_handle_token", "s", token.c_str());
         },
-        [this, token, remote](uint32_t response, sd_bus_message* results, const std::string& error) {
+        Later([this, token, remote](uint32_t response, sd_bus_message* results, const std::string& error) {
             if (!Answered(response, error, "CreateSession")) return;
             std::string handle = ReadSessionHandle(results);
             if (handle.empty()) handle = PortalHandlePath(bus_->Bus(), "session", token);
             WatchClosed(remote, handle);
             (remote ? remoteSession_ : castSession_) = handle;
             SelectSources(remote);
-        });
+        }));
 }
 
 void PortalSession::SelectSources(bool remote) {
@@ -189,14 +210,14 @@ void PortalSession::SelectSources(bool remote) {
             }
             return result;
         },
-        [this, remote](uint32_t response, sd_bus_message*, const std::string& error) {
+        Later([this, remote](uint32_t response, sd_bus_message*, const std::string& error) {
             if (!Answered(response, error, "SelectSources")) return;
             if (remote) {
                 SelectDevices();
             } else {
                 StartSession(false);
             }
-        });
+        }));
 }
 
 void PortalSession::SelectDevices() {
@@ -207,9 +228,9 @@ void PortalSession::SelectDevices() {
         [devices](sd_bus_message* m) {
             return sd_bus_message_append(m, "{sv}", "types", "u", devices);
         },
-        [this](uint32_t response, sd_bus_message*, const std::string& error) {
+        Later([this](uint32_t response, sd_bus_message*, const std::string& error) {
             if (Answered(response, error, "SelectDevices")) StartSession(true);
-        });
+        }));
 }
 
 void PortalSession::StartSession(bool remote) {
@@ -218,7 +239,7 @@ void PortalSession::StartSession(bool remote) {
         bus_->Bus(), remote ? kRemoteDesktop : kScreenCast, "Start",
         [&session](sd_bus_message* m) { return sd_bus_message_append(m, "os", session.c_str(), ""); },
         AppendNothing,
-        [this, remote](uint32_t response, sd_bus_message* results, const std::string& error) {
+        Later([this, remote](uint32_t response, sd_bus_message* results, const std::string& error) {
             if (!Answered(response, error, "Start")) return;
             StartResults started;
             if (!ReadStartResults(results, started) || started.streams.empty()) {
@@ -242,7 +263,7 @@ void PortalSession::StartSession(bool remote) {
             }
             request_.reset();
             Settle(Consent::kGiven, "");
-        });
+        }));
 }
 
 bool PortalSession::OpenRemote(const StartResults& results) {
@@ -286,13 +307,16 @@ void PortalSession::WatchClosed(bool remote, const std::string& path) {
     sd_bus_slot* slot = nullptr;
     const auto closed = [](sd_bus_message* m, void* self, sd_bus_error*) {
         auto* session = static_cast<PortalSession*>(self);
-        // Closed already: nothing to close.
         const char* closedPath = sd_bus_message_get_path(m);
-        for (std::string* handle : {&session->castSession_, &session->remoteSession_}) {
-            if (closedPath != nullptr && *handle == closedPath) handle->clear();
-        }
-        session->End(session->State() == Consent::kGiven ? Consent::kRevoked : Consent::kRefused,
-                     kStoppedSharingText);
+        // After sd-bus's dispatch, which must not lose the match it runs.
+        session->bus_->Post([session, closed = std::string(closedPath != nullptr ? closedPath : "")] {
+            // Closed already: nothing to close.
+            for (std::string* handle : {&session->castSession_, &session->remoteSession_}) {
+                if (*handle == closed) handle->clear();
+            }
+            session->End(session->State() == Consent::kGiven ? Consent::kRevoked : Consent::kRefused,
+                         kStoppedSharingText);
+        });
         return 0;
     };
     sd_bus_match_signal(bus_->Bus(), &slot, kPortalService, path.c_str(),
@@ -305,6 +329,7 @@ void PortalSession::End(Consent state, const std::string& missing) {
     if (now != Consent::kAsking && now != Consent::kGiven) return;
     // Revoked only what was given; a stream's end while asking is a refusal.
     if (now == Consent::kAsking && state == Consent::kRevoked) state = Consent::kRefused;
+    ++generation_;
     request_.reset();
     castClosed_.reset();
     remoteClosed_.reset();

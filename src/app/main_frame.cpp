@@ -96,8 +96,12 @@ QString CMainFrame::IdleMessage() const {
     if (!commandsUnreachable_.isEmpty()) return commandsUnreachable_;
     const std::string missing = backends_.Missing();
     if (missing.empty()) return QStringLiteral("Ready");
-    return QString::fromStdString(
-        (backends_.CanCapture() ? "Not available here: " : "No screen available: ") + missing);
+    // A desktop that refused or took back its consent shows no screen until asked again.
+    const platform::Consent consent = backends_.ScreenConsent();
+    const bool screen = backends_.CanCapture() && consent != platform::Consent::kRefused &&
+                        consent != platform::Consent::kRevoked;
+    return QString::fromStdString((screen ? "Not available here: " : "No screen available: ") +
+                                  missing);
 }
 
 void CMainFrame::UpdateRecentFileMenu(const QStringList& paths) {

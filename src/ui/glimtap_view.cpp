@@ -133,6 +133,8 @@ void CGlimtapView::OnInitialUpdate() {
     }
     SettleTargetFolder();
     OnRefreshFileNames();
+    const platform::ScreenRect screen = backends_.Geometry().VirtualScreen();
+    areaAwaitsScreen_ = (screen.width < 1 || screen.height < 1) && settings_.Area() == screen;
     ShowSearchArea();
     form_.counterText->setText(QStringLiteral("Counter"));
     MarkSaved();
@@ -175,6 +177,8 @@ bool CGlimtapView::HasConsentFor(ScreenTask task) {
                        "pointer; ") +
         (task == ScreenTask::kSearch ? QStringLiteral("the search starts once you allow it")
                                      : QStringLiteral("the area selector opens once you allow it")));
+    // The desktop asks for the pointer too only when matches are to drive it.
+    backends_.WantInput(form_.cursorToMatch->isChecked() || form_.touchAtMatch->isChecked());
     backends_.AskConsent();
     return false;
 }
@@ -187,6 +191,7 @@ void CGlimtapView::OnConsentChanged() {
     if (consent == platform::Consent::kGiven) {
         toldWhy_.clear();
         host_.ShowStatusMessage({});
+        TakeScreenAsArea();
         if (task == ScreenTask::kSearch && !search_->IsRunning()) OnStartStopSearch();
         if (task == ScreenTask::kSnip) OnSelectImage();
         if (task == ScreenTask::kSelectArea) OnSelectScreenArea();
@@ -195,6 +200,15 @@ void CGlimtapView::OnConsentChanged() {
     // A running search says why when it ends.
     if (!task && search_->IsRunning()) return;
     TellWhy(QStringLiteral("No screen available: "), backends_.Missing(), task.has_value());
+}
+
+void CGlimtapView::TakeScreenAsArea() {
+    if (!areaAwaitsScreen_) return;
+    areaAwaitsScreen_ = false;
+    const bool modified = IsModified();
+    ApplySelectedArea(backends_.Geometry().VirtualScreen(), settings_);
+    ShowSearchArea();
+    if (!modified) MarkSaved();
 }
 
 void CGlimtapView::TellWhy(const QString& what, const std::string& why, bool always) {

@@ -124,6 +124,9 @@ private:
     // `task` goes on once consent is given.
     bool HasConsentFor(ScreenTask task);
     void OnConsentChanged();
+    // A new document's area is the whole screen, which a desktop that asks first shows only
+    // once allowed: the area is taken then, and the document stays unmodified unless it was.
+    void TakeScreenAsArea();
     // Says `what` and `why` in the status bar; unless `always`, only when `why` was not the
     // last reason told.
     void TellWhy(const QString& what, const std::string& why, bool always);
@@ -147,6 +150,7 @@ private:
     HotKeyWatcher hotKeyWatcher_;
     ConsentWatcher consentWatcher_;
     std::optional<ScreenTask> waiting_;
+    bool areaAwaitsScreen_ = false;
     // Why the screen was last lost or refused, once told; the desktop tells it again.
     std::string toldWhy_;
     CSpeechAlert speech_;

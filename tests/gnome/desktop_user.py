@@ -110,6 +110,18 @@ def shown_dialog():
     return None
 
 
+def turn_on(keyboard, node, state):
+    """Tabs to the node (or the list item holding it) and presses Space until it has the state."""
+    row = node
+    while row is not None and row.get_role() != Atspi.Role.LIST_ITEM:
+        row = row.get_parent()
+    for _ in range(8):
+        if node is None or has(node, state):
+            return
+        focused = has(node, Atspi.StateType.FOCUSED) or has(row, Atspi.StateType.FOCUSED)
+        keyboard.press(XK_SPACE if focused else XK_TAB)
+
+
 def answer(bus, log):
     keyboard = None
     while True:
@@ -119,16 +131,12 @@ def answer(bus, log):
             continue
         keyboard = keyboard or Keyboard(bus)
         title = dialog.get_name()
-        # Remote interaction is off at first: Tab to its switch, Space to turn it on.
+        # The monitor may need choosing (Tab to it, Space); remote interaction is off at
+        # first (Tab to its switch, Space); "Remember this selection" is on already.
+        monitor = find(dialog, Atspi.Role.LIST_ITEM)
         switch = find(dialog, Atspi.Role.CHECK_BOX)
-        row = switch
-        while row is not None and row.get_role() != Atspi.Role.LIST_ITEM:
-            row = row.get_parent()
-        for _ in range(8):
-            if switch is None or has(switch, Atspi.StateType.CHECKED):
-                break
-            focused = has(switch, Atspi.StateType.FOCUSED) or has(row, Atspi.StateType.FOCUSED)
-            keyboard.press(XK_SPACE if focused else XK_TAB)
+        turn_on(keyboard, monitor, Atspi.StateType.SELECTED)
+        turn_on(keyboard, switch, Atspi.StateType.CHECKED)
         keyboard.press(XK_ALT, XK_S)
         for _ in range(25):
             if not has(dialog, Atspi.StateType.SHOWING):

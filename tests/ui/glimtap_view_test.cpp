@@ -23,14 +23,16 @@ namespace {
 using platform::Consent;
 
 // A desktop that asks its user first and answers as the test says, from a thread of its own
-// as a desktop portal does. Its captures see black while consent is given, and are lost after.
+// as a desktop portal does. Its screen is known, and its captures see black, while consent is
+// given; they are lost after.
 class ScriptedConsent : public platform::BackendSet {
 public:
-    ScriptedConsent() : BackendSet("scripted", "") { desktop_ = std::make_unique<FixedDesktop>(); }
+    ScriptedConsent() : BackendSet("scripted", "") { desktop_ = std::make_unique<Seen>(*this); }
     platform::OverlaySurfaces Overlays() const override { return platform::OverlaySurfaces::kNone; }
     const char* QtPlatform() const override { return "offscreen"; }
     Consent ScreenConsent() const override { return consent_; }
     std::string Missing() const override { return why_; }  // written before consent_ leaves kGiven
+    void WantInput(bool wanted) override { wantsInput = wanted; }
     void AskConsent() override { ++asks, Answer(Consent::kAsking, ""); }
     void OnChanged(std::function<void()> changed) override { changed_ = changed; }
     bool CanCapture() const override { return consent_ == Consent::kGiven; }
@@ -40,10 +42,12 @@ public:
         if (changed_) std::thread(changed_).join();
     }
     int asks = 0;
+    bool wantsInput = false;  // by the last ask
 
 private:
-    struct Seen : platform::ScreenCapture {
+    struct Seen : platform::Desktop, platform::ScreenCapture {
         explicit Seen(ScriptedConsent& owner) : set(owner) {}
+        platform::Size VirtualScreenSize() const override { return set.CanCapture() ? platform::Size{1920, 1080} : platform::Size{}; }
         std::optional<platform::ScreenImage> Capture(const platform::ScreenRect& area) override {
             if (!set.CanCapture()) throw platform::ScreenLost(set.Missing());
             return platform::ScreenImage{black.data(), area.width, area.height, area.left, area.top};
@@ -127,26 +131,26 @@ TEST_F(ViewTest, SaysOnceThatBeepsAndSpeechAreOffWithoutAudioOutput) {
 
 TEST_F(ViewTest, TheDesktopIsAskedAtTheFirstUseAndItsAnswersStartRefuseOrEndTheSearch) {
     auto& desktop = static_cast<ScriptedConsent&>(*(backends = std::make_unique<ScriptedConsent>()));
-    settings.ResetToDefaults(backends->Geometry());
     WriteBmp(DefaultFolder() / "pattern.bmp", RandomPicture(8, 8, 5));
+    settings.touchAtMatch = 1;  // the desktop asks for the pointer and touch too
     View().OnInitialUpdate();
-    settings.autoStopEnabled = settings.speechAlerts = 0;
-    EXPECT_EQ(desktop.asks, 0);
     const QString ask = "The desktop will ask whether Glimtap may see the screen and move the pointer; ";
     const auto said = [&](const QString& text) { return ProcessEventsUntil([&] { return host.statusMessages.last() == text; }); };
     const GlimtapForm& f = View().Form();
     f.startStop->click();
     EXPECT_EQ(host.statusMessages.last(), ask + "the search starts once you allow it");
+    EXPECT_TRUE(desktop.wantsInput && desktop.asks == 1);  // at the first use, never at start
     desktop.Answer(Consent::kRefused, "the desktop's user did not allow Glimtap to see the screen");
     EXPECT_TRUE(said("No screen available: the desktop's user did not allow Glimtap to see the screen"));
     EXPECT_TRUE(f.startStop->isEnabled() && !View().Search().IsRunning());
     f.startStop->click();
     desktop.Answer(Consent::kGiven, "");
     ASSERT_TRUE(ProcessEventsUntil([&] { return View().Search().Tried() > 2; }));
+    // A new document's area is the screen, once shown.
+    EXPECT_TRUE(settings.Area() == (platform::ScreenRect{0, 0, 1920, 1080}) && !View().IsModified());
     desktop.Answer(Consent::kRevoked, "the desktop stopped sharing the screen");
     EXPECT_TRUE(said("Search stopped: the desktop stopped sharing the screen"));
     EXPECT_TRUE(f.selectScreenArea->isEnabled() && !View().Search().IsRunning());
-    // The selector opens once the desktop allows it.
     bool opened = false;
     const auto closer = WhenModal<QDialog>([&](QDialog& selector) { opened = true, selector.reject(); });
     f.selectScreenArea->click();

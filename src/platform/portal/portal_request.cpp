@@ -29,12 +29,15 @@ PortalRequest::PortalRequest(sd_bus* bus, const char* interface, const char* met
     sd_bus_message* raw = nullptr;
     int result = Watch(PortalHandlePath(bus, "request", token).c_str());
     if (result >= 0) {
-        result = sd_bus_message_new_method_call(bus, &raw, kPortalService, kPortalPath, interface, method);
+        result = sd_bus_message_new_method_call(bus, &raw, kPortalService, kPortalPath, interface,
+                                                method);
     }
     const MessageHandle call(raw);
     if (result >= 0) result = arguments(raw);
     if (result >= 0) result = sd_bus_message_open_container(raw, 'a', "{sv}");
-    if (result >= 0) result = sd_bus_message_append(raw, "{sv}", "handle_token", "s", token.c_str());
+    if (result >= 0) {
+        result = sd_bus_message_append(raw, "{sv}", "handle_token", "s", token.c_str());
+    }
     if (result >= 0) result = options(raw);
     if (result >= 0) result = sd_bus_message_close_container(raw);
     sd_bus_slot* slot = nullptr;
@@ -45,23 +48,20 @@ PortalRequest::PortalRequest(sd_bus* bus, const char* interface, const char* met
 
 int PortalRequest::Watch(const char* path) {
     sd_bus_slot* slot = nullptr;
-    const int result = sd_bus_match_signal(bus_, &slot, kPortalService, path,
-                                           "org.freedesktop.portal.Request", "Response",
-                                           &PortalRequest::OnResponse, this);
+    const int result =
+        sd_bus_match_signal(bus_, &slot, kPortalService, path, "org.freedesktop.portal.Request",
+                            "Response", &PortalRequest::OnResponse, this);
     response_.reset(slot);
     path_ = path;
     return result;
 }
 
 void PortalRequest::Fail(const std::string& why) {
-    response_.reset();
-    call_.reset();
     if (answer_) std::exchange(answer_, nullptr)(2, nullptr, method_ + " failed: " + why);
 }
 
 int PortalRequest::OnReply(sd_bus_message* reply, void* data, sd_bus_error*) {
     auto* self = static_cast<PortalRequest*>(data);
-    self->call_.reset();
     if (const sd_bus_error* error = sd_bus_message_get_error(reply)) {
         self->Fail(error->message != nullptr ? error->message : error->name);
         return 0;
@@ -81,8 +81,6 @@ int PortalRequest::OnResponse(sd_bus_message* signal, void* data, sd_bus_error*)
         self->Fail("its answer cannot be read");
         return 0;
     }
-    self->response_.reset();
-    self->call_.reset();
     if (self->answer_) std::exchange(self->answer_, nullptr)(response, signal, "");
     return 0;
 }

@@ -26,7 +26,8 @@ using Appender = std::function<int(sd_bus_message*)>;
 
 // One call of a portal method that answers through a Request object's Response signal,
 // subscribed before the call at the path the handle token gives. On the bus thread; the
-// answer comes at most once, and never once this is gone.
+// answer comes at most once, and never once this is gone. The answer runs inside sd-bus's
+// dispatch: it must not destroy this request (post what follows to the bus thread).
 class PortalRequest {
 public:
     // `arguments` appends what comes before the options; `options` appends entries of the

@@ -52,7 +52,8 @@ public:
     void OnChanged(std::function<void()> changed);
     // Waits while the desktop asks its user, at most until `deadline`, and returns the frames
     // once consent is given; null otherwise.
-    std::shared_ptr<const PipeWireCast> WaitForCast(std::chrono::steady_clock::time_point deadline) const;
+    std::shared_ptr<const PipeWireCast> WaitForCast(
+        std::chrono::steady_clock::time_point deadline) const;
     // Waits while consent stays given, at most until `deadline`: the desktop's word on why
     // the frames stopped comes a moment after they did.
     void WaitWhileGiven(std::chrono::steady_clock::time_point deadline) const;
@@ -80,6 +81,8 @@ private:
     // Ends the session with `state` and `missing`, unless it has ended already.
     void End(Consent state, const std::string& missing);
     bool Answered(uint32_t response, const std::string& error, const char* method);
+    // An answer that runs `step` on the bus thread after sd-bus's dispatch has returned.
+    RequestAnswer Later(RequestAnswer step);
     void WatchClosed(bool remote, const std::string& path);
     void CloseSessions();
     // Sets the state and tells the handler.
@@ -104,7 +107,7 @@ private:
     bool askedInput_ = false;  // the session started last asks for input
     std::string castSession_;
     std::string remoteSession_;
-    uint32_t generation_ = 0;  // of the session started last
+    uint32_t generation_ = 0;   // changes when a session starts or ends
     std::string restoreToken_;  // sent with this session's sources
     std::unique_ptr<PortalRequest> request_;
     SlotHandle castClosed_;

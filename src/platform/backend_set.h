@@ -45,8 +45,8 @@ public:
     BackendSet(const BackendSet&) = delete;
     BackendSet& operator=(const BackendSet&) = delete;
 
-    // The platform serving, for people to read: "x11", "wayland", "win32" or "null". Callers
-    // ask the set what it offers, never its name.
+    // The platform serving, for people to read: "x11", "wayland", "portal", "win32" or
+    // "null". Callers ask the set what it offers, never its name.
     const std::string& Name() const { return name_; }
     // How markers and the area selector are shown here.
     virtual OverlaySurfaces Overlays() const = 0;

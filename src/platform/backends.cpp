@@ -85,7 +85,8 @@ OverlaySurfaces PortalOverlays() {
     return OverlaySurfaces::kNone;
 }
 
-std::unique_ptr<BackendSet> OpenPortal(const std::optional<PortalOffer>& offer, ConsentMemory* memory) {
+std::unique_ptr<BackendSet> OpenPortal(const std::optional<PortalOffer>& offer,
+                                       ConsentMemory* memory) {
     if (!offer) return std::make_unique<NullBackendSet>("no session bus answers");
     if (offer->screenCast == 0) {
         return std::make_unique<NullBackendSet>("the desktop portal offers no ScreenCast");
@@ -126,7 +127,9 @@ std::unique_ptr<BackendSet> OpenWaylandSession(ConsentMemory* memory) {
     (void)memory;
 #endif
     // No compositor at all: WAYLAND_DISPLAY is stale, and X11 may serve.
-    if (wayland->Name() == "null") return Environment("DISPLAY").empty() ? std::move(wayland) : OpenX11();
+    if (wayland->Name() == "null") {
+        return Environment("DISPLAY").empty() ? std::move(wayland) : OpenX11();
+    }
     return std::make_unique<NullBackendSet>(
         "this Wayland desktop offers neither the wlroots screen capture nor the desktop "
         "portal's ScreenCast");

@@ -1,7 +1,6 @@
 #include "qt_support/profile_consent_memory.h"
 
 #include <QFile>
-
 #include <filesystem>
 #include <system_error>
 

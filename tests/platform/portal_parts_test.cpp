@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QSettings>
-
 #include <optional>
 #include <tuple>
 #include <vector>
@@ -38,7 +37,8 @@ TEST(PortalStreams, PlacedOnTheDesktopAndPointedAtInLayoutUnits) {
 }
 
 TEST(PortalOffer, ToldAsItsInterfacesAndVersions) {
-    EXPECT_EQ(PortalOfferText({4, 1, 0, 7, 7}), "ScreenCast 4, RemoteDesktop 1, GlobalShortcuts none");
+    EXPECT_EQ(PortalOfferText({4, 1, 0, 7, 7}),
+              "ScreenCast 4, RemoteDesktop 1, GlobalShortcuts none");
 }
 
 // The token is kept where the window keeps its settings, for the next run to find.
@@ -48,7 +48,8 @@ TEST(ProfileConsentMemory, KeepsTheTokenInTheProfileAndForgetsIt) {
     EXPECT_EQ(ProfileConsentMemory(ini).Recall(), "");
     ProfileConsentMemory(ini).Remember("8a1c-token");
     EXPECT_EQ(ProfileConsentMemory(ini).Recall(), "8a1c-token");
-    EXPECT_EQ(QSettings(ini, QSettings::IniFormat).value("Settings/ScreenCastToken").toString(), "8a1c-token");
+    EXPECT_EQ(QSettings(ini, QSettings::IniFormat).value("Settings/ScreenCastToken").toString(),
+              "8a1c-token");
     ProfileConsentMemory(ini).Remember("");
     EXPECT_EQ(ProfileConsentMemory(ini).Recall(), "");
     EXPECT_FALSE(QSettings(ini, QSettings::IniFormat).contains("Settings/ScreenCastToken"));

@@ -1,12 +1,11 @@
 // Serves a bitmap as a PipeWire video stream, as a desktop's screen cast does:
 //   glimtap-test-producer PICTURE.bmp FORMAT STRIDE
 // FORMAT is BGRx, RGBx, BGRA or RGBA; STRIDE, in bytes, at least 4 x width (the rest of each
-// row is filler). Memory (MemFd) buffers; the stream drives itself. Prints its node id once
-// it has one, and links itself to each consumer that asks for it (there is no session
-// manager in the tests). Ends on SIGTERM or SIGINT.
+// row is filler). Memory (MemFd) buffers; the stream drives itself. Prints its node id, width
+// and height once it has a node, and links itself to each consumer that asks for it (there
+// is no session manager in the tests). Ends on SIGTERM or SIGINT.
 #include <pipewire/pipewire.h>
 #include <spa/param/video/format-utils.h>
-#include <spa/utils/result.h>
 
 #include <csignal>
 #include <cstdio>
@@ -27,7 +26,6 @@ struct Producer;
 struct Watched {
     Producer* producer = nullptr;
     uint32_t id = 0;
-    pw_proxy* proxy = nullptr;
     spa_hook hook{};
     bool target = false;
     bool hasPort = false;
@@ -35,44 +33,27 @@ struct Watched {
 };
 
 struct Producer {
-    glimtap::DecodedBitmap picture;
-    spa_video_format format = SPA_VIDEO_FORMAT_BGRx;
+    std::vector<uint8_t> frame;  // rows of `stride` bytes
     uint32_t stride = 0;
+    int32_t width = 0, height = 0;
     pw_main_loop* loop = nullptr;
     pw_core* core = nullptr;
     pw_registry* registry = nullptr;
     spa_hook registryListener{};
     pw_stream* stream = nullptr;
     spa_hook streamListener{};
-    spa_source* timer = nullptr;
     uint32_t nodeId = SPA_ID_INVALID;
     std::map<uint32_t, Watched> nodes;  // by node id
 };
-
-uint32_t Pixel(const Producer& p, uint32_t rgb) {
-    const bool rgbOrder = p.format == SPA_VIDEO_FORMAT_RGBx || p.format == SPA_VIDEO_FORMAT_RGBA;
-    const uint32_t alpha = p.format == SPA_VIDEO_FORMAT_BGRA || p.format == SPA_VIDEO_FORMAT_RGBA ? 0xFF000000 : 0;
-    if (!rgbOrder) return (rgb & 0xFFFFFF) | alpha;
-    return (rgb >> 16 & 0xFF) | (rgb & 0xFF00) | (rgb & 0xFF) << 16 | alpha;
-}
 
 void OnProcess(void* data) {
     auto& p = *static_cast<Producer*>(data);
     pw_buffer* b = pw_stream_dequeue_buffer(p.stream);
     if (b == nullptr) return;
     spa_data& d = b->buffer->datas[0];
-    const uint32_t size = p.stride * p.picture.height;
-    if (d.data != nullptr && d.maxsize >= size) {
-        auto* bytes = static_cast<uint8_t*>(d.data);
-        std::memset(bytes, 0xA5, size);  // filler a reader that ignores the stride would see
-        for (int32_t y = 0; y < p.picture.height; ++y)
-            for (int32_t x = 0; x < p.picture.width; ++x) {
-                const uint32_t v = Pixel(p, p.picture.pixels[y * p.picture.width + x]);
-                std::memcpy(bytes + y * p.stride + x * 4, &v, 4);
-            }
-        d.chunk->offset = 0;
-        d.chunk->stride = int32_t(p.stride);
-        d.chunk->size = size;
+    if (d.data != nullptr && d.maxsize >= p.frame.size()) {
+        std::memcpy(d.data, p.frame.data(), p.frame.size());
+        *d.chunk = {0, uint32_t(p.frame.size()), int32_t(p.stride), 0};
     }
     pw_stream_queue_buffer(p.stream, b);
 }
@@ -85,7 +66,7 @@ void OnParamChanged(void* data, uint32_t id, const spa_pod* param) {
     const spa_pod* params[] = {static_cast<const spa_pod*>(spa_pod_builder_add_object(
         &b, SPA_TYPE_OBJECT_ParamBuffers, SPA_PARAM_Buffers, SPA_PARAM_BUFFERS_buffers,
         SPA_POD_CHOICE_RANGE_Int(4, 2, 8), SPA_PARAM_BUFFERS_blocks, SPA_POD_Int(1), SPA_PARAM_BUFFERS_size,
-        SPA_POD_Int(p.stride * p.picture.height), SPA_PARAM_BUFFERS_stride, SPA_POD_Int(p.stride),
+        SPA_POD_Int(p.frame.size()), SPA_PARAM_BUFFERS_stride, SPA_POD_Int(p.stride),
         SPA_PARAM_BUFFERS_dataType, SPA_POD_CHOICE_FLAGS_Int(1 << SPA_DATA_MemFd)))};
     pw_stream_update_params(p.stream, params, 1);
 }
@@ -98,7 +79,7 @@ void OnStateChanged(void* data, pw_stream_state, pw_stream_state state, const ch
     }
     if (p.nodeId == SPA_ID_INVALID && pw_stream_get_node_id(p.stream) != SPA_ID_INVALID) {
         p.nodeId = pw_stream_get_node_id(p.stream);
-        std::printf("%u\n", p.nodeId);
+        std::printf("%u %d %d\n", p.nodeId, p.width, p.height);
         std::fflush(stdout);
     }
 }
@@ -148,8 +129,8 @@ void OnGlobal(void* data, uint32_t id, uint32_t, const char* type, uint32_t, con
         }();
         Watched& w = p.nodes[id];
         w.producer = &p, w.id = id;
-        w.proxy = static_cast<pw_proxy*>(pw_registry_bind(p.registry, id, type, PW_VERSION_NODE, 0));
-        pw_proxy_add_object_listener(w.proxy, &w.hook, &events, &w);
+        auto* node = static_cast<pw_proxy*>(pw_registry_bind(p.registry, id, type, PW_VERSION_NODE, 0));
+        pw_proxy_add_object_listener(node, &w.hook, &events, &w);
     }
     const char* owner = props ? spa_dict_lookup(props, PW_KEY_NODE_ID) : nullptr;
     if (std::strcmp(type, PW_TYPE_INTERFACE_Port) != 0 || owner == nullptr) return;
@@ -186,9 +167,20 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: glimtap-test-producer PICTURE.bmp BGRx|RGBx|BGRA|RGBA STRIDE\n");
         return 2;
     }
-    p.picture = std::move(std::get<glimtap::DecodedBitmap>(decoded));
-    p.format = formats.at(argv[2]);
-    p.stride = std::max<uint32_t>(std::stoul(argv[3]), p.picture.width * 4);
+    const auto& picture = std::get<glimtap::DecodedBitmap>(decoded);
+    const spa_video_format format = formats.at(argv[2]);
+    const bool rgb = format == SPA_VIDEO_FORMAT_RGBx || format == SPA_VIDEO_FORMAT_RGBA;
+    const uint32_t alpha = format == SPA_VIDEO_FORMAT_BGRA || format == SPA_VIDEO_FORMAT_RGBA ? 0xFF000000 : 0;
+    p.stride = std::max<uint32_t>(std::stoul(argv[3]), picture.width * 4);
+    p.width = picture.width, p.height = picture.height;
+    p.frame.assign(size_t(p.stride) * picture.height, 0xA5);  // filler a reader ignoring the stride sees
+    for (int32_t y = 0; y < picture.height; ++y) {
+        for (int32_t x = 0; x < picture.width; ++x) {
+            const uint32_t c = picture.pixels[y * picture.width + x];
+            const uint32_t v = (rgb ? (c >> 16 & 0xFF) | (c & 0xFF00) | (c & 0xFF) << 16 : c & 0xFFFFFF) | alpha;
+            std::memcpy(&p.frame[y * p.stride + x * 4], &v, 4);
+        }
+    }
 
     pw_init(&argc, &argv);
     p.loop = pw_main_loop_new(nullptr);
@@ -207,20 +199,19 @@ int main(int argc, char** argv) {
     pw_stream_add_listener(p.stream, &p.streamListener, &streamEvents, &p);
     uint8_t buffer[512];
     spa_pod_builder b = SPA_POD_BUILDER_INIT(buffer, sizeof(buffer));
-    const spa_rectangle size{uint32_t(p.picture.width), uint32_t(p.picture.height)};
+    const spa_rectangle size{uint32_t(picture.width), uint32_t(picture.height)};
     const spa_fraction rate{0, 1};
     const spa_pod* params[] = {static_cast<const spa_pod*>(spa_pod_builder_add_object(
         &b, SPA_TYPE_OBJECT_Format, SPA_PARAM_EnumFormat, SPA_FORMAT_mediaType, SPA_POD_Id(SPA_MEDIA_TYPE_video),
-        SPA_FORMAT_mediaSubtype, SPA_POD_Id(SPA_MEDIA_SUBTYPE_raw), SPA_FORMAT_VIDEO_format, SPA_POD_Id(p.format),
+        SPA_FORMAT_mediaSubtype, SPA_POD_Id(SPA_MEDIA_SUBTYPE_raw), SPA_FORMAT_VIDEO_format, SPA_POD_Id(format),
         SPA_FORMAT_VIDEO_size, SPA_POD_Rectangle(&size), SPA_FORMAT_VIDEO_framerate, SPA_POD_Fraction(&rate)))};
     pw_stream_connect(p.stream, PW_DIRECTION_OUTPUT, PW_ID_ANY,
                       pw_stream_flags(PW_STREAM_FLAG_DRIVER | PW_STREAM_FLAG_MAP_BUFFERS), params, 1);
     p.registry = pw_core_get_registry(p.core, PW_VERSION_REGISTRY, 0);
     const pw_registry_events registryEvents = RegistryEvents();
     pw_registry_add_listener(p.registry, &p.registryListener, &registryEvents, &p);
-    p.timer = pw_loop_add_timer(loop, OnTimer, &p);
     timespec interval{0, 50'000'000};
-    pw_loop_update_timer(loop, p.timer, &interval, &interval, false);
+    pw_loop_update_timer(loop, pw_loop_add_timer(loop, OnTimer, &p), &interval, &interval, false);
     pw_main_loop_run(p.loop);
 
     pw_stream_destroy(p.stream);

@@ -9,10 +9,11 @@ Its folder, $GLIMTAP_TEST_PORTAL, holds:
            "streams": [{"picture": BMP, "format": "BGRx", "stride": bytes, "position": [x, y]}],
            "devices": device types offered (7), "cursor_modes": cursor modes offered (7),
            "restore_token": what Start hands out when asked to persist ("token-1")}
-  calls   one JSON line for each call received, with its options or its values.
+  calls   one JSON line for each call received, with its options or its values (a D-Bus
+          boolean as 0 or 1).
   pid     written once the portal owns its name.
 Each stream is served by $GLIMTAP_TEST_PRODUCER, started at Start. SIGUSR1 revokes every
-session (Session.Closed), SIGUSR2 ends the producers, SIGTERM ends the portal.
+session (Session.Closed), SIGUSR2 ends the producers of the open ones, SIGTERM ends the portal.
 """
 import ctypes
 import json
@@ -44,17 +45,6 @@ def record(call, **values):
         f.write(json.dumps(dict(call=call, **values), sort_keys=True) + "\n")
 
 
-def plain(value):
-    """D-Bus values as JSON ones."""
-    if isinstance(value, dict):
-        return {str(k): plain(v) for k, v in value.items()}
-    if isinstance(value, (list, tuple)):
-        return [plain(v) for v in value]
-    if isinstance(value, (dbus.Boolean, bool)):
-        return bool(value)
-    return str(value) if isinstance(value, str) else int(value) if isinstance(value, int) else float(value)
-
-
 def handle(kind, sender, token):
     return dbus.ObjectPath(f"{PATH}/{kind}/{sender[1:].replace('.', '_')}/{token}")
 
@@ -83,7 +73,7 @@ class Request(dbus.service.Object):
 class Session(dbus.service.Object):
     def __init__(self, bus, path, portal):
         super().__init__(bus, path)
-        self.portal, self.producers = portal, []
+        self.portal, self.producers, self.options, self.devices = portal, [], {}, 0
 
     def end(self):
         for p in self.producers:
@@ -103,10 +93,6 @@ class Session(dbus.service.Object):
         pass
 
 
-def die_with_parent():
-    ctypes.CDLL(None).prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG
-
-
 class RemoteDesktop(dbus.service.Object):
     """The RemoteDesktop half of the portal: its methods share names with ScreenCast's."""
 
@@ -116,8 +102,8 @@ class RemoteDesktop(dbus.service.Object):
 
     @dbus.service.method(RD, in_signature="oa{sv}", out_signature="o", sender_keyword="sender")
     def SelectDevices(self, session, options, sender):
-        record("RemoteDesktop.SelectDevices", options=plain(options))
-        self.selected = dict(options)
+        record("RemoteDesktop.SelectDevices", options=options)
+        self.sessions[session].devices = options.get("types", 0)
         return Request(self.bus, sender, options, 0).path
 
     @dbus.service.method(RD, in_signature="osa{sv}", out_signature="o", sender_keyword="sender")
@@ -126,61 +112,60 @@ class RemoteDesktop(dbus.service.Object):
 
     @dbus.service.method(RD, in_signature="oa{sv}udd")
     def NotifyPointerMotionAbsolute(self, session, options, stream, x, y):
-        record("NotifyPointerMotionAbsolute", stream=int(stream), x=float(x), y=float(y))
+        record("NotifyPointerMotionAbsolute", stream=stream, x=x, y=y)
+
+    @dbus.service.method(RD, in_signature="oa{sv}dd")
+    def NotifyPointerMotion(self, session, options, dx, dy):
+        record("NotifyPointerMotion", dx=dx, dy=dy)
 
     @dbus.service.method(RD, in_signature="oa{sv}iu")
     def NotifyPointerButton(self, session, options, button, state):
-        record("NotifyPointerButton", button=int(button), state=int(state))
+        record("NotifyPointerButton", button=button, state=state)
 
     @dbus.service.method(RD, in_signature="oa{sv}uudd")
     def NotifyTouchDown(self, session, options, stream, slot, x, y):
-        record("NotifyTouchDown", stream=int(stream), slot=int(slot), x=float(x), y=float(y))
-
-    @dbus.service.method(RD, in_signature="oa{sv}uudd")
-    def NotifyTouchMotion(self, session, options, stream, slot, x, y):
-        record("NotifyTouchMotion", stream=int(stream), slot=int(slot), x=float(x), y=float(y))
+        record("NotifyTouchDown", stream=stream, slot=slot, x=x, y=y)
 
     @dbus.service.method(RD, in_signature="oa{sv}u")
     def NotifyTouchUp(self, session, options, slot):
-        record("NotifyTouchUp", slot=int(slot))
+        record("NotifyTouchUp", slot=slot)
 
 
 class Portal(RemoteDesktop):
     def __init__(self, bus):
         super().__init__(bus, PATH)
-        self.bus, self.sessions = bus, {}
+        self.bus, self.sessions, self.revoked = bus, {}, []
 
     def create(self, interface, options, sender):
-        record(interface + ".CreateSession", options=plain(options))
+        record(interface + ".CreateSession", options=options)
         path = handle("session", sender, options["session_handle_token"])
         self.sessions[path] = Session(self.bus, path, self)
         return Request(self.bus, sender, options, 0, {"session_handle": str(path)}).path
 
     def start(self, interface, session, options, sender):
-        record(interface + ".Start", options=plain(options))
         a = answer()
         if "error" in a:
+            record(interface + ".Start", options=options)
             raise dbus.exceptions.DBusException(a["error"], name="org.freedesktop.DBus.Error.Failed")
-        response, results = a.get("response", 0), {}
+        response, results, streams = a.get("response", 0), {}, []
+        for s in a.get("streams", []) if response == 0 else []:
+            producer = subprocess.Popen(  # which ends with the portal (PR_SET_PDEATHSIG)
+                [os.environ["GLIMTAP_TEST_PRODUCER"], s["picture"], s.get("format", "BGRx"),
+                 str(s.get("stride", 0))],
+                stdout=subprocess.PIPE, preexec_fn=lambda: ctypes.CDLL(None).prctl(1, signal.SIGTERM))
+            self.sessions[session].producers.append(producer)
+            node, width, height = map(int, producer.stdout.readline().split())
+            streams.append((dbus.UInt32(node), dbus.Dictionary({
+                "position": dbus.Struct(s.get("position", [0, 0]), signature="ii"),
+                "size": dbus.Struct((width, height), signature="ii"), "source_type": dbus.UInt32(1)},
+                signature="sv")))
         if response == 0:
-            streams = []
-            for s in a.get("streams", []):
-                producer = subprocess.Popen(
-                    [os.environ["GLIMTAP_TEST_PRODUCER"], s["picture"], s.get("format", "BGRx"),
-                     str(s.get("stride", 0))], stdout=subprocess.PIPE, preexec_fn=die_with_parent)
-                self.sessions[session].producers.append(producer)
-                node = int(producer.stdout.readline())
-                with open(s["picture"], "rb") as f:
-                    head = f.read(26)
-                size = (int.from_bytes(head[18:22], "little", signed=True),
-                        abs(int.from_bytes(head[22:26], "little", signed=True)))
-                streams.append((dbus.UInt32(node), dbus.Dictionary({
-                    "position": dbus.Struct(s.get("position", [0, 0]), signature="ii"),
-                    "size": dbus.Struct(size, signature="ii"), "source_type": dbus.UInt32(1)}, signature="sv")))
             results["streams"] = dbus.Array(streams, signature="(ua{sv})")
-            results["devices"] = dbus.UInt32(self.selected.get("types", 0) & a.get("devices", 7))
-            if self.persist:
+            if interface == "RemoteDesktop":
+                results["devices"] = dbus.UInt32(self.sessions[session].devices & a.get("devices", 7))
+            if self.sessions[session].options.get("persist_mode", 0) != 0:
                 results["restore_token"] = a.get("restore_token", "token-1")
+        record(interface + ".Start", options=options, streams=[int(n) for n, _ in streams])
         return Request(self.bus, sender, options, response, results).path
 
     @dbus.service.method(SC, in_signature="a{sv}", out_signature="o", sender_keyword="sender")
@@ -189,8 +174,8 @@ class Portal(RemoteDesktop):
 
     @dbus.service.method(SC, in_signature="oa{sv}", out_signature="o", sender_keyword="sender")
     def SelectSources(self, session, options, sender):
-        record("ScreenCast.SelectSources", options=plain(options))
-        self.persist = options.get("persist_mode", 0) != 0
+        record("ScreenCast.SelectSources", options=options)
+        self.sessions[session].options.update(options)
         return Request(self.bus, sender, options, 0).path
 
     @dbus.service.method(SC, in_signature="osa{sv}", out_signature="o", sender_keyword="sender")
@@ -199,7 +184,7 @@ class Portal(RemoteDesktop):
 
     @dbus.service.method(SC, in_signature="oa{sv}", out_signature="h")
     def OpenPipeWireRemote(self, session, options):
-        record("ScreenCast.OpenPipeWireRemote", options=plain(options))
+        record("ScreenCast.OpenPipeWireRemote", options=options)
         with socket.socket(socket.AF_UNIX) as s:
             s.connect(os.path.join(os.environ["XDG_RUNTIME_DIR"], "pipewire-0"))
             return dbus.types.UnixFd(s)
@@ -217,8 +202,12 @@ class Portal(RemoteDesktop):
                 }.get(interface, dbus.Dictionary({}, signature="sv"))
 
     def revoke(self):
+        """Closes every session; their streams go on until the portal ends, so that the
+        consumer learns of the end from the portal alone."""
         for session in list(self.sessions.values()):
             session.Closed(dbus.Dictionary({}, signature="sv"))
+            self.revoked += session.producers
+            session.producers = []
             session.end()
         return True
 
@@ -233,7 +222,7 @@ def main():
     DBusGMainLoop(set_as_default=True)
     bus = dbus.SessionBus()
     portal = Portal(bus)
-    portal.selected, portal.persist = {}, False
+    bus.set_exit_on_disconnect(False)  # its streams outlive a lost bus until the runner ends it
     name = dbus.service.BusName("org.freedesktop.portal.Desktop", bus)
     loop = GLib.MainLoop()
     GLib.unix_signal_add(GLib.PRIORITY_DEFAULT, signal.SIGUSR1, portal.revoke)
@@ -242,9 +231,9 @@ def main():
     with open(os.path.join(folder, "pid"), "w") as f:
         f.write(str(os.getpid()))
     loop.run()
+    for p in portal.revoked + [p for s in portal.sessions.values() for p in s.producers]:
+        p.terminate()
     del name
-    for session in list(portal.sessions.values()):
-        session.end()
 
 
 main()

@@ -1,8 +1,9 @@
+#include "cli/screen_backends.h"
+
 #include <condition_variable>
 #include <mutex>
 
 #include "cli/options.h"
-#include "cli/screen_backends.h"
 #include "platform/backends.h"
 #include "qt_support/profile_consent_memory.h"
 

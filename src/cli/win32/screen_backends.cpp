@@ -1,4 +1,5 @@
 #include "cli/screen_backends.h"
+
 #include "platform/backends.h"
 
 namespace glimtap::cli {

@@ -24,7 +24,9 @@ BusHandle OpenSessionBus() {
 }  // namespace
 
 BusThread::BusThread(std::function<void()> lost)
-    : bus_(OpenSessionBus()), lost_(std::move(lost)), wake_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
+    : bus_(OpenSessionBus()),
+      lost_(std::move(lost)),
+      wake_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
       thread_([this] { Loop(); }) {}
 
 BusThread::~BusThread() {
@@ -50,8 +52,9 @@ bool BusThread::RunDue() {
             const std::lock_guard lock(mutex_);
             const auto now = std::chrono::steady_clock::now();
             // The earliest due task first, posted order among equals.
-            auto due = std::min_element(tasks_.begin(), tasks_.end(),
-                                        [](const Timed& a, const Timed& b) { return a.due < b.due; });
+            auto due =
+                std::min_element(tasks_.begin(), tasks_.end(),
+                                 [](const Timed& a, const Timed& b) { return a.due < b.due; });
             if (due == tasks_.end() || due->due > now) return !ending_;
             task = std::move(due->task);
             tasks_.erase(due);

@@ -15,7 +15,8 @@ Size FramePixels(const CastStream& stream) {
 
 std::vector<ScreenRect> PlaceStreams(const std::vector<CastStream>& streams) {
     std::vector<OutputGeometry> outputs;
-    for (const CastStream& stream : streams) outputs.push_back({stream.logical, FramePixels(stream), 0});
+    for (const CastStream& stream : streams)
+        outputs.push_back({stream.logical, FramePixels(stream), 0});
     return PlaceOutputs(outputs);
 }
 

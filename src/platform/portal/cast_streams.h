@@ -11,9 +11,9 @@
 namespace glimtap::platform {
 
 struct CastStream {
-    uint32_t node = 0;    // PipeWire node id
-    ScreenRect logical;   // position and size in layout units
-    Size pixels;          // its frames' size; 0 x 0 until known, taken as the layout size
+    uint32_t node = 0;   // PipeWire node id
+    ScreenRect logical;  // position and size in layout units
+    Size pixels;         // its frames' size; 0 x 0 until known, taken as the layout size
 };
 
 // Each stream's pixels on the desktop, placed as the wlroots outputs are (PlaceOutputs).

@@ -22,11 +22,16 @@ constexpr uint32_t CastFourcc(const char (&code)[5]) {
 // PipeWire names formats by their bytes in memory, DRM by the 32-bit word they make.
 const PixelFormat* CastFormat(uint32_t videoFormat) {
     switch (videoFormat) {
-        case SPA_VIDEO_FORMAT_BGRx: return FindPixelFormat(CastFourcc("XR24"));
-        case SPA_VIDEO_FORMAT_RGBx: return FindPixelFormat(CastFourcc("XB24"));
-        case SPA_VIDEO_FORMAT_BGRA: return FindPixelFormat(CastFourcc("AR24"));
-        case SPA_VIDEO_FORMAT_RGBA: return FindPixelFormat(CastFourcc("AB24"));
-        default: return nullptr;
+        case SPA_VIDEO_FORMAT_BGRx:
+            return FindPixelFormat(CastFourcc("XR24"));
+        case SPA_VIDEO_FORMAT_RGBx:
+            return FindPixelFormat(CastFourcc("XB24"));
+        case SPA_VIDEO_FORMAT_BGRA:
+            return FindPixelFormat(CastFourcc("AR24"));
+        case SPA_VIDEO_FORMAT_RGBA:
+            return FindPixelFormat(CastFourcc("AB24"));
+        default:
+            return nullptr;
     }
 }
 
@@ -41,8 +46,9 @@ const spa_pod* FormatsWanted(spa_pod_builder& builder) {
     spa_pod_builder_id(&builder, SPA_MEDIA_SUBTYPE_raw);
     spa_pod_builder_prop(&builder, SPA_FORMAT_VIDEO_format, 0);
     spa_pod_builder_push_choice(&builder, &choice, SPA_CHOICE_Enum, 0);
-    for (const uint32_t format : {SPA_VIDEO_FORMAT_BGRx, SPA_VIDEO_FORMAT_BGRx, SPA_VIDEO_FORMAT_RGBx,
-                                  SPA_VIDEO_FORMAT_BGRA, SPA_VIDEO_FORMAT_RGBA}) {
+    for (const uint32_t format :
+         {SPA_VIDEO_FORMAT_BGRx, SPA_VIDEO_FORMAT_BGRx, SPA_VIDEO_FORMAT_RGBx,
+          SPA_VIDEO_FORMAT_BGRA, SPA_VIDEO_FORMAT_RGBA}) {
         spa_pod_builder_id(&builder, format);
     }
     spa_pod_builder_pop(&builder, &choice);
@@ -102,8 +108,11 @@ struct PipeWireCast::Stream {
         const int32_t row = size.width * format->bytesPerPixel;
         const int32_t stride = data.chunk->stride != 0 ? data.chunk->stride : row;
         const uint64_t offset = data.chunk->offset % std::max<uint32_t>(data.maxsize, 1);
-        if (stride < row || offset + uint64_t(stride) * uint64_t(size.height) > data.maxsize) return {};
-        return {static_cast<const uint8_t*>(data.data) + offset, format, size.width, size.height, stride};
+        if (stride < row || offset + uint64_t(stride) * uint64_t(size.height) > data.maxsize) {
+            return {};
+        }
+        return {static_cast<const uint8_t*>(data.data) + offset, format, size.width, size.height,
+                stride};
     }
 
     static void OnState(void* self, pw_stream_state old, pw_stream_state state, const char*) {
@@ -122,7 +131,8 @@ struct PipeWireCast::Stream {
         {
             const std::lock_guard lock(s->owner->mutex_);
             s->format = CastFormat(info.format);
-            s->size = {static_cast<int32_t>(info.size.width), static_cast<int32_t>(info.size.height)};
+            s->size = {static_cast<int32_t>(info.size.width),
+                       static_cast<int32_t>(info.size.height)};
         }
         uint8_t memory[256];
         spa_pod_builder builder = SPA_POD_BUILDER_INIT(memory, sizeof memory);
@@ -147,9 +157,9 @@ struct PipeWireCast::Stream {
         const spa_buffer* b = buffer->buffer;
         const auto* header = static_cast<const spa_meta_header*>(
             spa_buffer_find_meta_data(b, SPA_META_Header, sizeof(spa_meta_header)));
-        const bool picture = b->n_datas > 0 && b->datas[0].data != nullptr &&
-                             b->datas[0].chunk->size > 0 &&
-                             (header == nullptr || (header->flags & SPA_META_HEADER_FLAG_CORRUPTED) == 0);
+        const bool picture =
+            b->n_datas > 0 && b->datas[0].data != nullptr && b->datas[0].chunk->size > 0 &&
+            (header == nullptr || (header->flags & SPA_META_HEADER_FLAG_CORRUPTED) == 0);
         if (picture) {
             const std::lock_guard lock(s->owner->mutex_);
             std::swap(s->newest, buffer);
@@ -193,10 +203,10 @@ PipeWireCast::PipeWireCast(UniqueFd remote, const std::vector<uint32_t>& nodes,
         for (const uint32_t node : nodes) {
             auto stream = std::make_unique<Stream>();
             stream->owner = this;
-            stream->stream = pw_stream_new(core_, "Glimtap screen",
-                                           pw_properties_new(PW_KEY_MEDIA_TYPE, "Video",
-                                                             PW_KEY_MEDIA_CATEGORY, "Capture",
-                                                             PW_KEY_MEDIA_ROLE, "Screen", nullptr));
+            stream->stream =
+                pw_stream_new(core_, "Glimtap screen",
+                              pw_properties_new(PW_KEY_MEDIA_TYPE, "Video", PW_KEY_MEDIA_CATEGORY,
+                                                "Capture", PW_KEY_MEDIA_ROLE, "Screen", nullptr));
             if (stream->stream == nullptr) continue;
             pw_stream_add_listener(stream->stream, &stream->hook, &kStreamEvents, stream.get());
             uint8_t memory[1024];
@@ -258,7 +268,8 @@ std::optional<ScreenImage> PipeWireCast::Copy(const std::vector<ScreenRect>& pla
         const ScreenRect part = Intersection(area, placed[i]);
         if (part.width == 0) continue;
         const PixelBuffer pixels = streams_[i]->Pixels();
-        if (pixels.data == nullptr || Size{pixels.width, pixels.height} != Size{placed[i].width, placed[i].height}) {
+        if (pixels.data == nullptr ||
+            Size{pixels.width, pixels.height} != Size{placed[i].width, placed[i].height}) {
             return std::nullopt;
         }
         buffers.push_back({pixels, placed[i]});

@@ -55,7 +55,7 @@ private:
 
     std::function<void()> ended_;
     std::atomic<bool> endTold_{false};  // set even once the owner no longer listens
-    mutable std::mutex mutex_;  // the streams' formats and newest frames
+    mutable std::mutex mutex_;          // the streams' formats and newest frames
     mutable std::condition_variable frameCame_;
     pw_thread_loop* loop_ = nullptr;
     pw_context* context_ = nullptr;

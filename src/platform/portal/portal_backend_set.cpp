@@ -9,11 +9,15 @@ namespace glimtap::platform {
 
 PortalBackendSet::PortalBackendSet(const PortalOffer& offer, OverlaySurfaces overlays,
                                    ConsentMemory* memory)
-    : BackendSet("portal", ""), offer_(offer), overlays_(overlays),
+    : BackendSet("portal", ""),
+      offer_(offer),
+      overlays_(overlays),
       session_(std::make_unique<PortalSession>(offer, memory)) {
     desktop_ = std::make_unique<PortalDesktop>(*session_);
     launcher_ = std::make_unique<DesktopLauncher>();
-    if ((offer.deviceTypes & kPortalPointer) != 0) pointer_ = std::make_unique<PortalPointer>(*session_);
+    if ((offer.deviceTypes & kPortalPointer) != 0) {
+        pointer_ = std::make_unique<PortalPointer>(*session_);
+    }
 }
 
 PortalBackendSet::~PortalBackendSet() {
@@ -34,7 +38,9 @@ void PortalBackendSet::WantInput(bool wanted) { session_->WantInput(wanted); }
 
 void PortalBackendSet::AskConsent() { session_->Ask(); }
 
-void PortalBackendSet::OnChanged(std::function<void()> changed) { session_->OnChanged(std::move(changed)); }
+void PortalBackendSet::OnChanged(std::function<void()> changed) {
+    session_->OnChanged(std::move(changed));
+}
 
 std::unique_ptr<ScreenCapture> PortalBackendSet::OpenCapture() {
     return std::make_unique<PortalCapture>(*session_);

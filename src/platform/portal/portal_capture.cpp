@@ -18,7 +18,9 @@ std::optional<ScreenImage> PortalCapture::Capture(const ScreenRect& area) {
     const std::shared_ptr<const PipeWireCast> cast =
         session_.WaitForCast(framesCame_ ? std::chrono::steady_clock::now() : deadline);
     const Consent consent = session_.State();
-    if (consent == Consent::kRefused || consent == Consent::kRevoked) throw ScreenLost(session_.Missing());
+    if (consent == Consent::kRefused || consent == Consent::kRevoked) {
+        throw ScreenLost(session_.Missing());
+    }
     if (cast == nullptr) return std::nullopt;
     if (!framesCame_) framesCame_ = cast->WaitForFrames(deadline);
     std::optional<ScreenImage> image;

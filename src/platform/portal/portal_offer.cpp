@@ -31,12 +31,15 @@ std::optional<PortalOffer> AskPortalOffer() {
     PortalOffer offer;
     offer.screenCast = PortalProperty(raw, "org.freedesktop.portal.ScreenCast", "version");
     if (offer.screenCast == 0) return offer;
-    offer.cursorModes = PortalProperty(raw, "org.freedesktop.portal.ScreenCast", "AvailableCursorModes");
+    offer.cursorModes =
+        PortalProperty(raw, "org.freedesktop.portal.ScreenCast", "AvailableCursorModes");
     offer.remoteDesktop = PortalProperty(raw, "org.freedesktop.portal.RemoteDesktop", "version");
     if (offer.remoteDesktop != 0) {
-        offer.deviceTypes = PortalProperty(raw, "org.freedesktop.portal.RemoteDesktop", "AvailableDeviceTypes");
+        offer.deviceTypes =
+            PortalProperty(raw, "org.freedesktop.portal.RemoteDesktop", "AvailableDeviceTypes");
     }
-    offer.globalShortcuts = PortalProperty(raw, "org.freedesktop.portal.GlobalShortcuts", "version");
+    offer.globalShortcuts =
+        PortalProperty(raw, "org.freedesktop.portal.GlobalShortcuts", "version");
     return offer;
 }
 

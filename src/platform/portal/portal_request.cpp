@@ -29,12 +29,15 @@ PortalRequest::PortalRequest(sd_bus* bus, const char* interface, const char* met
     sd_bus_message* raw = nullptr;
     int result = Watch(PortalHandlePath(bus, "request", token).c_str());
     if (result >= 0) {
-        result = sd_bus_message_new_method_call(bus, &raw, kPortalService, kPortalPath, interface, method);
+        result = sd_bus_message_new_method_call(bus, &raw, kPortalService, kPortalPath, interface,
+                                                method);
     }
     const MessageHandle call(raw);
     if (result >= 0) result = arguments(raw);
     if (result >= 0) result = sd_bus_message_open_container(raw, 'a', "{sv}");
-    if (result >= 0) result = sd_bus_message_append(raw, "{sv}", "handle_token", "s", token.c_str());
+    if (result >= 0) {
+        result = sd_bus_message_append(raw, "{sv}", "handle_token", "s", token.c_str());
+    }
     if (result >= 0) result = options(raw);
     if (result >= 0) result = sd_bus_message_close_container(raw);
     sd_bus_slot* slot = nullptr;
@@ -45,9 +48,9 @@ PortalRequest::PortalRequest(sd_bus* bus, const char* interface, const char* met
 
 int PortalRequest::Watch(const char* path) {
     sd_bus_slot* slot = nullptr;
-    const int result = sd_bus_match_signal(bus_, &slot, kPortalService, path,
-                                           "org.freedesktop.portal.Request", "Response",
-                                           &PortalRequest::OnResponse, this);
+    const int result =
+        sd_bus_match_signal(bus_, &slot, kPortalService, path, "org.freedesktop.portal.Request",
+                            "Response", &PortalRequest::OnResponse, this);
     response_.reset(slot);
     path_ = path;
     return result;

@@ -19,8 +19,7 @@ int AppendNothing(sd_bus_message*) { return 0; }
 }  // namespace
 
 PortalSession::PortalSession(const PortalOffer& offer, ConsentMemory* memory)
-    : offer_(offer), memory_(memory),
-      bus_(std::make_unique<BusThread>([this] {
+    : offer_(offer), memory_(memory), bus_(std::make_unique<BusThread>([this] {
           {
               const std::lock_guard lock(mutex_);
               busLost_ = true;
@@ -147,10 +146,10 @@ bool PortalSession::Answered(uint32_t response, const std::string& error, const 
     if (response == 1) {
         End(Consent::kRefused, kUserDeclinedText);
     } else {
-        End(Consent::kRefused, kCouldNotShareText +
-                                   (error.empty() ? std::string("the portal ended its ") + method +
-                                                        " request"
-                                                  : error));
+        End(Consent::kRefused,
+            kCouldNotShareText + (error.empty()
+                                      ? std::string("the portal ended its ") + method + " request"
+                                      : error));
     }
     return false;
 }
@@ -158,7 +157,8 @@ bool PortalSession::Answered(uint32_t response, const std::string& error, const 
 RequestAnswer PortalSession::Later(RequestAnswer step) {
     return [this, step = std::move(step), generation = generation_](
                uint32_t response, sd_bus_message* results, const std::string& error) {
-        auto held = std::make_shared<MessageHandle>(results != nullptr ? sd_bus_message_ref(results) : nullptr);
+        auto held = std::make_shared<MessageHandle>(results != nullptr ? sd_bus_message_ref(results)
+                                                                       : nullptr);
         bus_->Post([this, step, response, held, error, generation] {
             // Not once the session has ended or started afresh.
             if (generation == generation_) step(response, held->get(), error);
@@ -180,7 +180,8 @@ void PortalSession::CreateSession(bool remote) {
         [token](sd_bus_message* m) {
             return sd_bus_message_append(m, "{sv}", "session_handle_token", "s", token.c_str());
         },
-        Later([this, token, remote](uint32_t response, sd_bus_message* results, const std::string& error) {
+        Later([this, token, remote](uint32_t response, sd_bus_message* results,
+                                    const std::string& error) {
             if (!Answered(response, error, "CreateSession")) return;
             std::string handle = ReadSessionHandle(results);
             if (handle.empty()) handle = PortalHandlePath(bus_->Bus(), "session", token);
@@ -204,9 +205,12 @@ void PortalSession::SelectSources(bool remote) {
             if (result >= 0 && (offer_.cursorModes & 1) != 0) {
                 result = sd_bus_message_append(m, "{sv}", "cursor_mode", "u", 1u);
             }
-            if (result >= 0 && persist) result = sd_bus_message_append(m, "{sv}", "persist_mode", "u", 2u);
+            if (result >= 0 && persist) {
+                result = sd_bus_message_append(m, "{sv}", "persist_mode", "u", 2u);
+            }
             if (result >= 0 && !restoreToken_.empty()) {
-                result = sd_bus_message_append(m, "{sv}", "restore_token", "s", restoreToken_.c_str());
+                result =
+                    sd_bus_message_append(m, "{sv}", "restore_token", "s", restoreToken_.c_str());
             }
             return result;
         },
@@ -237,13 +241,16 @@ void PortalSession::StartSession(bool remote) {
     const std::string& session = remote ? remoteSession_ : castSession_;
     request_ = std::make_unique<PortalRequest>(
         bus_->Bus(), remote ? kRemoteDesktop : kScreenCast, "Start",
-        [&session](sd_bus_message* m) { return sd_bus_message_append(m, "os", session.c_str(), ""); },
+        [&session](sd_bus_message* m) {
+            return sd_bus_message_append(m, "os", session.c_str(), "");
+        },
         AppendNothing,
         Later([this, remote](uint32_t response, sd_bus_message* results, const std::string& error) {
             if (!Answered(response, error, "Start")) return;
             StartResults started;
             if (!ReadStartResults(results, started) || started.streams.empty()) {
-                End(Consent::kRefused, std::string(kCouldNotShareText) + "the portal shared no monitor");
+                End(Consent::kRefused,
+                    std::string(kCouldNotShareText) + "the portal shared no monitor");
                 return;
             }
             if (remote) {
@@ -284,15 +291,17 @@ bool PortalSession::OpenRemote(const StartResults& results) {
     }
     std::vector<uint32_t> nodes;
     for (const CastStream& stream : results.streams) nodes.push_back(stream.node);
-    auto cast = std::make_shared<const PipeWireCast>(UniqueFd(fd), nodes, [this, generation = generation_] {
-        bus_->Post(
-            [this, generation] {
-                if (generation == generation_) End(Consent::kRevoked, kStreamEndedText);
-            },
-            kStreamEndGrace);
-    });
+    auto cast =
+        std::make_shared<const PipeWireCast>(UniqueFd(fd), nodes, [this, generation = generation_] {
+            bus_->Post(
+                [this, generation] {
+                    if (generation == generation_) End(Consent::kRevoked, kStreamEndedText);
+                },
+                kStreamEndGrace);
+        });
     if (!cast->Connected()) {
-        End(Consent::kRefused, std::string(kCouldNotShareText) + "cannot connect to its PipeWire remote");
+        End(Consent::kRefused,
+            std::string(kCouldNotShareText) + "cannot connect to its PipeWire remote");
         return false;
     }
     const std::lock_guard lock(mutex_);
@@ -309,14 +318,16 @@ void PortalSession::WatchClosed(bool remote, const std::string& path) {
         auto* session = static_cast<PortalSession*>(self);
         const char* closedPath = sd_bus_message_get_path(m);
         // After sd-bus's dispatch, which must not lose the match it runs.
-        session->bus_->Post([session, closed = std::string(closedPath != nullptr ? closedPath : "")] {
-            // Closed already: nothing to close.
-            for (std::string* handle : {&session->castSession_, &session->remoteSession_}) {
-                if (*handle == closed) handle->clear();
-            }
-            session->End(session->State() == Consent::kGiven ? Consent::kRevoked : Consent::kRefused,
-                         kStoppedSharingText);
-        });
+        session->bus_->Post(
+            [session, closed = std::string(closedPath != nullptr ? closedPath : "")] {
+                // Closed already: nothing to close.
+                for (std::string* handle : {&session->castSession_, &session->remoteSession_}) {
+                    if (*handle == closed) handle->clear();
+                }
+                session->End(
+                    session->State() == Consent::kGiven ? Consent::kRevoked : Consent::kRefused,
+                    kStoppedSharingText);
+            });
         return 0;
     };
     sd_bus_match_signal(bus_->Bus(), &slot, kPortalService, path.c_str(),
@@ -357,7 +368,9 @@ bool PortalSession::Notify(const char* method, const Appender& arguments) {
         if (result >= 0) result = sd_bus_message_append(raw, "oa{sv}", remoteSession_.c_str(), 0);
         if (result >= 0) result = arguments(raw);
         BusError error;
-        if (result >= 0) result = sd_bus_call(bus_->Bus(), raw, kInputCallTimeoutUs, error.get(), nullptr);
+        if (result >= 0) {
+            result = sd_bus_call(bus_->Bus(), raw, kInputCallTimeoutUs, error.get(), nullptr);
+        }
         return result >= 0;
     });
 }

@@ -52,7 +52,8 @@ public:
     void OnChanged(std::function<void()> changed);
     // Waits while the desktop asks its user, at most until `deadline`, and returns the frames
     // once consent is given; null otherwise.
-    std::shared_ptr<const PipeWireCast> WaitForCast(std::chrono::steady_clock::time_point deadline) const;
+    std::shared_ptr<const PipeWireCast> WaitForCast(
+        std::chrono::steady_clock::time_point deadline) const;
     // Waits while consent stays given, at most until `deadline`: the desktop's word on why
     // the frames stopped comes a moment after they did.
     void WaitWhileGiven(std::chrono::steady_clock::time_point deadline) const;
@@ -106,7 +107,7 @@ private:
     bool askedInput_ = false;  // the session started last asks for input
     std::string castSession_;
     std::string remoteSession_;
-    uint32_t generation_ = 0;  // changes when a session starts or ends
+    uint32_t generation_ = 0;   // changes when a session starts or ends
     std::string restoreToken_;  // sent with this session's sources
     std::unique_ptr<PortalRequest> request_;
     SlotHandle castClosed_;

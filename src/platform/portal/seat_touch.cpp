@@ -23,10 +23,12 @@ void OnSeatName(void*, wl_seat*, const char*) {}
 
 const wl_seat_listener kSeatListener{OnCapabilities, OnSeatName};
 
-void OnGlobal(void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t version) {
+void OnGlobal(void* data, wl_registry* registry, uint32_t name, const char* interface,
+              uint32_t version) {
     auto* watch = static_cast<SeatWatch*>(data);
     if (watch->seat != nullptr || std::strcmp(interface, wl_seat_interface.name) != 0) return;
-    watch->seat = static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, std::min(version, 2u)));
+    watch->seat = static_cast<wl_seat*>(
+        wl_registry_bind(registry, name, &wl_seat_interface, std::min(version, 2u)));
     wl_seat_add_listener(watch->seat, &kSeatListener, watch);
 }
 

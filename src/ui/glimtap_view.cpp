@@ -55,7 +55,8 @@ CGlimtapView::CGlimtapView(SearchSettings& settings, Profile& profile, ViewHost&
                            QWidget* parent)
     : QWidget(parent), settings_(settings), profile_(profile), host_(host), backends_(backends),
       launcher_(launcher), form_(BuildGlimtapForm(*this)), hotKeyWatcher_(backends.HotKey()),
-      consentWatcher_(backends), markerSurfaces_(MarkerSurfacesFor(backends)), markers_(markerSurfaces_.get()) {
+      consentWatcher_(backends), markerSurfaces_(MarkerSurfacesFor(backends)),
+      markers_(markerSurfaces_.get()) {
     SearchReactions reactions{
         [this](const MatchReport& match) { OnMatchFound(match); },
         [this](const MatchReport& match) { OnShowOverlay(match); },

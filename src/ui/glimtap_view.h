@@ -151,7 +151,8 @@ private:
     ConsentWatcher consentWatcher_;
     std::optional<ScreenTask> waiting_;
     bool areaAwaitsScreen_ = false;
-    // Why the screen was last lost or refused, once told; the desktop tells it again.
+    // The last reason given for a screen lost or refused: the desktop may tell it again, the
+    // status bar says it once.
     std::string toldWhy_;
     CSpeechAlert speech_;
     bool columnsSet_ = false;

@@ -28,7 +28,7 @@ TEST(PortalGlobalHotKeyTest, TheDesktopBindsThePreferredKeyAndItsPressesReachThe
         // F6, F7, F6 by their evdev codes.
         const ProcessResult tapped = RunProcess({GLIMTAP_PRESS_KEYS, "64", "65", "64"});
         ASSERT_EQ(tapped.exitCode, 0) << tapped.err;
-        QTest::qWaitFor([&] { return pressed.size() >= 2; }, 20000);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return pressed.size() >= 2; }, 20000));
         QTest::qWait(200);  // for any press or key too many
         EXPECT_EQ(pressed.size(), 2) << run;
         ASSERT_EQ(bound.size(), 1) << run;

@@ -1,24 +1,23 @@
 #pragma once
 
-#include <systemd/sd-bus.h>
-
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "platform/global_hot_key.h"
-#include "platform/unique_fd.h"
+#include "platform/portal/bus_thread.h"
+#include "platform/portal/portal_request.h"
 
 namespace glimtap::platform {
 
 // The "Start/Stop search" shortcut of the desktop portal's GlobalShortcuts: the desktop
-// decides its key (the preferred one is F6) and may ask its user first. A session bus
-// connection and a thread of its own serve it; the shortcut lives as long as this object.
+// decides its key (F6 preferred) and may ask its user first. A session bus connection of its
+// own serves it; the shortcut lives as long as this object.
 class PortalGlobalHotKey : public GlobalHotKey {
 public:
-    // Null when the session bus offers no GlobalShortcuts.
+    // For a portal that offers GlobalShortcuts; null when no session bus answers.
     static std::unique_ptr<PortalGlobalHotKey> Open();
     ~PortalGlobalHotKey() override;
     PortalGlobalHotKey(const PortalGlobalHotKey&) = delete;
@@ -30,43 +29,29 @@ public:
     void OnBound(Bound bound) override;
 
 private:
-    struct UnrefBus {
-        void operator()(sd_bus* bus) const noexcept { sd_bus_flush_close_unref(bus); }
-    };
-    struct UnrefSlot {
-        void operator()(sd_bus_slot* slot) const noexcept { sd_bus_slot_unref(slot); }
-    };
-    using BusPtr = std::unique_ptr<sd_bus, UnrefBus>;
-    using SlotPtr = std::unique_ptr<sd_bus_slot, UnrefSlot>;
+    PortalGlobalHotKey();
 
-    explicit PortalGlobalHotKey(BusPtr bus);
-
-    // What follows runs on the serving thread alone.
-    void Serve();
-    bool Start();  // false when the bus cannot be used
-    // Sends the call of a portal's method, whose request's Response goes to `answered`.
-    bool Ask(sd_bus_message* call, const std::string& token, sd_bus_message_handler_t answered);
-    static int SessionCreated(sd_bus_message* message, void* self, sd_bus_error* error);
-    static int ShortcutsBound(sd_bus_message* message, void* self, sd_bus_error* error);
+    // What follows runs on the bus thread.
+    void CreateSession();
+    void SessionCreated(uint32_t response, sd_bus_message* results);
+    void Bind();
     static int Activated(sd_bus_message* message, void* self, sd_bus_error* error);
     static int ShortcutsChanged(sd_bus_message* message, void* self, sd_bus_error* error);
+    static int SessionClosed(sd_bus_message* message, void* self, sd_bus_error* error);
     void Tell(const std::string& key);
-    void CloseSession();
 
-    BusPtr bus_;
-    UniqueFd wake_;      // an eventfd: the serving thread looks at what is asked of it
-    std::string session_;
-    SlotPtr response_;   // the pending request's Response
-    SlotPtr activated_;
-    SlotPtr changed_;
+    std::string session_;  // "" until the portal has made it
+    std::unique_ptr<PortalRequest> request_;
+    SlotHandle activated_;
+    SlotHandle changed_;
+    SlotHandle closed_;
 
-    std::mutex mutex_;  // guards what follows, shared with the serving thread
+    std::mutex mutex_;  // guards what follows, shared with the bus thread
     bool asked_ = false;
-    bool stopping_ = false;
-    std::optional<std::string> key_;
+    std::optional<std::string> key_;  // the desktop's last answer
     Pressed pressed_;
     Bound bound_;
-    std::thread server_;  // last: it uses every member above
+    std::unique_ptr<BusThread> bus_;  // last: its thread uses every member above
 };
 
 }  // namespace glimtap::platform

@@ -18,7 +18,8 @@ public:
     ~HotKeyWatcher() override;
 
     // Lets go of the key held so far and takes the first free one; returns its name ("F6"
-    // to "F12"), or "" when every one is taken.
+    // to "F12"), or "" when every one is taken. Where the desktop decides, the key it has
+    // bound so far.
     QString Grab();
     // Whether the backend offers a hot key at all.
     bool Available() const { return hotKey_ != nullptr; }

@@ -27,6 +27,5 @@ def ask(method, *args, **options):  # a call that answers through a Request: its
 session = ask('CreateSession', session_handle_token='press')['session_handle']
 ask('SelectDevices', session, types=dbus.UInt32(1))  # the keyboard
 ask('Start', session, '')
-for code in sys.argv[1:]:
-    for state in (1, 0):
-        remote.NotifyKeyboardKeycode(session, {}, int(code), dbus.UInt32(state))
+for code, state in ((code, state) for code in sys.argv[1:] for state in (1, 0)):
+    remote.NotifyKeyboardKeycode(session, {}, int(code), dbus.UInt32(state))

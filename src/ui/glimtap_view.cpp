@@ -111,6 +111,10 @@ void CGlimtapView::ConnectControls() {
     connect(&hotKeyWatcher_, &HotKeyWatcher::pressed, this,
             [this] { OnSearchRequest(SearchRequest::kToggle); });
     connect(&consentWatcher_, &ConsentWatcher::changed, this, &CGlimtapView::OnConsentChanged);
+    connect(&hotKeyWatcher_, &HotKeyWatcher::bound, this, [this](const QString& key) {
+        hotKey_ = key;
+        ShowHotKey();
+    });
     form_.fileList->viewport()->installEventFilter(this);
     // Any change of a value the document keeps may make it modified, or no longer so.
     for (QCheckBox* box : findChildren<QCheckBox*>()) {
@@ -148,6 +152,11 @@ void CGlimtapView::ShowHotKey() {
     } else if (!hotKeyWatcher_.Available()) {
         form_.hotKeyText->setText(QStringLiteral(
             "Hot key: set one in your desktop's keyboard settings to run `glimtap --toggle`"));
+    } else if (hotKeyWatcher_.Pending()) {
+        form_.hotKeyText->setText(QStringLiteral("Start/Stop hot key: the desktop is binding it"));
+    } else if (hotKey_.isEmpty() && hotKeyWatcher_.DesktopDecides()) {
+        form_.hotKeyText->setText(QStringLiteral(
+            "No Start/Stop hot key: give \"Start/Stop search\" a key in your desktop's settings"));
     } else if (hotKey_.isEmpty()) {
         form_.hotKeyText->setText(QStringLiteral("No Start/Stop hot key: F6 to F12 are taken"));
     } else {

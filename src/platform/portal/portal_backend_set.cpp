@@ -2,6 +2,7 @@
 
 #include "platform/desktop_launcher.h"
 #include "platform/portal/portal_capture.h"
+#include "platform/portal/portal_global_hot_key.h"
 #include "platform/portal/portal_input.h"
 #include "platform/portal/portal_session.h"
 
@@ -49,6 +50,10 @@ std::unique_ptr<ScreenCapture> PortalBackendSet::OpenCapture() {
 std::unique_ptr<TouchInjector> PortalBackendSet::MakeTouch() {
     if ((offer_.deviceTypes & (kPortalPointer | kPortalTouch)) == 0) return nullptr;
     return std::make_unique<PortalTouch>(*session_);
+}
+
+std::unique_ptr<GlobalHotKey> PortalBackendSet::MakeHotKey() {
+    return offer_.globalShortcuts != 0 ? PortalGlobalHotKey::Open() : nullptr;
 }
 
 }  // namespace glimtap::platform

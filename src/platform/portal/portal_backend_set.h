@@ -36,6 +36,7 @@ public:
 
 protected:
     std::unique_ptr<TouchInjector> MakeTouch() override;
+    std::unique_ptr<GlobalHotKey> MakeHotKey() override;
 
 private:
     const PortalOffer offer_;

@@ -71,7 +71,7 @@ OverlaySurfaces PortalOverlays() {
     if (!Environment("DISPLAY").empty()) {
         try {
             const X11Connection display;
-            return OverlaySurfaces::kX11Windows;
+            return OverlaySurfaces::kXWaylandWindows;
         } catch (const Unavailable&) {
         }
     }

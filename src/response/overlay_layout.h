@@ -5,12 +5,10 @@
 #include <optional>
 
 #include "platform/geometry.h"
+#include "reaction/match_markers.h"
 
 namespace glimtap {
 
-// What a marker shows: a match (red frame), the closest miss (blue frame) or the search area
-// (red frame, kept on the screen).
-enum class MarkerKind { kMatch, kClosestMiss, kArea };
 
 // Sizes of a marker's drawing, in physical pixels, scaled from 96 dots per inch.
 struct MarkerMetrics {

@@ -1,4 +1,4 @@
-#include "response/match_responder.h"
+#include "reaction/match_responder.h"
 
 #include <algorithm>
 #include <cstdint>

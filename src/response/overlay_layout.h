@@ -5,12 +5,9 @@
 #include <optional>
 
 #include "platform/geometry.h"
+#include "reaction/match_markers.h"
 
 namespace glimtap {
-
-// What a marker shows: a match (red frame), the closest miss (blue frame) or the search area
-// (red frame, kept on the screen).
-enum class MarkerKind { kMatch, kClosestMiss, kArea };
 
 // A marker's colours, and how much of what lies under it a translucent marker covers.
 struct MarkerColour {

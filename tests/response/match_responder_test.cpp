@@ -1,4 +1,4 @@
-#include "response/match_responder.h"
+#include "reaction/match_responder.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "qt_support/search_event_relay.h"
+#include "qt_support/application_thread.h"
+#include "reaction/search_event_relay.h"
 #include "response/screen_markers.h"
 #include "support/fakes.h"
 #include "support/geometry_printing.h"
@@ -123,7 +124,7 @@ public:
 
 TEST(SearchEventRelayTest, AWorkerAheadOfTheApplicationWaitsAndLosesNothing) {
     RecordingSink sink;
-    SearchEventRelay relay(sink);
+    SearchEventRelay relay(sink, PostToApplication);
     constexpr int kReports = 2000;
     std::atomic<int> handed{0};
     std::thread worker([&] {

@@ -17,9 +17,10 @@ namespace glimtap::platform {
 
 // The kind of surface that shows the program's markers and area selector above every window.
 enum class OverlaySurfaces {
-    kNone,        // none: there is no desktop
-    kX11Windows,  // override-redirect windows of Qt's xcb platform
-    kLayerShell,  // layer-shell surfaces, where the Wayland compositor offers them
+    kNone,          // none: there is no desktop
+    kX11Windows,    // override-redirect windows of Qt's xcb platform
+    kLayerShell,    // layer-shell surfaces, where the Wayland compositor offers them
+    kWin32Windows,  // layered Win32 windows of a thread of their own, for markers only
 };
 
 // Whether the desktop lets this program see the screen and drive its input. Desktops that

@@ -9,6 +9,16 @@
 
 namespace glimtap {
 
+// A marker's colours, and how much of what lies under it a translucent marker covers.
+struct MarkerColour {
+    uint8_t red = 0;
+    uint8_t green = 0;
+    uint8_t blue = 0;
+};
+inline constexpr MarkerColour kMarkerFill{255, 242, 0};
+inline constexpr MarkerColour kMarkerOutline{237, 28, 36};
+inline constexpr MarkerColour kClosestMissOutline{0, 120, 215};
+inline constexpr int kMarkerAlpha = 130;
 
 // Sizes of a marker's drawing, in physical pixels, scaled from 96 dots per inch.
 struct MarkerMetrics {

@@ -7,6 +7,7 @@
 
 #include "platform/win32/beep_thread.h"
 #include "platform/win32/console_stop.h"
+#include "platform/win32/win32_markers.h"
 #include "platform/win32/sapi_voice.h"
 #include "reaction/run_loop.h"
 
@@ -26,11 +27,17 @@ private:
     platform::SapiVoice& voice_;
 };
 
-// No toolkit here: the run's own loop on the main thread, SAPI speech, Beep on a thread.
+// No toolkit here: the run's own loop on the main thread, SAPI speech, Beep and the markers
+// on threads of their own.
 class Win32RunDesktop : public RunDesktop {
 public:
+    Win32RunDesktop(const SearchSettings& settings, const platform::BackendSet& backends)
+        : markers_(settings.overlayOnMatch != 0
+                       ? std::make_unique<platform::Win32Markers>(backends.Geometry())
+                       : nullptr) {}
+
     bool Post(std::function<void()> work) override { return loop_.Post(std::move(work)); }
-    MatchMarkers* Markers() override { return nullptr; }
+    MatchMarkers* Markers() override { return markers_.get(); }
     std::unique_ptr<Speaker> MakeSpeaker() override { return std::make_unique<SapiSpeaker>(voice_); }
     void Beep() override { beeps_.Play(); }
     bool Mute() override { return false; }
@@ -46,12 +53,14 @@ private:
     RunLoop loop_;
     platform::SapiVoice voice_;
     platform::BeepThread beeps_;
+    const std::unique_ptr<platform::Win32Markers> markers_;
 };
 
 }  // namespace
 
-std::unique_ptr<RunDesktop> RunDesktop::Open(const SearchSettings&, platform::BackendSet&) {
-    return std::make_unique<Win32RunDesktop>();
+std::unique_ptr<RunDesktop> RunDesktop::Open(const SearchSettings& settings,
+                                             platform::BackendSet& backends) {
+    return std::make_unique<Win32RunDesktop>(settings, backends);
 }
 
 bool OutputIsTerminal() { return _isatty(_fileno(stdout)) != 0; }

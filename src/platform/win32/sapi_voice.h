@@ -2,18 +2,23 @@
 
 #include <windows.h>
 
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <string>
 #include <string_view>
-
-struct ISpVoice;
+#include <thread>
 
 namespace glimtap::platform {
 
-// SAPI's default voice. The thread that makes and ends it joins the process's multithreaded
-// COM apartment meanwhile, so Speak may be called from any thread. Speak hands the text over
-// and returns at once; a newer text cuts off one still being spoken.
+// SAPI's default voice, on a thread of its own in COM's multithreaded apartment, so the
+// callers' threads keep whatever apartment they need (ShellExecuteExW wants a single-threaded
+// one). Speak may be called from any thread; it waits only for SAPI to take the text, which
+// it then speaks asynchronously. A newer text cuts off one still being spoken.
 class SapiVoice {
 public:
     SapiVoice();
+    // Cuts off what is still being spoken.
     ~SapiVoice();
     SapiVoice(const SapiVoice&) = delete;
     SapiVoice& operator=(const SapiVoice&) = delete;
@@ -22,9 +27,16 @@ public:
     HRESULT Speak(std::u16string_view text);
 
 private:
-    HRESULT joined_;
-    HRESULT made_ = E_FAIL;
-    ISpVoice* voice_ = nullptr;
+    void Run();
+
+    std::mutex speaking_;  // one text at a time
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::optional<std::wstring> text_;
+    std::optional<HRESULT> answer_;
+    bool stopping_ = false;
+    // Last: it starts once everything above is ready.
+    std::thread thread_;
 };
 
 }  // namespace glimtap::platform

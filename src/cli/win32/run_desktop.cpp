@@ -40,6 +40,7 @@ public:
     MatchMarkers* Markers() override { return markers_.get(); }
     std::unique_ptr<Speaker> MakeSpeaker() override { return std::make_unique<SapiSpeaker>(voice_); }
     void Beep() override { beeps_.Play(); }
+    // Neither SAPI nor Beep tells beforehand that nobody will hear it.
     bool Mute() override { return false; }
 
     void Exec(std::function<void()> stop) override {

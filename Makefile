@@ -3,7 +3,7 @@
 # make screenshot : build, start Glimtap under Xvfb and write its window to glimtap.png
 # make test  : install what is missing, build, run every test
 # make bench : build and run the benchmarks (capture on an Xvfb, then on a headless sway, of its own,
-#              with the compositor's own CPU time)
+#              with the compositor's own CPU time, then through the portal on a headless GNOME Shell)
 # make fuzz  : build the libFuzzer targets with clang, run each for FUZZ_SECONDS (default 60)
 # make package : build, then make the Debian package in the build folder
 # make check-package : make the package, then check its contents and that its dependencies resolve
@@ -47,6 +47,7 @@ test: build
 bench: build
 	tests/with-xvfb $(BUILD_DIR)/bench/glimtap_bench
 	tests/with-sway $(BUILD_DIR)/bench/glimtap_bench --benchmark_filter='Capture|SearchPass|CompositorLoad'
+	tests/with-gnome $(BUILD_DIR)/bench/glimtap_bench --benchmark_filter='Capture|SearchPass'
 
 # Each target runs on its own copy of the seed corpus; libFuzzer's non-zero exit on a crash,
 # leak or timeout fails the make. The malloc limit rejects allocations the input cannot justify.

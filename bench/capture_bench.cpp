@@ -6,21 +6,23 @@
 #include <optional>
 #include <vector>
 
-#include "platform/backends.h"
+#include "consented_backends.h"
 
 namespace glimtap::platform {
 namespace {
 
 // Captures `area` with the production backend. Timed by the wall clock: most of the work
 // is done by the display server, not by this process. A Wayland compositor answers at its
-// next frame, so the median and the worst capture are counted too.
-void RunCapture(benchmark::State& state, const ScreenRect& area) {
-    const std::unique_ptr<BackendSet> backends = OpenBackends();
-    const std::unique_ptr<ScreenCapture> capture = backends->OpenCapture();
-    if (capture == nullptr) {
-        state.SkipWithError(backends->Missing().c_str());
+// next frame, so the median and the worst capture are counted too; a portal's capture
+// copies the newest frame of its PipeWire stream. An empty area: the whole screen.
+void RunCapture(benchmark::State& state, ScreenRect area) {
+    const std::unique_ptr<bench::ConsentedBackends> opened = bench::OpenConsentedBackends();
+    if (opened->set == nullptr || !opened->set->CanCapture()) {
+        state.SkipWithError(opened->set ? opened->set->Missing().c_str() : "no consent to capture");
         return;
     }
+    if (area.width == 0) area = opened->set->Geometry().VirtualScreen();
+    const std::unique_ptr<ScreenCapture> capture = opened->set->OpenCapture();
     std::vector<double> ms;
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
@@ -40,7 +42,7 @@ void RunCapture(benchmark::State& state, const ScreenRect& area) {
 }
 
 void BM_CaptureFullScreen(benchmark::State& state) {
-    RunCapture(state, OpenBackends()->Geometry().VirtualScreen());
+    RunCapture(state, {});
 }
 BENCHMARK(BM_CaptureFullScreen)->Unit(benchmark::kMicrosecond)->UseRealTime();
 

@@ -4,8 +4,8 @@
 #include <memory>
 #include <random>
 
+#include "consented_backends.h"
 #include "engine/find_template.h"
-#include "platform/backends.h"
 #include "support/wayland_test_window.h"
 #include "support/x_drawing.h"
 
@@ -15,26 +15,29 @@ namespace {
 // One search pass as the worker runs it: ten templates of 40 x 20, none on a screen of
 // random noise, each with a capture of its own of the whole screen.
 void BM_SearchPassTenTemplates(benchmark::State& state) {
-    const std::unique_ptr<platform::BackendSet> backends = platform::OpenBackends();
-    const std::unique_ptr<platform::ScreenCapture> capture = backends->OpenCapture();
-    if (capture == nullptr) {
-        state.SkipWithError(backends->Missing().c_str());
+    const std::unique_ptr<bench::ConsentedBackends> opened = bench::OpenConsentedBackends();
+    if (opened->set == nullptr || !opened->set->CanCapture()) {
+        state.SkipWithError(opened->set ? opened->set->Missing().c_str() : "no consent to capture");
         return;
     }
+    platform::BackendSet* backends = opened->set.get();
+    const std::unique_ptr<platform::ScreenCapture> capture = backends->OpenCapture();
     SearchSettings settings;
     const platform::Size screen = backends->Geometry().VirtualScreenSize();
     settings.areaWidth = screen.width;
     settings.areaHeight = screen.height;
 
     std::mt19937 rng(7);
-    // Noise on the X root, or on every Wayland output by a window of the benchmark's own.
+    // Noise on the X root, or on every Wayland output by a window of the benchmark's own; on
+    // the portal's desktop the tests' client shows it already.
     std::vector<std::unique_ptr<test::WaylandTestWindow>> windows;
-    if (std::getenv("WAYLAND_DISPLAY") != nullptr) {
+    const bool shown = opened->picture != nullptr;
+    if (!shown && std::getenv("WAYLAND_DISPLAY") != nullptr) {
         for (const platform::WaylandOutput* output : platform::WaylandConnection().Outputs()) {
             windows.push_back(std::make_unique<test::WaylandTestWindow>(
                 output->name, [](int32_t x, int32_t y) { return (x * 7919u ^ y * 104729u) * 2654435761u >> 8; }));
         }
-    } else {
+    } else if (!shown) {
         std::vector<uint32_t> noise(size_t(screen.width) * screen.height);
         for (uint32_t& pixel : noise) pixel = rng() & 0xFFFFFF;
         test::ScreenPainter().DrawOnRoot(0, 0, screen.width, screen.height, noise);

@@ -17,6 +17,7 @@
 #include "app/shell_registration.h"
 #include "platform/backends.h"
 #include "platform/user_folders.h"
+#include "qt_support/profile_consent_memory.h"
 #include "qt_support/quiet_qt_messages.h"
 #include "qt_support/signal_stop.h"
 #include "ui/profile.h"
@@ -104,7 +105,10 @@ int main(int argc, char** argv) {
         return 0;
     }
     // Opened before the windows, whose platform must be the backend's, and closed after them.
-    const std::unique_ptr<glimtap::platform::BackendSet> backends = glimtap::platform::OpenBackends();
+    // The desktop's consent is kept in the profile, shared with glimtap-cli.
+    glimtap::ProfileConsentMemory consentMemory;
+    const std::unique_ptr<glimtap::platform::BackendSet> backends =
+        glimtap::platform::OpenBackends(&consentMemory);
     if (arguments.version) {
         std::printf("glimtap %s (backend: %s)\n", GLIMTAP_VERSION, backends->Summary().c_str());
         return 0;

@@ -25,7 +25,7 @@ namespace glimtap {
 
 CMainFrame::CMainFrame(CGlimtapApp& app, SearchSettings& settings, Profile& profile,
                        platform::BackendSet& backends, platform::Launcher& launcher)
-    : app_(app), scroll_(new QScrollArea(this)),
+    : app_(app), backends_(backends), scroll_(new QScrollArea(this)),
       view_(new CGlimtapView(settings, profile, *this, backends, launcher)),
       statusLine_(new StatusLine(this)) {
     setWindowIcon(QIcon(QStringLiteral(":/glimtap.svg")));
@@ -37,7 +37,7 @@ CMainFrame::CMainFrame(CGlimtapApp& app, SearchSettings& settings, Profile& prof
     setCentralWidget(scroll_);
     setStatusBar(statusLine_);
     CreateMenus();
-    CreateStatusBar(backends);
+    CreateStatusBar();
 }
 
 CMainFrame::~CMainFrame() = default;
@@ -87,15 +87,21 @@ void CMainFrame::CreateMenus() {
     UpdateRecentFileMenu({});
 }
 
-void CMainFrame::CreateStatusBar(platform::BackendSet& backends) {
-    lockIndicators_ = new LockIndicators(*statusBar(), backends.Locks());
-    // Between prompts the message pane says why the screen tools are off, if they are.
-    if (!backends.Missing().empty()) {
-        idleMessage_ = QString::fromStdString(
-            (backends.CanCapture() ? "Not available here: " : "No screen available: ") +
-            backends.Missing());
-    }
-    statusLine_->ShowNote(idleMessage_);
+void CMainFrame::CreateStatusBar() {
+    lockIndicators_ = new LockIndicators(*statusBar(), backends_.Locks());
+    statusLine_->ShowNote(IdleMessage());
+}
+
+QString CMainFrame::IdleMessage() const {
+    if (!commandsUnreachable_.isEmpty()) return commandsUnreachable_;
+    const std::string missing = backends_.Missing();
+    if (missing.empty()) return QStringLiteral("Ready");
+    // A desktop that refused or took back its consent shows no screen until asked again.
+    const platform::Consent consent = backends_.ScreenConsent();
+    const bool screen = backends_.CanCapture() && consent != platform::Consent::kRefused &&
+                        consent != platform::Consent::kRevoked;
+    return QString::fromStdString((screen ? "Not available here: " : "No screen available: ") +
+                                  missing);
 }
 
 void CMainFrame::UpdateRecentFileMenu(const QStringList& paths) {
@@ -146,12 +152,12 @@ void CMainFrame::ResizeParentToFit() {
 }
 
 void CMainFrame::ShowStatusMessage(const QString& text) {
-    statusLine_->ShowNote(text.isEmpty() ? idleMessage_ : text);
+    statusLine_->ShowNote(text.isEmpty() ? IdleMessage() : text);
 }
 
 void CMainFrame::OnCommandsUnreachable(const QString& why) {
     std::fprintf(stderr, "glimtap: %s\n", why.toLocal8Bit().constData());
-    idleMessage_ = why;
+    commandsUnreachable_ = why;
     ShowStatusMessage(why);
     view_->OnCommandsUnreachable();
 }

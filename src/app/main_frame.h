@@ -53,10 +53,14 @@ protected:
 
 private:
     void CreateMenus();
-    void CreateStatusBar(platform::BackendSet& backends);
+    void CreateStatusBar();
     void OnHelp();
+    // What the message pane reads between prompts: why the commands cannot reach the window,
+    // else why the screen tools are off, if they are, as the backends tell now.
+    QString IdleMessage() const;
 
     CGlimtapApp& app_;
+    platform::BackendSet& backends_;
     QScrollArea* scroll_;
     CGlimtapView* view_;
     StatusLine* statusLine_;
@@ -65,8 +69,7 @@ private:
     QList<QAction*> recentActions_;
     LockIndicators* lockIndicators_ = nullptr;
     QWidget* help_ = nullptr;
-    // What the message pane reads between prompts.
-    QString idleMessage_ = QStringLiteral("Ready");
+    QString commandsUnreachable_;
 };
 
 }  // namespace glimtap

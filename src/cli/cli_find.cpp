@@ -9,11 +9,11 @@
 #include "cli/commands.h"
 #include "cli/json_writer.h"
 #include "cli/options.h"
+#include "cli/screen_backends.h"
 #include "engine/area_on_screen.h"
 #include "engine/find_closest.h"
 #include "engine/matcher.h"
 #include "engine/template_image.h"
-#include "platform/backends.h"
 #include "platform/image_screen.h"
 #include "platform/utf16.h"
 
@@ -95,14 +95,14 @@ int RunFind(std::span<char* const> args, std::ostream& out) {
     templ.maxMatches = options.maxMatches;
     templ.scanByColumns = options.byColumns ? 1 : 0;
 
-    std::unique_ptr<platform::BackendSet> backends;
+    ScreenBackends backends;
     std::unique_ptr<platform::ScreenCapture> capture;
     platform::ScreenRect screen;
     if (options.imagePath.empty()) {
-        backends = platform::OpenBackends();
-        capture = backends->OpenCapture();
-        if (capture == nullptr) throw CliError("no screen available: " + backends->Missing());
-        screen = backends->Geometry().VirtualScreen();
+        backends = OpenScreenBackends(false);
+        capture = backends.set->OpenCapture();
+        if (capture == nullptr) throw CliError("no screen available: " + backends.set->Missing());
+        screen = backends.set->Geometry().VirtualScreen();
     } else {
         TemplateImage image = LoadBitmap(options.imagePath, "screen image");
         screen = {0, 0, image.width, image.height};

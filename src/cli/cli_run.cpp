@@ -10,12 +10,12 @@
 #include "cli/json_writer.h"
 #include "cli/options.h"
 #include "cli/run_desktop.h"
+#include "cli/screen_backends.h"
 #include "engine/area_on_screen.h"
 #include "engine/data_file.h"
 #include "engine/run_tally.h"
 #include "engine/search_worker.h"
 #include "engine/target_folder.h"
-#include "platform/backends.h"
 #include "platform/user_folders.h"
 #include "platform/utf16.h"
 #include "reaction/match_responder.h"
@@ -198,16 +198,22 @@ int RunRun(std::span<char* const> args, std::ostream& out) {
 
     // Opened here, where it can say clearly why there is no screen to search, and handed
     // to the run: a screen lost later is then reported as lost.
-    const std::unique_ptr<platform::BackendSet> backends = platform::OpenBackends();
+    const bool input = data.settings.moveCursorToMatch != 0 || data.settings.touchAtMatch != 0;
+    const ScreenBackends opened = OpenScreenBackends(input);
+    const std::unique_ptr<platform::BackendSet>& backends = opened.set;
     std::unique_ptr<platform::ScreenCapture> capture = backends->OpenCapture();
     if (capture == nullptr) throw CliError("no screen available: " + backends->Missing());
     if (const auto offScreen = AreaOffScreen(data.settings.Area(), backends->Geometry().VirtualScreen())) {
         throw CliError(*offScreen);
     }
+    // Only what the settings use has to be there.
     platform::Pointer* pointer = backends->MousePointer();
-    platform::TouchInjector* touch = backends->Touch();
-    if (pointer == nullptr || touch == nullptr) {
-        throw CliError("no pointer available: " + backends->Missing());
+    platform::TouchInjector* touch = data.settings.touchAtMatch != 0 ? backends->Touch() : nullptr;
+    if ((data.settings.moveCursorToMatch != 0 && pointer == nullptr) ||
+        (data.settings.touchAtMatch != 0 && touch == nullptr)) {
+        const std::string missing = backends->Missing();
+        throw CliError("no pointer available: " +
+                       (missing.empty() ? "this desktop lets no program drive its pointer" : missing));
     }
 
     const std::unique_ptr<RunDesktop> desktop = RunDesktop::Open(data.settings, *backends);

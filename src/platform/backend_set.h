@@ -46,8 +46,8 @@ public:
     BackendSet(const BackendSet&) = delete;
     BackendSet& operator=(const BackendSet&) = delete;
 
-    // The platform serving, for people to read: "x11", "wayland", "win32" or "null". Callers
-    // ask the set what it offers, never its name.
+    // The platform serving, for people to read: "x11", "wayland", "portal", "win32" or
+    // "null". Callers ask the set what it offers, never its name.
     const std::string& Name() const { return name_; }
     // How markers and the area selector are shown here.
     virtual OverlaySurfaces Overlays() const = 0;
@@ -56,11 +56,17 @@ public:
     // Why the screen or the input services cannot be had now; "" when they all can.
     // Any thread.
     virtual std::string Missing() const { return missing_; }
-    // For --version: the name, and why its services cannot be had when they cannot.
-    std::string Summary() const;
+    // For --version: the name, what the desktop offers where that varies, and why its
+    // services cannot be had when they cannot.
+    virtual std::string Summary() const;
 
     // Where the desktop's consent stands now. Any thread.
     virtual Consent ScreenConsent() const { return Consent::kNotNeeded; }
+    // Whether the program is to move the pointer or tap: where the desktop asks its user,
+    // the next AskConsent asks for that too, else for the screen alone (the desktop may ask
+    // for input at every start of the program, but for the screen only once). Before
+    // AskConsent; the set's services are made either way.
+    virtual void WantInput(bool wanted) { (void)wanted; }
     // Has the desktop ask its user, unless consent is given or being asked now; returns at
     // once. The answer changes ScreenConsent(), Missing() and what the services can do, and
     // is told through OnChanged. Asked when the user first needs the screen (a search, a

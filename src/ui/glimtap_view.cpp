@@ -14,6 +14,7 @@
 #include <initializer_list>
 #include <string>
 #include <system_error>
+#include <utility>
 
 #include "engine/area_on_screen.h"
 #include "engine/target_folder.h"
@@ -54,27 +55,22 @@ CGlimtapView::CGlimtapView(SearchSettings& settings, Profile& profile, ViewHost&
                            QWidget* parent)
     : QWidget(parent), settings_(settings), profile_(profile), host_(host), backends_(backends),
       launcher_(launcher), form_(BuildGlimtapForm(*this)), hotKeyWatcher_(backends.HotKey()),
-      markerSurfaces_(MarkerSurfacesFor(backends)), markers_(markerSurfaces_.get()) {
+      consentWatcher_(backends), markerSurfaces_(MarkerSurfacesFor(backends)),
+      markers_(markerSurfaces_.get()) {
     SearchReactions reactions{
         [this](const MatchReport& match) { OnMatchFound(match); },
         [this](const MatchReport& match) { OnShowOverlay(match); },
         [] { PlaySearchBeep(); },
         [this](const std::string&, const std::optional<ClosestMiss>& miss) { OnClosestMiss(miss); },
         [this](const std::string&, const std::string&) { OnTemplateSkipped(); },
+        [this](const std::string& why) { TellWhy(QStringLiteral("Search stopped: "), why, true); },
     };
     search_ = std::make_unique<SearchControl>(
         settings_, SearchDisplay{*form_.startStop, *form_.counterText, *form_.progress},
         speech_, DesktopSearchServices(backends), std::move(reactions));
     BuildContextMenu();
     ConnectControls();
-    if (!backends.CanCapture()) {
-        const std::initializer_list<QWidget*> screenTools = {
-            form_.startStop, form_.selectScreenArea, form_.previewScreenArea,
-            form_.selectImage};
-        for (QWidget* tool : screenTools) {
-            tool->setEnabled(false);
-        }
-    }
+    EnableScreenTools();
 }
 
 CGlimtapView::~CGlimtapView() = default;
@@ -114,6 +110,11 @@ void CGlimtapView::ConnectControls() {
     connect(form_.speechAlerts, &QCheckBox::clicked, this, &CGlimtapView::TellWhenSoundsAreOff);
     connect(&hotKeyWatcher_, &HotKeyWatcher::pressed, this,
             [this] { OnSearchRequest(SearchRequest::kToggle); });
+    connect(&consentWatcher_, &ConsentWatcher::changed, this, &CGlimtapView::OnConsentChanged);
+    connect(&hotKeyWatcher_, &HotKeyWatcher::bound, this, [this](const QString& key) {
+        hotKey_ = key;
+        ShowHotKey();
+    });
     form_.fileList->viewport()->installEventFilter(this);
     // Any change of a value the document keeps may make it modified, or no longer so.
     for (QCheckBox* box : findChildren<QCheckBox*>()) {
@@ -137,6 +138,8 @@ void CGlimtapView::OnInitialUpdate() {
     }
     SettleTargetFolder();
     OnRefreshFileNames();
+    const platform::ScreenRect screen = backends_.Geometry().VirtualScreen();
+    areaAwaitsScreen_ = (screen.width < 1 || screen.height < 1) && settings_.Area() == screen;
     ShowSearchArea();
     form_.counterText->setText(QStringLiteral("Counter"));
     MarkSaved();
@@ -149,11 +152,79 @@ void CGlimtapView::ShowHotKey() {
     } else if (!hotKeyWatcher_.Available()) {
         form_.hotKeyText->setText(QStringLiteral(
             "Hot key: set one in your desktop's keyboard settings to run `glimtap --toggle`"));
+    } else if (hotKeyWatcher_.Pending()) {
+        form_.hotKeyText->setText(QStringLiteral("Start/Stop hot key: the desktop is binding it"));
+    } else if (hotKey_.isEmpty() && hotKeyWatcher_.DesktopDecides()) {
+        form_.hotKeyText->setText(QStringLiteral(
+            "No Start/Stop hot key: give \"Start/Stop search\" a key in your desktop's settings"));
     } else if (hotKey_.isEmpty()) {
         form_.hotKeyText->setText(QStringLiteral("No Start/Stop hot key: F6 to F12 are taken"));
     } else {
         form_.hotKeyText->setText(QStringLiteral("Start/Stop hot key: ") + hotKey_);
     }
+}
+
+bool CGlimtapView::ScreenReachable() const {
+    const platform::Consent consent = backends_.ScreenConsent();
+    // A refusal or a revocation is asked again at the next use.
+    return backends_.CanCapture() ||
+           (consent != platform::Consent::kNotNeeded && consent != platform::Consent::kGiven);
+}
+
+void CGlimtapView::EnableScreenTools() {
+    const bool reachable = ScreenReachable();
+    const std::initializer_list<QWidget*> screenTools = {
+        form_.startStop, form_.selectScreenArea, form_.previewScreenArea, form_.selectImage};
+    for (QWidget* tool : screenTools) tool->setEnabled(reachable);
+}
+
+bool CGlimtapView::HasConsentFor(ScreenTask task) {
+    const platform::Consent consent = backends_.ScreenConsent();
+    if (consent == platform::Consent::kNotNeeded || consent == platform::Consent::kGiven) return true;
+    waiting_ = task;
+    host_.ShowStatusMessage(
+        QStringLiteral("The desktop will ask whether Glimtap may see the screen and move the "
+                       "pointer; ") +
+        (task == ScreenTask::kSearch ? QStringLiteral("the search starts once you allow it")
+                                     : QStringLiteral("the area selector opens once you allow it")));
+    // The desktop asks for the pointer too only when matches are to drive it.
+    backends_.WantInput(form_.cursorToMatch->isChecked() || form_.touchAtMatch->isChecked());
+    backends_.AskConsent();
+    return false;
+}
+
+void CGlimtapView::OnConsentChanged() {
+    EnableScreenTools();
+    const platform::Consent consent = backends_.ScreenConsent();
+    if (consent == platform::Consent::kAsking) return;
+    const std::optional<ScreenTask> task = std::exchange(waiting_, std::nullopt);
+    if (consent == platform::Consent::kGiven) {
+        toldWhy_.clear();
+        host_.ShowStatusMessage({});
+        TakeScreenAsArea();
+        if (task == ScreenTask::kSearch && !search_->IsRunning()) OnStartStopSearch();
+        if (task == ScreenTask::kSnip) OnSelectImage();
+        if (task == ScreenTask::kSelectArea) OnSelectScreenArea();
+        return;
+    }
+    // A running search says why when it ends.
+    if (!task && search_->IsRunning()) return;
+    TellWhy(QStringLiteral("No screen available: "), backends_.Missing(), task.has_value());
+}
+
+void CGlimtapView::TakeScreenAsArea() {
+    if (!areaAwaitsScreen_) return;
+    areaAwaitsScreen_ = false;
+    const bool modified = IsModified();
+    ApplySelectedArea(backends_.Geometry().VirtualScreen(), settings_);
+    ShowSearchArea();
+    if (!modified) MarkSaved();
+}
+
+void CGlimtapView::TellWhy(const QString& what, const std::string& why, bool always) {
+    if (why.empty() || (!always && why == toldWhy_)) return;
+    toldWhy_ = why;
+    host_.ShowStatusMessage(what + QString::fromStdString(why));
 }
 
 void CGlimtapView::OnCommandsUnreachable() {
@@ -219,6 +290,7 @@ bool CGlimtapView::UpdateData(bool saveAndValidate) {
 void CGlimtapView::ShowSearchArea() { form_.areaText->setText(SearchAreaText(settings_)); }
 
 void CGlimtapView::OnSelectScreenArea() {
+    if (!HasConsentFor(ScreenTask::kSelectArea)) return;
     const ScreenStill still = ScreenStill::Take(backends_);
     if (!ApplySelectedArea(SelectScreenArea(this, profile_, still, backends_), settings_)) {
         return;
@@ -228,6 +300,7 @@ void CGlimtapView::OnSelectScreenArea() {
 }
 
 void CGlimtapView::OnSelectImage() {
+    if (!HasConsentFor(ScreenTask::kSnip)) return;
     const std::optional<SnipAttempt> attempt =
         SnipNewTemplate(this, profile_, settings_.targetFolder, backends_);
     if (!attempt) return;
@@ -259,16 +332,18 @@ void CGlimtapView::OnStartStopSearch() {
         return;
     }
     if (!UpdateData(true)) return;
+    if (form_.fileList->rowCount() == 0) {
+        ShowMessage(this, QMessageBox::Information, QStringLiteral("No Image(s) Configured Yet."));
+        return;
+    }
+    // Where the desktop asks, the screen's layout is known once it allows the capture.
+    if (!HasConsentFor(ScreenTask::kSearch)) return;
     // Without a screen to capture there is nothing for the area to lie on, and nothing is found.
     const auto offScreen = backends_.CanCapture()
                                ? AreaOffScreen(settings_.Area(), backends_.Geometry().VirtualScreen())
                                : std::nullopt;
     if (offScreen) {
         host_.ShowStatusMessage(QStringLiteral("Not started: ") + QString::fromStdString(*offScreen));
-        return;
-    }
-    if (form_.fileList->rowCount() == 0) {
-        ShowMessage(this, QMessageBox::Information, QStringLiteral("No Image(s) Configured Yet."));
         return;
     }
     skipped_ = 0;
@@ -282,7 +357,7 @@ void CGlimtapView::OnStartStopSearch() {
 }
 
 void CGlimtapView::OnSearchRequest(SearchRequest request) {
-    if (!backends_.CanCapture()) {
+    if (!ScreenReachable()) {
         host_.ShowStatusMessage(QStringLiteral("No screen to search: ") +
                                 QString::fromStdString(backends_.Missing()));
         return;

@@ -23,6 +23,7 @@
 #include "reaction/match_responder.h"
 #include "response/screen_markers.h"
 #include "response/speech_alert.h"
+#include "ui/consent_watcher.h"
 #include "ui/glimtap_form.h"
 #include "ui/hot_key_watcher.h"
 #include "ui/profile.h"
@@ -39,7 +40,8 @@ class CGlimtapView : public QWidget {
 
 public:
     // `host` is the window and document around the form; all references must outlive it.
-    // Without a screen to capture, the search and the screen tools are off.
+    // Without a screen to capture, the search and the screen tools are off. Where the desktop
+    // asks its user first, they ask when used and go on once allowed.
     CGlimtapView(SearchSettings& settings, Profile& profile, ViewHost& host,
                  platform::BackendSet& backends, platform::Launcher& launcher,
                  QWidget* parent = nullptr);
@@ -97,6 +99,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // What waits for the desktop's consent.
+    enum class ScreenTask { kSearch, kSnip, kSelectArea };
+
     void BuildContextMenu();
     void ConnectControls();
     void SetUpColumns();
@@ -112,6 +117,19 @@ private:
     void NameImage(const std::filesystem::path& file);
     void ClearClosestMessage();
     void ShowHotKey();
+    // Whether the screen can be captured, or asked for.
+    bool ScreenReachable() const;
+    void EnableScreenTools();
+    // True when `task` may use the screen now; else has the desktop ask its user, and
+    // `task` goes on once consent is given.
+    bool HasConsentFor(ScreenTask task);
+    void OnConsentChanged();
+    // A new document's area is the whole screen, which a desktop that asks first shows only
+    // once allowed: the area is taken then, and the document stays unmodified unless it was.
+    void TakeScreenAsArea();
+    // Says `what` and `why` in the status bar; unless `always`, only when `why` was not the
+    // last reason told.
+    void TellWhy(const QString& what, const std::string& why, bool always);
     // Says once that beeps and spoken alerts cannot be heard, when one of them is on.
     void TellWhenSoundsAreOff();
     // Launches off the window's thread, which a launcher waiting for a helper would hold
@@ -130,6 +148,12 @@ private:
     QMenu contextMenu_;
     QString hotKey_;
     HotKeyWatcher hotKeyWatcher_;
+    ConsentWatcher consentWatcher_;
+    std::optional<ScreenTask> waiting_;
+    bool areaAwaitsScreen_ = false;
+    // The last reason given for a screen lost or refused: the desktop may tell it again, the
+    // status bar says it once.
+    std::string toldWhy_;
     CSpeechAlert speech_;
     bool columnsSet_ = false;
     // None before the first document is shown.

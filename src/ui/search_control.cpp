@@ -57,11 +57,18 @@ void SearchControl::Stop() {
     // A worker waiting for room to report must not wait for this thread, which waits for it.
     relay_->StopHolding();
     worker_->RequestStop();
-    worker_->Join();
-    worker_.reset();
+    const std::optional<std::string> lost = EndWorker();
     display_.button.setText(kStartText);
     display_.button.setEnabled(true);
     StopMarquee();
+    if (lost) reactions_.screenLost(*lost);
+}
+
+std::optional<std::string> SearchControl::EndWorker() {
+    worker_->Join();
+    std::optional<std::string> lost = worker_->Failure();
+    worker_.reset();
+    return lost;
 }
 
 void SearchControl::OnTemplatesLoaded(int32_t) {}
@@ -89,14 +96,12 @@ void SearchControl::OnClosestMiss(const std::string& templateName,
 }
 
 void SearchControl::OnSearchFinished() {
-    if (worker_) {
-        // The report is the worker's last act, so this wait is short.
-        worker_->Join();
-        worker_.reset();
-    }
+    // The report is the worker's last act, so this wait is short.
+    const std::optional<std::string> lost = worker_ ? EndWorker() : std::nullopt;
     display_.button.setText(kStartText);
     tally_.SayStopped(speech_);
     StopMarquee();
+    if (lost) reactions_.screenLost(*lost);
 }
 
 void SearchControl::ShowCounters() {

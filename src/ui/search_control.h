@@ -35,6 +35,8 @@ struct SearchReactions {
     std::function<void(const std::string&, const std::optional<ClosestMiss>&)> closestMiss;
     // For each file of the folder that the run cannot search for: its name and why.
     std::function<void(const std::string&, const std::string&)> templateSkipped;
+    // Once the display is idle again after a lost screen ended the run: why.
+    std::function<void(const std::string&)> screenLost;
 };
 
 // Starts and stops the search worker and follows its run in the display: owns the worker,
@@ -73,6 +75,8 @@ private:
 
     void ShowCounters();
     void StopMarquee();
+    // Waits for the worker, lets it go and returns why a lost screen ended its run, if it did.
+    std::optional<std::string> EndWorker();
 
     SearchSettings& settings_;
     SearchDisplay display_;

@@ -16,20 +16,11 @@ namespace {
 
 using testing::ContainsRegex;
 using testing::HasSubstr;
+using test::Cut;
 
 test::ProcessResult Cli(std::vector<std::string> args) {
     args.insert(args.begin(), GLIMTAP_CLI);
     return test::RunProcess(args);
-}
-
-// The w x h part of `from` at x, y.
-test::BmpPicture Cut(const test::BmpPicture& from, int32_t x, int32_t y, int32_t w, int32_t h) {
-    test::BmpPicture part{w, h, {}};
-    for (int32_t row = y; row < y + h; ++row) {
-        const auto begin = from.pixels.begin() + row * from.width + x;
-        part.pixels.insert(part.pixels.end(), begin, begin + w);
-    }
-    return part;
 }
 
 // glimtap-cli on a desktop without a screen: what needs none works, the rest says why not.

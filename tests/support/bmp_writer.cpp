@@ -89,4 +89,13 @@ BmpPicture RandomPicture(int32_t width, int32_t height, uint32_t seed) {
     return picture;
 }
 
+BmpPicture Cut(const BmpPicture& from, int32_t x, int32_t y, int32_t w, int32_t h) {
+    BmpPicture part{w, h, {}};
+    for (int32_t row = y; row < y + h; ++row) {
+        const auto begin = from.pixels.begin() + row * from.width + x;
+        part.pixels.insert(part.pixels.end(), begin, begin + w);
+    }
+    return part;
+}
+
 }  // namespace glimtap::test

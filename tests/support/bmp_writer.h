@@ -42,6 +42,8 @@ constexpr size_t kMasks = 54;
 
 // Random opaque colours, the same for the same seed.
 BmpPicture RandomPicture(int32_t width, int32_t height, uint32_t seed);
+// The w x h part of `from` at x, y.
+BmpPicture Cut(const BmpPicture& from, int32_t x, int32_t y, int32_t w, int32_t h);
 
 // Moves the channel at bit `shift` of `pixel` by exactly `k`, up or down, staying in 0..255.
 inline void ShiftChannel(uint32_t& pixel, int shift, int32_t k) {

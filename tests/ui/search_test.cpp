@@ -42,7 +42,7 @@ protected:
         SearchReactions reactions{[this](const MatchReport& match) { matches.push_back(match); },
                                   [this](const MatchReport&) { ++overlays; }, [this] { ++beeps; },
                                   [](const std::string&, const std::optional<ClosestMiss>&) {},
-                                  [](const std::string&, const std::string&) {}};
+                                  [](const std::string&, const std::string&) {}, [](const std::string&) {}};
         return std::make_unique<SearchControl>(settings, SearchDisplay{button, counter, progress},
                                                speech, services, reactions);
     }

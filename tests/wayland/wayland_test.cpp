@@ -219,7 +219,7 @@ TEST(WaylandBackendsTest, PickedFromTheOverrideThenTheSession) {
         {"", "wayland-none", "", "null", "cannot connect to the Wayland compositor 'wayland-none'"},
         {"", "wayland-none", ":4321", "null", "cannot open X display ':4321'"},  // X11 next
         {"wayland", "wayland-none", ":4321", "null", "Wayland compositor 'wayland-none'"},
-        {"mir", live, "", "null", "GLIMTAP_BACKEND='mir' is unknown (wayland, x11, win32 or null)"},
+        {"mir", live, "", "null", "GLIMTAP_BACKEND='mir' is unknown (wayland, portal, x11, win32 or null)"},
     };
     for (const Choice& c : choices) {
         SCOPED_TRACE(std::string(c.backend) + " / " + c.wayland + " / " + c.display);

@@ -1,10 +1,4 @@
-#include <unistd.h>
-
-#include <QApplication>
-#include <QTimer>
-
 #include <chrono>
-#include <csignal>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -15,6 +9,7 @@
 #include "cli/commands.h"
 #include "cli/json_writer.h"
 #include "cli/options.h"
+#include "cli/run_desktop.h"
 #include "cli/screen_backends.h"
 #include "engine/area_on_screen.h"
 #include "engine/data_file.h"
@@ -23,14 +18,9 @@
 #include "engine/target_folder.h"
 #include "platform/user_folders.h"
 #include "platform/utf16.h"
+#include "reaction/match_responder.h"
+#include "reaction/search_event_relay.h"
 #include "response/audio_output.h"
-#include "response/marker_surfaces_for.h"
-#include "response/match_responder.h"
-#include "response/screen_markers.h"
-#include "response/search_beep.h"
-#include "qt_support/search_event_relay.h"
-#include "qt_support/signal_stop.h"
-#include "response/speech_alert.h"
 
 namespace glimtap::cli {
 namespace {
@@ -87,25 +77,11 @@ std::filesystem::path ChooseFolder(const RunOptions& options, const DataFile& da
     return folder;
 }
 
-// The Qt application of the run: one that shows windows on the desktop searched when the
-// settings ask for markers, in physical pixels as the window does; else one without any.
-std::unique_ptr<QCoreApplication> StartApplication(int& argc, char** argv,
-                                                   const SearchSettings& settings,
-                                                   const platform::BackendSet& backends) {
-    if (settings.overlayOnMatch == 0 || backends.Overlays() == platform::OverlaySurfaces::kNone) {
-        return std::make_unique<QCoreApplication>(argc, argv);
-    }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", backends.QtPlatform());
-    }
-    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-    return std::make_unique<QApplication>(argc, argv);
-}
-
 // Sounds are asked for but cannot be heard: said once, rather than failing quietly.
-void TellWhenSoundsAreOff(const SearchSettings& settings, const RunOptions& options) {
+void TellWhenSoundsAreOff(const SearchSettings& settings, const RunOptions& options,
+                          RunDesktop& desktop) {
     if (options.quiet || (settings.beepForSearch == 0 && settings.speechAlerts == 0)) return;
-    if (NoAudioOutput()) std::cerr << "glimtap-cli: " << kNoAudioOutputText << '\n';
+    if (desktop.Mute()) std::cerr << "glimtap-cli: " << kNoAudioOutputText << '\n';
 }
 
 // Handles a run's reports on the application thread, as the window does, and tells the
@@ -113,10 +89,10 @@ void TellWhenSoundsAreOff(const SearchSettings& settings, const RunOptions& opti
 class RunReporter : public SearchEventSink {
 public:
     RunReporter(const RunOptions& options, const SearchSettings& settings, MatchResponder& responder,
-                std::string backend, std::ostream& out)
+                std::string backend, std::ostream& out, std::function<void()> beep)
         : options_(options), settings_(settings), responder_(responder),
-          backend_(std::move(backend)), out_(out), tally_(settings, PlaySearchBeep),
-          liveStatus_(!options.json && !options.quiet && ::isatty(STDOUT_FILENO)) {}
+          backend_(std::move(backend)), out_(out), tally_(settings, std::move(beep)),
+          liveStatus_(!options.json && !options.quiet && OutputIsTerminal()) {}
 
     std::function<void()> onFinished;
     const RunTally& Tally() const { return tally_; }
@@ -240,38 +216,31 @@ int RunRun(std::span<char* const> args, std::ostream& out) {
                        (missing.empty() ? "this desktop lets no program drive its pointer" : missing));
     }
 
-    int argc = 1;
-    char name[] = "glimtap-cli";
-    char* argv[] = {name, nullptr};
-    const std::unique_ptr<QCoreApplication> application =
-        StartApplication(argc, argv, data.settings, *backends);
-    TellWhenSoundsAreOff(data.settings, options);
-    const std::unique_ptr<MarkerSurfaces> surfaces =
-        data.settings.overlayOnMatch != 0 ? MarkerSurfacesFor(*backends) : nullptr;
-    if (data.settings.overlayOnMatch != 0 && surfaces == nullptr && !options.quiet) {
+    const std::unique_ptr<RunDesktop> desktop = RunDesktop::Open(data.settings, *backends);
+    TellWhenSoundsAreOff(data.settings, options, *desktop);
+    if (data.settings.overlayOnMatch != 0 && desktop->Markers() == nullptr && !options.quiet) {
         std::cerr << "glimtap-cli: this desktop cannot show markers, so markers are off\n";
     }
-    ScreenMarkers markers(surfaces.get());
-    MatchResponder responder(pointer, touch, backends->AppLauncher(), &markers);
-    CSpeechAlert speech;
-    RunReporter reporter(options, data.settings, responder, backends->Name(), out);
-    const auto relay = std::make_shared<SearchEventRelay>(reporter);
+    MatchResponder responder(pointer, touch, backends->AppLauncher(), desktop->Markers());
+    const std::unique_ptr<Speaker> speech = desktop->MakeSpeaker();
+    RunReporter reporter(options, data.settings, responder, backends->Name(), out,
+                         [&desktop] { desktop->Beep(); });
+    const auto relay = std::make_shared<SearchEventRelay>(
+        reporter, [&desktop](std::function<void()> work) { return desktop->Post(std::move(work)); });
     SearchServices services{[&capture] { return std::move(capture); },
-                            [] { return std::make_unique<CSpeechAlert>(); }};
+                            [&desktop] { return desktop->MakeSpeaker(); }};
     // Each attempt that found nothing says where it came closest, when asked.
     const std::optional<std::chrono::milliseconds> closestEvery =
         options.closest ? std::optional(std::chrono::milliseconds{0}) : std::nullopt;
     SearchWorker worker(data.settings, {relay, folder, options.passes, closestEvery},
                         std::move(services));
-    // SIGPIPE too: nobody reads what the run prints any more.
-    SignalStop stopOnSignal({SIGINT, SIGTERM, SIGPIPE}, [&worker](int) { worker.RequestStop(); });
     reporter.onFinished = [&] {
         worker.Join();
         // Give the last word time to be heard before the process goes.
-        const bool speak = reporter.Tally().SayStopped(speech);
-        QTimer::singleShot(speak ? 1200 : 0, application.get(), &QCoreApplication::quit);
+        const bool speak = reporter.Tally().SayStopped(*speech);
+        desktop->Quit(std::chrono::milliseconds(speak ? 1200 : 0));
     };
-    QCoreApplication::exec();
+    desktop->Exec([&worker] { worker.RequestStop(); });
     relay->Detach();
     if (worker.Failure()) throw CliError(*worker.Failure());
     return 0;

@@ -17,12 +17,13 @@ namespace glimtap::platform {
 
 // The kind of surface that shows the program's markers and area selector above every window.
 enum class OverlaySurfaces {
-    kNone,        // none: there is no desktop
-    kX11Windows,  // override-redirect windows of Qt's xcb platform
+    kNone,          // none: there is no desktop
+    kX11Windows,    // override-redirect windows of Qt's xcb platform
     // The same on XWayland, where the compositor owns the keyboard: an X grab of it would
     // keep the compositor's pointer from the window.
     kXWaylandWindows,
-    kLayerShell,  // layer-shell surfaces, where the Wayland compositor offers them
+    kLayerShell,    // layer-shell surfaces, where the Wayland compositor offers them
+    kWin32Windows,  // layered Win32 windows of a thread of their own, for markers only
 };
 
 // Whether the desktop lets this program see the screen and drive its input. Desktops that

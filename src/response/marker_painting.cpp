@@ -15,9 +15,11 @@
 namespace glimtap {
 namespace {
 
-const QColor kFill(255, 242, 0);
-const QColor kOutline(237, 28, 36);
-const QColor kClosestMissOutline(0, 120, 215);
+QColor ToQColor(MarkerColour colour) { return QColor(colour.red, colour.green, colour.blue); }
+
+const QColor kFill = ToQColor(kMarkerFill);
+const QColor kOutline = ToQColor(kMarkerOutline);
+const QColor kClosestMiss = ToQColor(kClosestMissOutline);
 
 QRect ToQRect(const platform::ScreenRect& r) { return QRect(r.left, r.top, r.width, r.height); }
 
@@ -49,7 +51,7 @@ QFont CountdownFont(int32_t cellHeight) {
 void PaintMarker(QPainter& painter, const MarkerPlan& plan, platform::Point origin, int32_t dpi,
                  MarkerKind kind, int64_t seconds) {
     const MarkerMetrics metrics = MarkerMetricsForDpi(dpi);
-    const QColor frame = kind == MarkerKind::kClosestMiss ? kClosestMissOutline : kOutline;
+    const QColor frame = kind == MarkerKind::kClosestMiss ? kClosestMiss : kOutline;
     painter.save();
     painter.translate(-origin.x, -origin.y);
     if (plan.band != plan.frame) painter.fillPath(Ring(plan.band, plan.frame), kFill);

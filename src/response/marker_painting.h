@@ -9,9 +9,6 @@ class QPainter;
 
 namespace glimtap {
 
-// How much of a translucent marker covers what lies under it.
-constexpr int kMarkerAlpha = 130;
-
 // Paints the marker that `plan` lays out for a screen of `dpi` dots per inch on a surface
 // whose top-left pixel is `origin` of the desktop, one painter unit per physical pixel: the
 // band yellow, the frame red (blue for the closest miss), the countdown's box yellow inside a

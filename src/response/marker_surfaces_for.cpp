@@ -17,6 +17,7 @@ std::unique_ptr<MarkerSurfaces> MarkerSurfacesFor(platform::BackendSet& backends
         }
         break;
     case platform::OverlaySurfaces::kNone:
+    case platform::OverlaySurfaces::kWin32Windows:
         break;
     }
     return nullptr;

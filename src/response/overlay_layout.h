@@ -5,12 +5,20 @@
 #include <optional>
 
 #include "platform/geometry.h"
+#include "reaction/match_markers.h"
 
 namespace glimtap {
 
-// What a marker shows: a match (red frame), the closest miss (blue frame) or the search area
-// (red frame, kept on the screen).
-enum class MarkerKind { kMatch, kClosestMiss, kArea };
+// A marker's colours, and how much of what lies under it a translucent marker covers.
+struct MarkerColour {
+    uint8_t red = 0;
+    uint8_t green = 0;
+    uint8_t blue = 0;
+};
+inline constexpr MarkerColour kMarkerFill{255, 242, 0};
+inline constexpr MarkerColour kMarkerOutline{237, 28, 36};
+inline constexpr MarkerColour kClosestMissOutline{0, 120, 215};
+inline constexpr int kMarkerAlpha = 130;
 
 // Sizes of a marker's drawing, in physical pixels, scaled from 96 dots per inch.
 struct MarkerMetrics {

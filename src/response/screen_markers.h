@@ -5,27 +5,20 @@
 #include <vector>
 
 #include "platform/geometry.h"
+#include "reaction/match_markers.h"
 #include "response/marker_surface.h"
 #include "response/screen_marker.h"
 
 namespace glimtap {
 
-// The markers one owner puts on screen. A rectangle whose marker is still up gets no second
-// one: its countdown starts afresh. At most `kMostAlive` are up at once; a further one is
-// not shown until one goes. Markers still up outlive their owner. Application thread only.
-class ScreenMarkers {
+// The markers of Qt's desktops, drawn on the surfaces the backend set offers. Application
+// thread only.
+class ScreenMarkers : public MatchMarkers {
 public:
-    static constexpr int kMostAlive = 16;
-    // How long a marker stays on screen.
-    static constexpr int kSeconds = 3;
-
     // `surfaces` makes the markers' surfaces and must outlive this; null shows none.
     explicit ScreenMarkers(MarkerSurfaces* surfaces);
 
-    // Shows a marker around `rect` (physical pixels) for `seconds`. An empty rectangle or no
-    // time shows nothing.
-    void Show(const platform::ScreenRect& rect, MarkerKind kind = MarkerKind::kMatch,
-              int seconds = kSeconds);
+    void Show(const platform::ScreenRect& rect, MarkerKind kind, int seconds) override;
     int Alive();
 
 private:

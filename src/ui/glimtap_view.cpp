@@ -310,7 +310,7 @@ void CGlimtapView::OnSelectImage() {
 }
 
 void CGlimtapView::OnPreviewScreenArea() {
-    markers_.Show(settings_.Area(), MarkerKind::kArea);
+    markers_.Show(settings_.Area(), MarkerKind::kArea, MatchMarkers::kSeconds);
 }
 
 bool CGlimtapView::OnSave() { return Save(false); }
@@ -478,7 +478,7 @@ void CGlimtapView::OnTemplateSkipped() {
 void CGlimtapView::OnShowClosestMatch() {
     if (!closest_) return;
     markers_.Show({closest_->location.x, closest_->location.y, closest_->width, closest_->height},
-                  MarkerKind::kClosestMiss);
+                  MarkerKind::kClosestMiss, MatchMarkers::kSeconds);
 }
 
 void CGlimtapView::ClearClosestMessage() {

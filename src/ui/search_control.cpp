@@ -8,7 +8,8 @@
 #include <system_error>
 #include <utility>
 
-#include "qt_support/search_event_relay.h"
+#include "qt_support/application_thread.h"
+#include "reaction/search_event_relay.h"
 
 namespace glimtap {
 namespace {
@@ -37,7 +38,7 @@ bool SearchControl::Start() {
     display_.counter.setText(QStringLiteral("Starting"));
     // Reports still on their way from an earlier run must not count in this one.
     if (relay_) relay_->Detach();
-    relay_ = std::make_shared<SearchEventRelay>(static_cast<SearchEventSink&>(*this));
+    relay_ = std::make_shared<SearchEventRelay>(static_cast<SearchEventSink&>(*this), PostToApplication);
     try {
         worker_ = std::make_unique<SearchWorker>(settings_, SearchWorkerArgs{relay_, settings_.targetFolder, 0, kClosestEvery},
                                                  services_);

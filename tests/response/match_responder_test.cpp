@@ -1,4 +1,4 @@
-#include "response/match_responder.h"
+#include "reaction/match_responder.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,9 @@
 #include <thread>
 #include <vector>
 
-#include "qt_support/search_event_relay.h"
+#include "qt_support/application_thread.h"
+#include "reaction/run_loop.h"
+#include "reaction/search_event_relay.h"
 #include "response/screen_markers.h"
 #include "support/fakes.h"
 #include "support/geometry_printing.h"
@@ -123,7 +125,7 @@ public:
 
 TEST(SearchEventRelayTest, AWorkerAheadOfTheApplicationWaitsAndLosesNothing) {
     RecordingSink sink;
-    SearchEventRelay relay(sink);
+    SearchEventRelay relay(sink, PostToApplication);
     constexpr int kReports = 2000;
     std::atomic<int> handed{0};
     std::thread worker([&] {
@@ -146,6 +148,25 @@ TEST(SearchEventRelayTest, AWorkerAheadOfTheApplicationWaitsAndLosesNothing) {
     relay.Detach();
     QCoreApplication::processEvents();
     EXPECT_EQ(sink.names.size(), size_t{kReports});
+}
+
+// The command line's loop runs what other threads post, in order, on its own thread, what
+// was posted when the end came too; after that nothing is taken.
+TEST(RunLoopTest, RunsPostedWorkInOrderUntilTheEnd) {
+    RunLoop loop;
+    std::vector<int> ran;
+    std::thread poster([&] {
+        for (int i = 0; i < 100; ++i) loop.Post([&ran, i] { ran.push_back(i); });
+        loop.Post([&] {
+            loop.Quit(std::chrono::milliseconds(0));
+            loop.Post([&ran] { ran.push_back(100); });
+        });
+    });
+    loop.Run();
+    poster.join();
+    ASSERT_EQ(ran.size(), 101u);
+    for (int i = 0; i <= 100; ++i) EXPECT_EQ(ran[i], i);
+    EXPECT_FALSE(loop.Post([] {}));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // show_picture FILE.bmp X Y: shows the bitmap at (X, Y) in a borderless topmost window,
-// prints "shown", then "click X Y" at the first left click on it, and ends.
+// prints "shown", then "move X Y", "down X Y" and "up X Y" in screen coordinates as the
+// pointer moves over it and the left button goes down and up there, until it is ended.
 #include <windows.h>
 
 #include <cstdio>
@@ -8,11 +9,15 @@
 namespace {
 
 LRESULT CALLBACK Window(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message != WM_LBUTTONDOWN) return DefWindowProcW(window, message, wParam, lParam);
+    const char* what = message == WM_MOUSEMOVE     ? "move"
+                       : message == WM_LBUTTONDOWN ? "down"
+                       : message == WM_LBUTTONUP   ? "up"
+                                                   : nullptr;
+    if (what == nullptr) return DefWindowProcW(window, message, wParam, lParam);
     POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     ClientToScreen(window, &at);
-    std::printf("click %ld %ld\n", at.x, at.y);
-    PostQuitMessage(0);
+    std::printf("%s %ld %ld\n", what, at.x, at.y);
+    std::fflush(stdout);
     return 0;
 }
 

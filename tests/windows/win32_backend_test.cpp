@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
 #include <vector>
 
+#include "platform/win32/console_stop.h"
+#include "platform/win32/sapi_voice.h"
 #include "platform/win32/win32_backend_set.h"
 #include "platform/win32/win32_tap.h"
 
@@ -63,6 +67,29 @@ TEST(Win32Capture, CapturesThePartOnTheVirtualScreen) {
     const auto beside = capture->Capture({screen.left + screen.width, 0, 30, 20});
     ASSERT_TRUE(beside);
     EXPECT_EQ(beside->width * beside->height, 0);
+}
+
+// The text reaches SAPI's voice, which speaks it (Windows) or answers that it cannot (wine).
+TEST(SapiVoice, HandsTheTextToTheSystemsVoice) {
+    SapiVoice voice;
+    const HRESULT answer = voice.Speak(u"Started");
+    EXPECT_TRUE(answer == S_OK || answer == E_NOTIMPL) << std::hex << answer;
+}
+
+// Ctrl+C calls the stop instead of ending the process; after, the system's answer is back.
+TEST(ConsoleStop, CtrlCCallsTheStop) {
+    AllocConsole();
+    std::atomic<int> stops{0};
+    {
+        const ConsoleStop stop([&stops] { ++stops; });
+        ASSERT_TRUE(GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
+        for (int i = 0; i < 500 && stops == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        EXPECT_EQ(stops.load(), 1);
+    }
+    SetConsoleCtrlHandler(nullptr, TRUE);  // the default answer would now end the test
+    GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(stops.load(), 1);
 }
 
 }  // namespace

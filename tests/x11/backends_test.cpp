@@ -17,7 +17,7 @@
 #include "platform/area_clip.h"
 #include "platform/backends.h"
 #include "platform/x11/x11_capture.h"
-#include "response/match_responder.h"
+#include "reaction/match_responder.h"
 #include "support/bmp_writer.h"
 #include "support/fakes.h"
 #include "support/geometry_printing.h"

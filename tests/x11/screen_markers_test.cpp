@@ -56,8 +56,8 @@ TEST_P(ScreenMarkersTest, FrameAndCountdownLieAroundTheMatchAndLetClicksThrough)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&under));
     ScreenOverlays overlays(backends->Geometry());
     ScreenMarkers markers(&overlays);
-    markers.Show({600, 400, 200, 100});
-    markers.Show({1100, 0, 200, 100});
+    markers.Show({600, 400, 200, 100}, MarkerKind::kMatch, MatchMarkers::kSeconds);
+    markers.Show({1100, 0, 200, 100}, MarkerKind::kMatch, MatchMarkers::kSeconds);
     ScreenShot shot;
     ASSERT_TRUE(QTest::qWaitFor([&] {
         shot = CaptureWholeScreen();

@@ -11,8 +11,7 @@ public:
     Win32BackendSet();
     ~Win32BackendSet() override;
 
-    // No markers on Windows yet.
-    OverlaySurfaces Overlays() const override { return OverlaySurfaces::kNone; }
+    OverlaySurfaces Overlays() const override { return OverlaySurfaces::kWin32Windows; }
     const char* QtPlatform() const override { return "windows"; }
     bool CanCapture() const override { return true; }
     std::unique_ptr<ScreenCapture> OpenCapture() override;

@@ -1,4 +1,4 @@
-#include "response/match_input_thread.h"
+#include "reaction/match_input_thread.h"
 
 namespace glimtap {
 

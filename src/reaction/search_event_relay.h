@@ -2,6 +2,7 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -9,8 +10,12 @@
 
 namespace glimtap {
 
-// Carries a run's reports from the worker thread to a receiver on the thread of the
-// QCoreApplication, in order, as queued calls. At most `kMostWaiting` reports wait to be
+// Queues work for the thread the receiver lives on, in the order posted, without waiting for
+// it; false when nothing will run it. The window posts to Qt's loop, glimtap-cli to its own.
+using PostWork = std::function<bool(std::function<void()>)>;
+
+// Carries a run's reports from the worker thread to a receiver on the application's thread,
+// the one `post` hands work to, in order, as queued calls. At most `kMostWaiting` reports wait to be
 // handed over: a worker that would add one more waits for the receiver to catch up, so a
 // run without pauses can never bury the application's thread. After Detach, reports still
 // under way are dropped: the receiver's owner detaches before the receiver goes.
@@ -19,7 +24,7 @@ public:
     static constexpr int32_t kMostWaiting = 32;
 
     // `receiver` is used on the application's thread only.
-    explicit SearchEventRelay(SearchEventSink& receiver);
+    SearchEventRelay(SearchEventSink& receiver, PostWork post);
 
     // Application thread, before it waits for the worker: the worker no longer waits for
     // room, so it can end; its reports still arrive.
@@ -47,6 +52,7 @@ private:
     template <typename Deliver>
     void Post(Deliver deliver);
 
+    PostWork post_;
     std::shared_ptr<Target> target_;
 };
 

@@ -1,4 +1,4 @@
-#include "response/match_responder.h"
+#include "reaction/match_responder.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -7,7 +7,6 @@
 #include <utility>
 
 #include "platform/utf16.h"
-#include "response/screen_markers.h"
 
 namespace glimtap {
 
@@ -34,7 +33,7 @@ Point RandomPointIn(const MatchReport& match) {
 }  // namespace
 
 MatchResponder::MatchResponder(platform::Pointer* pointer, platform::TouchInjector* touch,
-                               platform::Launcher& launcher, ScreenMarkers* markers,
+                               platform::Launcher& launcher, MatchMarkers* markers,
                                Sleep sleep)
     : pointer_(pointer), touch_(touch), launcher_(launcher), markers_(markers),
       sleep_(std::move(sleep)) {}
@@ -59,7 +58,8 @@ std::optional<Point> MatchResponder::OnMatchFound(const MatchReport& match,
 
 void MatchResponder::OnShowOverlay(const MatchReport& match) {
     if (markers_ == nullptr) return;
-    markers_->Show({match.location.x, match.location.y, match.width, match.height});
+    markers_->Show({match.location.x, match.location.y, match.width, match.height},
+                   MarkerKind::kMatch, MatchMarkers::kSeconds);
 }
 
 void MatchResponder::DefaultSleep(std::chrono::milliseconds duration) {

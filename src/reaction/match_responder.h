@@ -10,10 +10,9 @@
 #include "platform/launcher.h"
 #include "platform/pointer.h"
 #include "platform/touch_injector.h"
+#include "reaction/match_markers.h"
 
 namespace glimtap {
-
-class ScreenMarkers;
 
 // What happens on a match, for the window and for glimtap-cli alike: the cursor moves into
 // the match, a tap lands there, the command runs, a marker goes up, as the settings ask.
@@ -28,7 +27,7 @@ public:
     // skipped. Null `markers`: marker requests are let go. `sleep` pauses between the parts
     // of a tap.
     MatchResponder(platform::Pointer* pointer, platform::TouchInjector* touch,
-                   platform::Launcher& launcher, ScreenMarkers* markers,
+                   platform::Launcher& launcher, MatchMarkers* markers,
                    Sleep sleep = DefaultSleep);
 
     // Reads the settings afresh on each call, so changes made during a search count.
@@ -48,7 +47,7 @@ private:
     platform::Pointer* pointer_;
     platform::TouchInjector* touch_;
     platform::Launcher& launcher_;
-    ScreenMarkers* markers_;
+    MatchMarkers* markers_;
     Sleep sleep_;
 };
 

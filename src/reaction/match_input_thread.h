@@ -8,7 +8,7 @@
 
 #include "engine/search_events.h"
 #include "engine/search_settings.h"
-#include "response/match_responder.h"
+#include "reaction/match_responder.h"
 
 namespace glimtap {
 

@@ -1,11 +1,11 @@
-#include "qt_support/search_event_relay.h"
+#include "reaction/search_event_relay.h"
 
-#include "qt_support/application_thread.h"
+#include <utility>
 
 namespace glimtap {
 
-SearchEventRelay::SearchEventRelay(SearchEventSink& receiver)
-    : target_(std::make_shared<Target>()) {
+SearchEventRelay::SearchEventRelay(SearchEventSink& receiver, PostWork post)
+    : post_(std::move(post)), target_(std::make_shared<Target>()) {
     target_->receiver = &receiver;
 }
 
@@ -32,7 +32,7 @@ void SearchEventRelay::Post(Deliver deliver) {
         ++target_->waiting;
     }
     // The receiver is looked up only when the call runs on its own thread.
-    const bool posted = PostToApplication([target = target_, deliver = std::move(deliver)] {
+    const bool posted = post_([target = target_, deliver = std::move(deliver)] {
         {
             std::lock_guard lock(target->mutex);
             --target->waiting;

@@ -148,17 +148,15 @@ def answer(bus, log):
 
 def main():
     dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
-    bus = dbus.SessionBus()
-    command = sys.argv[1] if len(sys.argv) > 1 else ""
-    if command == "grant":
+    bus, command = dbus.SessionBus(), sys.argv[1:]
+    if command == ["grant"]:
         grant(bus)
-    elif command == "leave-overview":
+    elif command == ["leave-overview"]:
         leave_overview(bus)
-    elif command == "answer" and len(sys.argv) == 3:
-        answer(bus, sys.argv[2])
+    elif len(command) == 2 and command[0] == "answer":
+        answer(bus, command[1])
     else:
         sys.exit(__doc__)
 
 
-if __name__ == "__main__":
-    main()
+main()

@@ -87,10 +87,13 @@ def has(node, state):
         return False
 
 
+def children(node):
+    return (node.get_child_at_index(i) for i in range(node.get_child_count()))
+
+
 def find(node, role):
     """The first node of the role under node, depth first."""
-    for i in range(node.get_child_count()):
-        child = node.get_child_at_index(i)
+    for child in children(node):
         found = child if child is None or child.get_role() == role else find(child, role)
         if found is not None:
             return found
@@ -98,15 +101,11 @@ def find(node, role):
 
 
 def shown_dialog():
-    desktop = Atspi.get_desktop(0)
-    for i in range(desktop.get_child_count()):
-        app = desktop.get_child_at_index(i)
-        if app is None or app.get_name() != "xdg-desktop-portal-gnome":
-            continue
-        for j in range(app.get_child_count()):
-            window = app.get_child_at_index(j)
-            if window is not None and has(window, Atspi.StateType.SHOWING):
-                return window
+    for app in children(Atspi.get_desktop(0)):
+        if app is not None and app.get_name() == "xdg-desktop-portal-gnome":
+            for window in children(app):
+                if window is not None and has(window, Atspi.StateType.SHOWING):
+                    return window
     return None
 
 

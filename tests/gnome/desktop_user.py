@@ -87,10 +87,13 @@ def has(node, state):
         return False
 
 
+def children(node):
+    return (node.get_child_at_index(i) for i in range(node.get_child_count()))
+
+
 def find(node, role):
     """The first node of the role under node, depth first."""
-    for i in range(node.get_child_count()):
-        child = node.get_child_at_index(i)
+    for child in children(node):
         found = child if child is None or child.get_role() == role else find(child, role)
         if found is not None:
             return found
@@ -98,15 +101,11 @@ def find(node, role):
 
 
 def shown_dialog():
-    desktop = Atspi.get_desktop(0)
-    for i in range(desktop.get_child_count()):
-        app = desktop.get_child_at_index(i)
-        if app is None or app.get_name() != "xdg-desktop-portal-gnome":
-            continue
-        for j in range(app.get_child_count()):
-            window = app.get_child_at_index(j)
-            if window is not None and has(window, Atspi.StateType.SHOWING):
-                return window
+    for app in children(Atspi.get_desktop(0)):
+        if app is not None and app.get_name() == "xdg-desktop-portal-gnome":
+            for window in children(app):
+                if window is not None and has(window, Atspi.StateType.SHOWING):
+                    return window
     return None
 
 
@@ -148,17 +147,15 @@ def answer(bus, log):
 
 def main():
     dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
-    bus = dbus.SessionBus()
-    command = sys.argv[1] if len(sys.argv) > 1 else ""
-    if command == "grant":
+    bus, command = dbus.SessionBus(), sys.argv[1:]
+    if command == ["grant"]:
         grant(bus)
-    elif command == "leave-overview":
+    elif command == ["leave-overview"]:
         leave_overview(bus)
-    elif command == "answer" and len(sys.argv) == 3:
-        answer(bus, sys.argv[2])
+    elif len(command) == 2 and command[0] == "answer":
+        answer(bus, command[1])
     else:
         sys.exit(__doc__)
 
 
-if __name__ == "__main__":
-    main()
+main()

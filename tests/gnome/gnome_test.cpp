@@ -1,13 +1,13 @@
 // glimtap-cli on a real headless GNOME Shell (tests/with-gnome): screen cast and input through
 // the desktop portals, a full-screen client of the test showing TestPicture and telling what
 // reaches it.
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <regex>
-#include <sstream>
 
 #include "engine/data_file.h"
 #include "gnome/test_picture.h"
@@ -22,15 +22,10 @@
 namespace glimtap::test {
 namespace {
 
-using platform::Point;
-
 // How many portal dialogs the person at the desktop has answered.
 size_t DialogsAnswered() {
     std::ifstream log(std::getenv("GLIMTAP_GNOME_DIALOGS"));
-    std::string line;
-    size_t lines = 0;
-    while (std::getline(log, line)) ++lines;
-    return lines;
+    return std::count(std::istreambuf_iterator<char>(log), {}, '\n');
 }
 
 // The screen as the portal shows it to this process, with the consent given before.
@@ -79,21 +74,28 @@ protected:
         return (dir_ / "job.GlimtapDataFile").string();
     }
 
-    ProcessResult Find() {
-        return RunProcess({GLIMTAP_CLI, "find", "--template", (dir_ / "t.bmp").string(), "--screen"});
-    }
-
     ChildProcess client_{{GNOME_TEST_CLIENT}};
     const TempDir dir_;
 };
 
-// A screen cast the desktop's user consented to before starts without a dialog, twice.
-TEST_F(GnomeTest, FindSeesThePictureAtItsPixelsWithTheConsentGivenBefore) {
+// With the consent given before, and without a dialog: `find` sees the picture at its pixels,
+// twice, and the window's search, started by `glimtap --start`, marks the match: the marker, an
+// XWayland window GNOME keeps on top, frames the match on the screen the portal shows, the
+// match itself untouched.
+TEST_F(GnomeTest, FindAndTheWindowSearchSeeTheScreenWithTheConsentGivenBefore) {
+    PortalScreen screen;
     const size_t dialogs = DialogsAnswered();
     for (int start = 0; start < 2; ++start) {
-        const ProcessResult found = Find();
+        const ProcessResult found =
+            RunProcess({GLIMTAP_CLI, "find", "--template", (dir_ / "t.bmp").string(), "--screen"});
         EXPECT_EQ(found.out, "1400 800 24 16\n") << found.err;
     }
+    const std::string job = Job([](SearchSettings& s) { s.overlayOnMatch = 1; });
+    ChildProcess window({GLIMTAP_APP, job});
+    ASSERT_TRUE(PollUntil([] { return RunProcess({GLIMTAP_APP, "--start"}).exitCode == 0; }));
+    EXPECT_TRUE(PollUntil([&] { return screen.At(1398, 808) != TestPicture(1398, 808); })) << "no marker";
+    EXPECT_EQ(screen.At(1400, 808), TestPicture(1400, 808));
+    EXPECT_EQ(screen.At(1423, 815), TestPicture(1423, 815));
     EXPECT_EQ(DialogsAnswered(), dialogs) << "a dialog asked again";
 }
 
@@ -105,40 +107,12 @@ TEST_F(GnomeTest, RunMovesThePointerIntoTheMatchAndTouchesIt) {
     std::smatch point;
     ASSERT_TRUE(std::regex_search(r.out, point, std::regex(R"("x":1400,"y":800,.*"point":\[(\d+),(\d+)\])")))
         << r.out << r.err;
-    const Point at{std::stoi(point[1]), std::stoi(point[2])};
-    // The client's events in order, each with the pixel it names: the pointer moved to the
-    // match's point, then a touch down there and up.
-    const auto events = [&] {
-        std::istringstream out(client_.OutputSoFar());
-        std::string said, kinds;
-        double x = 0, y = 0;
-        while (out >> said) {
-            if (said == "shown" || said == "button" || said == "motion" || said == "down") out >> x >> y;
-            const bool there = Point{int32_t(x), int32_t(y)} == at;
-            if (said == "motion" || said == "down") kinds += said + (there ? "@ " : " ");
-            if (said == "up") kinds += "up ";
-        }
-        return kinds;
-    };
-    EXPECT_TRUE(PollUntil([&] { return events().find("motion@ down@ up ") != std::string::npos; }, std::chrono::seconds(5)))
+    // The client's events: the pointer moved to the match's point, then a touch down there and up.
+    const std::string there = point[1].str() + R"((\.\d+)? )" + point[2].str() + R"((\.\d+)?\n)";
+    const std::regex events("motion " + there + "down " + there + "up\n");
+    EXPECT_TRUE(PollUntil([&] { return std::regex_search(client_.OutputSoFar(), events); }, std::chrono::seconds(5)))
         << client_.OutputSoFar();
     EXPECT_GE(DialogsAnswered(), 1u);
-}
-
-// The window's search, started by `glimtap --start`, sees the screen through the portal with
-// the consent given before, without a dialog, and marks the match: the marker, an XWayland
-// window GNOME keeps on top, frames the match on the screen the portal shows, the match
-// itself untouched.
-TEST_F(GnomeTest, WindowSearchMarksTheMatchOnScreen) {
-    PortalScreen screen;
-    const size_t dialogs = DialogsAnswered();
-    const std::string job = Job([](SearchSettings& s) { s.overlayOnMatch = 1; });
-    ChildProcess window({GLIMTAP_APP, job});
-    ASSERT_TRUE(PollUntil([] { return RunProcess({GLIMTAP_APP, "--start"}).exitCode == 0; }));
-    EXPECT_TRUE(PollUntil([&] { return screen.At(1398, 808) != TestPicture(1398, 808); })) << "no marker";
-    EXPECT_EQ(screen.At(1400, 808), TestPicture(1400, 808));
-    EXPECT_EQ(screen.At(1423, 815), TestPicture(1423, 815));
-    EXPECT_EQ(DialogsAnswered(), dialogs) << "a dialog asked again";
 }
 
 }  // namespace

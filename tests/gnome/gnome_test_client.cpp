@@ -1,7 +1,7 @@
 // A Wayland client of the GNOME tests: a full-screen window showing TestPicture one buffer
 // pixel per screen pixel, which prints "shown WIDTH HEIGHT" once the compositor has drawn it,
-// then a line for each pointer and touch event it gets, in surface coordinates:
-// "motion X Y", "button CODE 1|0", "down X Y", "up". Runs until it is ended.
+// then a line for each pointer motion and touch it gets, in surface coordinates: "motion X Y",
+// "down X Y", "up". Runs until it is ended.
 #include <wayland-client.h>
 
 #include <cstdio>
@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "gnome/test_picture.h"
+#include "platform/wayland/wayland_connection.h"
 #include "platform/wayland/wayland_proxy.h"
 #include "platform/wayland/wayland_shm_buffer.h"
 #include "xdg-shell-client-protocol.h"
@@ -26,9 +27,7 @@ void Say(const char* format, double x = 0, double y = 0) {
 }
 
 struct Client {
-    Proxy<wl_compositor> compositor;
-    Proxy<wl_shm> shm;
-    Proxy<wl_seat> seat;
+    glimtap::platform::WaylandConnection connection;  // throws when no compositor answers
     Proxy<xdg_wm_base> wmBase;
     Proxy<wl_pointer> pointer;
     Proxy<wl_touch> touch;
@@ -38,14 +37,9 @@ struct Client {
 };
 
 void Global(void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t) {
-    auto& c = *static_cast<Client*>(data);
-    const auto bind = [&](const wl_interface* type, uint32_t version) {
-        return wl_registry_bind(registry, name, type, version);
-    };
-    if (std::strcmp(interface, "wl_compositor") == 0) c.compositor.reset(static_cast<wl_compositor*>(bind(&wl_compositor_interface, 4)));
-    if (std::strcmp(interface, "wl_shm") == 0) c.shm.reset(static_cast<wl_shm*>(bind(&wl_shm_interface, 1)));
-    if (std::strcmp(interface, "wl_seat") == 0) c.seat.reset(static_cast<wl_seat*>(bind(&wl_seat_interface, 5)));
-    if (std::strcmp(interface, "xdg_wm_base") == 0) c.wmBase.reset(static_cast<xdg_wm_base*>(bind(&xdg_wm_base_interface, 1)));
+    if (std::strcmp(interface, "xdg_wm_base") != 0) return;
+    static_cast<Client*>(data)->wmBase.reset(
+        static_cast<xdg_wm_base*>(wl_registry_bind(registry, name, &xdg_wm_base_interface, 1)));
 }
 
 const wl_pointer_listener kPointer{
@@ -56,10 +50,7 @@ const wl_pointer_listener kPointer{
     .motion = [](void*, wl_pointer*, uint32_t, wl_fixed_t x, wl_fixed_t y) {
         Say("motion %g %g\n", wl_fixed_to_double(x), wl_fixed_to_double(y));
     },
-    .button = [](void*, wl_pointer*, uint32_t, uint32_t, uint32_t button, uint32_t state) {
-        Say("button %g %g\n", button, state);
-    },
-    .axis = Ignore, .frame = Ignore, .axis_source = Ignore, .axis_stop = Ignore,
+    .button = Ignore, .axis = Ignore, .frame = Ignore, .axis_source = Ignore, .axis_stop = Ignore,
     .axis_discrete = Ignore, .axis_value120 = Ignore,
 };
 
@@ -87,7 +78,7 @@ void Capabilities(void* data, wl_seat* seat, uint32_t capabilities) {
 }
 
 void Paint(Client& c) {
-    c.buffer = glimtap::platform::WaylandShmBuffer::Create(c.shm.get(), c.width, c.height,
+    c.buffer = glimtap::platform::WaylandShmBuffer::Create(c.connection.Shm(), c.width, c.height,
                                                            c.width * 4, WL_SHM_FORMAT_XRGB8888);
     if (c.buffer == nullptr) return;
     auto* pixels = reinterpret_cast<uint32_t*>(c.buffer->Data());
@@ -107,23 +98,21 @@ void Paint(Client& c) {
 }  // namespace
 
 int main() {
-    std::unique_ptr<wl_display, decltype(&wl_display_disconnect)> display(wl_display_connect(nullptr),
-                                                                          wl_display_disconnect);
-    if (!display) return 1;
     Client c;
+    wl_display* display = c.connection.Display();
     static const wl_registry_listener kRegistry{Global, Ignore};
-    Proxy<wl_registry> registry(wl_display_get_registry(display.get()));
+    Proxy<wl_registry> registry(wl_display_get_registry(display));
     wl_registry_add_listener(registry.get(), &kRegistry, &c);
-    wl_display_roundtrip(display.get());
-    if (!c.compositor || !c.shm || !c.seat || !c.wmBase) return 1;
+    wl_display_roundtrip(display);
+    if (!c.connection.Compositor() || !c.connection.Shm() || !c.connection.Seat() || !c.wmBase) return 1;
     static const wl_seat_listener kSeat{Capabilities, Ignore};
-    wl_seat_add_listener(c.seat.get(), &kSeat, &c);
+    wl_seat_add_listener(c.connection.Seat(), &kSeat, &c);
     static const xdg_wm_base_listener kWmBase{[](void*, xdg_wm_base* base, uint32_t serial) {
         xdg_wm_base_pong(base, serial);
     }};
     xdg_wm_base_add_listener(c.wmBase.get(), &kWmBase, &c);
 
-    c.surface.reset(wl_compositor_create_surface(c.compositor.get()));
+    c.surface.reset(wl_compositor_create_surface(c.connection.Compositor()));
     Proxy<xdg_surface> shell(xdg_wm_base_get_xdg_surface(c.wmBase.get(), c.surface.get()));
     Proxy<xdg_toplevel> toplevel(xdg_surface_get_toplevel(shell.get()));
     static const xdg_toplevel_listener kToplevel{
@@ -146,7 +135,7 @@ int main() {
     xdg_toplevel_set_title(toplevel.get(), "test picture");
     xdg_toplevel_set_fullscreen(toplevel.get(), nullptr);
     wl_surface_commit(c.surface.get());
-    while (wl_display_dispatch(display.get()) >= 0) {
+    while (wl_display_dispatch(display) >= 0) {
     }
     return 0;
 }

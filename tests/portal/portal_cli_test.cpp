@@ -60,11 +60,12 @@ protected:
         std::ofstream(Portal() / "calls", std::ios::trunc);
         return {bytes.begin(), bytes.end()};
     }
-    void Store(int32_t pointAndTouch) {
+    void LoseMidRun(const char* pidVariable, int signal, const std::string& text);
+    void Store(int32_t point, int32_t touch) {
         DataFile data{7, {}};
         SearchSettings& s = data.settings;
         s.areaWidth = 640, s.areaHeight = 300, s.matchDelayMs = 50;
-        s.moveCursorToMatch = s.touchAtMatch = pointAndTouch;
+        s.moveCursorToMatch = point, s.touchAtMatch = touch;
         SaveDataFile(dataFile, data);
     }
 
@@ -105,7 +106,7 @@ TEST_F(PortalTest, RefusalEndsTheCommandWithThePortalsReason) {
         {"\"error\": \"no monitor\"", "the desktop could not share the screen: Start failed: no monitor\n"},
     };
     test::WriteBmp(folder / "here.bmp", test::RandomPicture(8, 8, 9));
-    Store(0);
+    Store(0, 0);
     for (const auto& [answer, text] : rows) {
         Answer({{"BGRx", 0, 0, 0}}, answer);
         for (const auto& args : {std::vector<std::string>{"find", "--template", (folder / "here.bmp").string(),
@@ -122,7 +123,7 @@ TEST_F(PortalTest, RefusalEndsTheCommandWithThePortalsReason) {
 // where the desktop grants touch, else a click. The second run restores the first's consent.
 TEST_F(PortalTest, RunPointsAndTapsOnTheStreamOfTheMatchAndRestoresConsent) {
     test::WriteBmp(folder / "here.bmp", test::Cut(Picture(1), 40, 30, 24, 16));
-    Store(1);
+    Store(1, 1);
     for (const bool touch : {true, false}) {
         Answer({{"BGRx", 0, 0, 0}, {"BGRx", 0, 320, 100}}, touch ? "\"devices\": 7" : "\"devices\": 3");
         const auto r = Cli({"run", dataFile, "--folder", folder.string(), "--passes", "1", "--json"});
@@ -152,39 +153,48 @@ TEST_F(PortalTest, RunPointsAndTapsOnTheStreamOfTheMatchAndRestoresConsent) {
     }
 }
 
-struct Loss {
-    const char* name;
-    const char* pidVariable;
-    int signal;
-    std::string text;
-};
-void PrintTo(const Loss& loss, std::ostream* out) { *out << loss.name; }
-
-class PortalLoss : public PortalTest, public testing::WithParamInterface<Loss> {};
+// A desktop that lets no program drive the pointer: a run that neither points nor taps finds;
+// one that taps says why it cannot.
+TEST_F(PortalTest, RunNeedsThePointerOnlyWhenItsSettingsUseIt) {
+    Answer({{"BGRx", 0, 0, 0}}, "\"devices\": 0");
+    test::WriteBmp(folder / "here.bmp", test::Cut(Picture(0), 40, 30, 24, 16));
+    for (const int32_t tap : {0, 1}) {
+        Store(0, tap);
+        const auto r = Cli({"run", dataFile, "--folder", folder.string(), "--passes", "1", "--quiet"});
+        EXPECT_EQ(r.exitCode, tap ? 2 : 0) << r.err;
+        EXPECT_EQ(r.err, tap ? "glimtap-cli: no pointer available: this desktop lets no program "
+                               "drive its pointer\n"
+                             : "");
+    }
+}
 
 // A run looking for what is not there, when its screen cast goes: it ends at once, saying why.
-TEST_P(PortalLoss, RunEndsWithTheReason) {
+void PortalTest::LoseMidRun(const char* pidVariable, int signal, const std::string& text) {
     Answer({{"BGRx", 0, 0, 0}});
     test::WriteBmp(folder / "absent.bmp", test::RandomPicture(8, 8, 9));
-    Store(0);
+    Store(0, 0);
     test::ChildProcess run({GLIMTAP_CLI, "run", dataFile, "--folder", folder.string(), "--json"});
     ASSERT_TRUE(test::PollUntil([&] { return run.OutputSoFar().find("\"attempt\"") != std::string::npos; }));
-    kill(std::stoi(std::getenv(GetParam().pidVariable)), GetParam().signal);
+    kill(std::stoi(std::getenv(pidVariable)), signal);
     const auto r = run.WaitFor(std::chrono::seconds(10));
     ASSERT_TRUE(r.has_value()) << "still running";
     EXPECT_EQ(r->exitCode, 2);
-    EXPECT_THAT(r->err, HasSubstr("glimtap-cli: " + GetParam().text + "\n"));
+    EXPECT_THAT(r->err, HasSubstr("glimtap-cli: " + text + "\n"));
 }
 
-// The last two end the session bus or PipeWire, for the whole program: ctest entries of their own.
-INSTANTIATE_TEST_SUITE_P(
-    MidRun, PortalLoss,
-    testing::Values(
-        Loss{"Revoked", "GLIMTAP_TEST_PORTAL_PID", SIGUSR1, "the desktop stopped sharing the screen"},
-        Loss{"StreamEnded", "GLIMTAP_TEST_PORTAL_PID", SIGUSR2, "the screen cast's PipeWire stream ended"},
-        Loss{"BusLost", "GLIMTAP_TEST_BUS_PID", SIGTERM, "the connection to the session bus was lost"},
-        Loss{"PipeWireLost", "GLIMTAP_TEST_PIPEWIRE_PID", SIGTERM, "the screen cast's PipeWire stream ended"}),
-    [](const auto& tested) { return std::string(tested.param.name); });
+TEST_F(PortalTest, MidRunRevoked) {
+    LoseMidRun("GLIMTAP_TEST_PORTAL_PID", SIGUSR1, "the desktop stopped sharing the screen");
+}
+TEST_F(PortalTest, MidRunStreamEnded) {
+    LoseMidRun("GLIMTAP_TEST_PORTAL_PID", SIGUSR2, "the screen cast's PipeWire stream ended");
+}
+// These end the session bus or PipeWire, for the whole program: ctest entries of their own.
+TEST_F(PortalTest, MidRunBusLost) {
+    LoseMidRun("GLIMTAP_TEST_BUS_PID", SIGTERM, "the connection to the session bus was lost");
+}
+TEST_F(PortalTest, MidRunPipeWireLost) {
+    LoseMidRun("GLIMTAP_TEST_PIPEWIRE_PID", SIGTERM, "the screen cast's PipeWire stream ended");
+}
 
 }  // namespace
 }  // namespace glimtap

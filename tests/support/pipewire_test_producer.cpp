@@ -2,8 +2,7 @@
 //   glimtap-test-producer PICTURE.bmp FORMAT STRIDE
 // FORMAT is BGRx, RGBx, BGRA or RGBA; STRIDE, in bytes, at least 4 x width (the rest of each
 // row is filler). Memory (MemFd) buffers; the stream drives itself. Prints its node id, width
-// and height once it has a node, and links itself to each consumer that asks for it (there
-// is no session manager in the tests). Ends on SIGTERM or SIGINT.
+// and height once it has a node. Ends on SIGTERM or SIGINT.
 #include <pipewire/pipewire.h>
 #include <spa/param/video/format-utils.h>
 
@@ -20,30 +19,14 @@
 
 namespace {
 
-struct Producer;
-
-// Another node, watched for a consumer that asks for this stream.
-struct Watched {
-    Producer* producer = nullptr;
-    uint32_t id = 0;
-    spa_hook hook{};
-    bool target = false;
-    bool hasPort = false;
-    bool linked = false;
-};
-
 struct Producer {
     std::vector<uint8_t> frame;  // rows of `stride` bytes
     uint32_t stride = 0;
     int32_t width = 0, height = 0;
     pw_main_loop* loop = nullptr;
-    pw_core* core = nullptr;
-    pw_registry* registry = nullptr;
-    spa_hook registryListener{};
     pw_stream* stream = nullptr;
     spa_hook streamListener{};
     uint32_t nodeId = SPA_ID_INVALID;
-    std::map<uint32_t, Watched> nodes;  // by node id
 };
 
 void OnProcess(void* data) {
@@ -82,69 +65,6 @@ void OnStateChanged(void* data, pw_stream_state, pw_stream_state state, const ch
         std::printf("%u %d %d\n", p.nodeId, p.width, p.height);
         std::fflush(stdout);
     }
-}
-
-pw_stream_events StreamEvents() {
-    pw_stream_events events{};
-    events.version = PW_VERSION_STREAM_EVENTS;
-    events.state_changed = OnStateChanged;
-    events.param_changed = OnParamChanged;
-    events.process = OnProcess;
-    return events;
-}
-
-// A session manager's work: a consumer names its producer by node id in node.target or
-// target.object (seen in the node's info, not its global); its input port is linked to this
-// stream once both are known.
-void MaybeLink(Producer& p, Watched& w) {
-    if (!w.target || !w.hasPort || w.linked) return;
-    w.linked = true;
-    const std::string output = std::to_string(p.nodeId), input = std::to_string(w.id);
-    const spa_dict_item items[] = {{PW_KEY_LINK_OUTPUT_NODE, output.c_str()},
-                                   {PW_KEY_LINK_INPUT_NODE, input.c_str()},
-                                   {PW_KEY_OBJECT_LINGER, "true"}};
-    const spa_dict props = SPA_DICT_INIT_ARRAY(items);
-    pw_proxy_destroy(static_cast<pw_proxy*>(
-        pw_core_create_object(p.core, "link-factory", PW_TYPE_INTERFACE_Link, PW_VERSION_LINK, &props, 0)));
-}
-
-void OnNodeInfo(void* data, const pw_node_info* info) {
-    auto& w = *static_cast<Watched*>(data);
-    const std::string us = std::to_string(w.producer->nodeId);
-    for (const char* key : {PW_KEY_NODE_TARGET, PW_KEY_TARGET_OBJECT}) {
-        const char* value = info->props ? spa_dict_lookup(info->props, key) : nullptr;
-        if (value != nullptr && us == value) w.target = true;
-    }
-    MaybeLink(*w.producer, w);
-}
-
-void OnGlobal(void* data, uint32_t id, uint32_t, const char* type, uint32_t, const spa_dict* props) {
-    auto& p = *static_cast<Producer*>(data);
-    if (std::strcmp(type, PW_TYPE_INTERFACE_Node) == 0 && id != p.nodeId) {
-        static const pw_node_events events = [] {
-            pw_node_events e{};
-            e.version = PW_VERSION_NODE_EVENTS;
-            e.info = OnNodeInfo;
-            return e;
-        }();
-        Watched& w = p.nodes[id];
-        w.producer = &p, w.id = id;
-        auto* node = static_cast<pw_proxy*>(pw_registry_bind(p.registry, id, type, PW_VERSION_NODE, 0));
-        pw_proxy_add_object_listener(node, &w.hook, &events, &w);
-    }
-    const char* owner = props ? spa_dict_lookup(props, PW_KEY_NODE_ID) : nullptr;
-    if (std::strcmp(type, PW_TYPE_INTERFACE_Port) != 0 || owner == nullptr) return;
-    const auto node = p.nodes.find(uint32_t(std::stoul(owner)));
-    if (node == p.nodes.end()) return;
-    node->second.hasPort = true;
-    MaybeLink(p, node->second);
-}
-
-pw_registry_events RegistryEvents() {
-    pw_registry_events events{};
-    events.version = PW_VERSION_REGISTRY_EVENTS;
-    events.global = OnGlobal;
-    return events;
 }
 
 void OnTimer(void* data, uint64_t) {
@@ -188,14 +108,16 @@ int main(int argc, char** argv) {
     pw_loop_add_signal(loop, SIGINT, OnSignal, &p);
     pw_loop_add_signal(loop, SIGTERM, OnSignal, &p);
     pw_context* context = pw_context_new(loop, nullptr, 0);
-    p.core = pw_context_connect(context, nullptr, 0);
-    if (p.core == nullptr) {
+    pw_core* core = pw_context_connect(context, nullptr, 0);
+    if (core == nullptr) {
         std::fprintf(stderr, "glimtap-test-producer: no PipeWire daemon\n");
         return 1;
     }
-    p.stream = pw_stream_new(p.core, "glimtap-test-producer",
+    p.stream = pw_stream_new(core, "glimtap-test-producer",
                              pw_properties_new(PW_KEY_MEDIA_CLASS, "Video/Source", nullptr));
-    const pw_stream_events streamEvents = StreamEvents();
+    pw_stream_events streamEvents{};
+    streamEvents.version = PW_VERSION_STREAM_EVENTS, streamEvents.state_changed = OnStateChanged;
+    streamEvents.param_changed = OnParamChanged, streamEvents.process = OnProcess;
     pw_stream_add_listener(p.stream, &p.streamListener, &streamEvents, &p);
     uint8_t buffer[512];
     spa_pod_builder b = SPA_POD_BUILDER_INIT(buffer, sizeof(buffer));
@@ -207,16 +129,12 @@ int main(int argc, char** argv) {
         SPA_FORMAT_VIDEO_size, SPA_POD_Rectangle(&size), SPA_FORMAT_VIDEO_framerate, SPA_POD_Fraction(&rate)))};
     pw_stream_connect(p.stream, PW_DIRECTION_OUTPUT, PW_ID_ANY,
                       pw_stream_flags(PW_STREAM_FLAG_DRIVER | PW_STREAM_FLAG_MAP_BUFFERS), params, 1);
-    p.registry = pw_core_get_registry(p.core, PW_VERSION_REGISTRY, 0);
-    const pw_registry_events registryEvents = RegistryEvents();
-    pw_registry_add_listener(p.registry, &p.registryListener, &registryEvents, &p);
     timespec interval{0, 50'000'000};
     pw_loop_update_timer(loop, pw_loop_add_timer(loop, OnTimer, &p), &interval, &interval, false);
     pw_main_loop_run(p.loop);
 
     pw_stream_destroy(p.stream);
-    pw_proxy_destroy(reinterpret_cast<pw_proxy*>(p.registry));
-    pw_core_disconnect(p.core);
+    pw_core_disconnect(core);
     pw_context_destroy(context);
     pw_main_loop_destroy(p.loop);
     pw_deinit();

@@ -7,8 +7,7 @@ Its folder, $GLIMTAP_TEST_PORTAL, holds:
           {"response": 0 given | 1 cancelled by the user | 2 failed,
            "error": a D-Bus error's message that Start raises instead,
            "streams": [{"picture": BMP, "format": "BGRx", "stride": bytes, "position": [x, y]}],
-           "devices": device types offered (7), "cursor_modes": cursor modes offered (7),
-           "restore_token": what Start hands out when asked to persist ("token-1")}
+           "devices": device types offered (7)}; Start hands out "token-1" when asked to persist.
   calls   one JSON line for each call received, with its options or its values (a D-Bus
           boolean as 0 or 1).
   pid     written once the portal owns its name.
@@ -60,10 +59,6 @@ class Request(dbus.service.Object):
     def answer(self, response, results):
         self.Response(dbus.UInt32(response), dbus.Dictionary(results, signature="sv"))
         self.remove_from_connection()
-
-    @dbus.service.method("org.freedesktop.portal.Request")
-    def Close(self):
-        record("Request.Close")
 
     @dbus.service.signal("org.freedesktop.portal.Request", signature="ua{sv}")
     def Response(self, response, results):
@@ -164,7 +159,7 @@ class Portal(RemoteDesktop):
             if interface == "RemoteDesktop":
                 results["devices"] = dbus.UInt32(self.sessions[session].devices & a.get("devices", 7))
             if self.sessions[session].options.get("persist_mode", 0) != 0:
-                results["restore_token"] = a.get("restore_token", "token-1")
+                results["restore_token"] = "token-1"
         record(interface + ".Start", options=options, streams=[int(n) for n, _ in streams])
         return Request(self.bus, sender, options, response, results).path
 
@@ -197,7 +192,7 @@ class Portal(RemoteDesktop):
     def GetAll(self, interface):
         a = answer()
         return {SC: {"version": dbus.UInt32(4), "AvailableSourceTypes": dbus.UInt32(3),
-                     "AvailableCursorModes": dbus.UInt32(a.get("cursor_modes", 7))},
+                     "AvailableCursorModes": dbus.UInt32(7)},
                 RD: {"version": dbus.UInt32(1), "AvailableDeviceTypes": dbus.UInt32(a.get("devices", 7))}
                 }.get(interface, dbus.Dictionary({}, signature="sv"))
 
@@ -212,9 +207,8 @@ class Portal(RemoteDesktop):
         return True
 
     def end_streams(self):
-        for session in self.sessions.values():
-            for p in session.producers:
-                p.terminate()
+        for p in (p for session in self.sessions.values() for p in session.producers):
+            p.terminate()
         return True
 
 

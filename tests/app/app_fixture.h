@@ -5,15 +5,11 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QUrl>
 
 #include <cstdlib>
-#include <filesystem>
-#include <functional>
-#include <memory>
 #include <optional>
 
 #include "app/glimtap_app.h"
@@ -36,22 +32,12 @@ inline QPointer<QTimer> ChooseInNextFileDialog(const QString& path) {
     });
 }
 
-// Answers the next message box with `answer`; its text lands in the returned string.
-inline std::shared_ptr<QString> Answer(QMessageBox::StandardButton answer) {
-    auto text = std::make_shared<QString>();
-    WhenModal<QMessageBox>([answer, text](QMessageBox& box) {
-        *text = box.text();
-        box.button(answer)->click();
-    });
-    return text;
-}
-
 inline void WriteDataFile(const std::filesystem::path& path, int32_t tolerance,
-                          const std::function<void(SearchSettings&)>& change = {}) {
+                          const std::function<void(DataFile&)>& change = {}) {
     DataFile data;
     data.settings.ResetToDefaults(platform::OpenBackends()->Geometry());
     data.settings.tolerance = tolerance;
-    if (change) change(data.settings);
+    if (change) change(data);
     SaveDataFile(path, data);
 }
 

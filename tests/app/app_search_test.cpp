@@ -24,17 +24,14 @@ TEST_F(AppTest, OnlyAMatchRunsTheCommandNeverOpeningAFileAndTheClosestMissGoesAt
     painter.DrawOnRoot(1800, 1000, near.width, near.height, near.pixels);
     WriteBmp(home / "target.bmp", picture);
     const fs::path file = home / "armed.GlimtapDataFile";
-    WriteDataFile(file, -3, [&](SearchSettings& s) {
-        s.targetFolder = home.path();
+    WriteDataFile(file, -3, [&](DataFile& data) {
+        SearchSettings& s = data.settings;
+        data.fileVersion = 7, s.targetFolder = home.path();
         s.areaLeft = 1700, s.areaTop = 950, s.areaWidth = 99999999, s.areaHeight = 130;
         s.speechAlerts = s.overlayOnMatch = 0;
         s.matchDelayMs = -5, s.autoStopCount = -2, s.autoStopEnabled = s.executeEnabled = 2;
         s.executeFile = FromPath(home / "ran");
     });
-    DataFile data;
-    LoadDataFile(file, data);
-    data.fileVersion = 7;
-    SaveDataFile(file, data);
     const std::vector<uint8_t> stored = ReadFile(file);
 
     // Named at start, File > Open, a recent file and a drop.

@@ -11,7 +11,6 @@
 #include "app/command_channel.h"
 #include "app/command_server.h"
 #include "support/bmp_writer.h"
-#include "support/run_process.h"
 #include "support/xvfb_server.h"
 #include "ui/view_fixture.h"
 

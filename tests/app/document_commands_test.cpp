@@ -27,12 +27,12 @@ TEST_F(AppTest, WithoutAScreenTheScreenToolsAreOffAndTheStatusLineSaysWhy) {
 
 TEST_F(AppTest, AnEditIsModifiedAndNewOpenARecentFileADropAndCloseAskBeforeDroppingIt) {
     const fs::path doc = home / "doc.GlimtapDataFile", other = home / "other.GlimtapDataFile";
-    std::shared_ptr<QString> question;
+    std::shared_ptr<ShownMessage> question;
     const std::pair<const char*, std::function<void()>> ways[] = {
         {"15", [&] { app->OnFileNew(); }},
         {"20", [&] { const QPointer<QTimer> chooser = ChooseInNextFileDialog(Q(other)); app->OnFileOpen(); delete chooser; }},
         {"20", [&] { app->OnOpenRecentFile(1); }},
-        {"20", [&] { Drop(Frame(), other); ProcessEventsUntil([&] { return !question->isEmpty(); }); }}};
+        {"20", [&] { Drop(Frame(), other); ProcessEventsUntil([&] { return !question->text.isEmpty(); }); }}};
     for (const auto& [shown, way] : ways) {
         for (const auto& [answer, stored] : {std::pair{QMessageBox::Cancel, 10}, {QMessageBox::Discard, 10}, {QMessageBox::Save, 77}}) {
             WriteDataFile(doc, 10);
@@ -41,9 +41,9 @@ TEST_F(AppTest, AnEditIsModifiedAndNewOpenARecentFileADropAndCloseAskBeforeDropp
             StartApp(Q(doc));  // the recent files: doc, other
             Form().tolerance->setText("77");
             EXPECT_EQ(Caption(), "doc.GlimtapDataFile* - Glimtap");
-            question = Answer(answer);
+            question = AcceptNextMessage(answer);
             way();
-            EXPECT_EQ(*question, "Save changes to doc.GlimtapDataFile?");
+            EXPECT_EQ(question->text, "Save changes to doc.GlimtapDataFile?");
             DataFile data;
             LoadDataFile(doc, data);
             EXPECT_EQ(int32_t(data.settings.tolerance), stored);
@@ -51,9 +51,9 @@ TEST_F(AppTest, AnEditIsModifiedAndNewOpenARecentFileADropAndCloseAskBeforeDropp
         }
     }
     Form().tolerance->setText("78");
-    Answer(QMessageBox::Cancel);
+    AcceptNextMessage(QMessageBox::Cancel);
     EXPECT_FALSE(Frame().close());
-    Answer(QMessageBox::Discard);
+    AcceptNextMessage(QMessageBox::Discard);
     EXPECT_TRUE(Frame().close());
 }
 
@@ -68,9 +68,8 @@ TEST_F(AppTest, AtTheDefaultSizeEveryTextShowsWholeAndASecondWindowSaysThatReque
         const QSize text = label->fontMetrics().boundingRect(room, int(label->alignment()), label->text()).size();
         EXPECT_TRUE(text.width() <= room.width() && text.height() <= room.height()) << label->text().toStdString();
     }
-    for (const QAbstractButton* button : Frame().View().findChildren<QAbstractButton*>()) {
+    for (const QAbstractButton* button : Frame().View().findChildren<QAbstractButton*>())
         EXPECT_GE(button->width(), button->sizeHint().width()) << button->text().toStdString();
-    }
     app->ListenForCommands();
     QApplication::processEvents();
     const QStatusBar& bar = *Frame().statusBar();

@@ -8,8 +8,6 @@
 #include "platform/backends.h"
 #include "support/bmp_writer.h"
 #include "support/poll_until.h"
-#include "support/run_process.h"
-#include "support/temp_dir.h"
 #include "support/x_drawing.h"
 #include "support/x_input.h"
 #include "support/xvfb_server.h"
@@ -29,8 +27,7 @@ TEST(GlimtapLostDisplay, EndsWhenTheServerGoesDuringASearch) {
     DataFile data;
     data.settings.ResetToDefaults(platform::OpenBackends()->Geometry());
     data.settings.targetFolder = home.path();
-    data.settings.moveCursorToMatch = 1;
-    data.settings.matchDelayMs = 250;
+    data.settings.moveCursorToMatch = 1, data.settings.matchDelayMs = 250;
     data.settings.autoStopEnabled = data.settings.speechAlerts = 0;
     SaveDataFile(home / "job.GlimtapDataFile", data);
 
@@ -86,8 +83,7 @@ TEST(GlimtapWithoutADisplay, SaysWhy) {
                              "WAYLAND_DISPLAY nor DISPLAY is set): start it in a desktop";
     const std::string noX = " (backend: null; cannot open X display: DISPLAY is not set)\n";
     const std::tuple<const char*, const char*, int, std::string> cases[] = {  // backend, program
-        {"", GLIMTAP_APP, 2, none},
-        {"null", GLIMTAP_APP, 2, none},
+        {"", GLIMTAP_APP, 2, none}, {"null", GLIMTAP_APP, 2, none},
         {"x11", GLIMTAP_APP, 0, "glimtap " GLIMTAP_VERSION + noX},
         {"x11", GLIMTAP_CLI, 0, "glimtap-cli " GLIMTAP_VERSION + noX},
     };

@@ -6,8 +6,6 @@
 #include "support/bmp_writer.h"
 #include "support/poll_until.h"
 #include "support/process_resources.h"
-#include "support/run_process.h"
-#include "support/temp_dir.h"
 #include "support/x_drawing.h"
 #include "support/xvfb_server.h"
 
@@ -188,49 +186,35 @@ TEST_F(CliOnScreen, StrangeNamesRoundTrip) {
     }
 }
 
-// How the cli was busy when its X server went (its output or its first shared-memory segment
-// tells), and what it then prints (a regular expression).
-struct LostCase {
-    const char* name;
-    std::vector<std::string> args;
-    bool run, busyShowsInOutput;
-    const char* out;
-};
-void PrintTo(const LostCase& c, std::ostream* out) { *out << c.name; }
-
-class CliLostDisplay : public CliOnScreen, public testing::WithParamInterface<LostCase> {};
-
-TEST_P(CliLostDisplay, EndsWithAnError) {
-    const LostCase& c = GetParam();
+// A find, busy once it made its first shared-memory segment, and a run, busy once it tried
+// (its end still reported, with what it tried), each on an X server that then goes.
+TEST_F(CliTest, ALostDisplayEndsFindAndRunWithAnError) {
     const std::string templ = (folder / "absent.bmp").string();
     test::WriteBmp(templ, test::RandomPicture(10, 10, 2));
     Store(1920, 20);
-    std::vector<std::string> argv{GLIMTAP_CLI, c.run ? "run" : "find"};
-    if (c.run) argv.insert(argv.end(), {dataFile, "--folder", folder.string()});
-    else argv.insert(argv.end(), {"--template", templ});
-    argv.insert(argv.end(), c.args.begin(), c.args.end());
-    test::ChildProcess cli(argv);
-    ASSERT_TRUE(test::PollUntil([&] {
-        return c.busyShowsInOutput ? cli.OutputSoFar().find("\"event\":\"attempt\"") != std::string::npos
-                                   : test::SharedSegmentsCreatedBy(cli.pid()) > 0;
-    })) << "never got going: " << cli.OutputSoFar();
-    server_.Stop();
-    const std::optional<test::ProcessResult> r = cli.WaitFor(std::chrono::seconds(20));
-    ASSERT_TRUE(r) << "still running 20 s after its X server went";
-    EXPECT_EQ(r->exitCode, 2);
-    EXPECT_THAT(r->err, testing::EndsWith("glimtap-cli: the connection to the X server of display '" +
-                                          server_.display() + "' was lost\n"));
-    EXPECT_THAT(r->out, testing::MatchesRegex(c.out));
+    const std::pair<std::vector<std::string>, const char*> cases[] = {  // what runs, what it prints
+        {{"find", "--template", templ, "--screen", "--repeat", "2000000000"}, ""},
+        {{"run", dataFile, "--folder", folder.string(), "--passes", "2000000000", "--json"},
+         "(.*\n)*\\{\"event\":\"finished\",\"tried\":[0-9]+,\"matched\":0\\}\n"}};
+    for (auto [argv, out] : cases) {
+        test::XvfbServer server{{"-screen", "0", "1920x1080x24"}};
+        const test::EnvironmentOverride x11{"GLIMTAP_BACKEND", "x11"};
+        const test::DisplayOverride display{server.display()};
+        argv.insert(argv.begin(), GLIMTAP_CLI);
+        test::ChildProcess cli(argv);
+        ASSERT_TRUE(test::PollUntil([&] {
+            return *out ? cli.OutputSoFar().find("\"event\":\"attempt\"") != std::string::npos
+                        : !test::SharedSegmentsOf(cli.pid()).empty();
+        })) << argv[1] << " never got going: " << cli.OutputSoFar();
+        server.Stop();
+        const std::optional<test::ProcessResult> r = cli.WaitFor(std::chrono::seconds(20));
+        ASSERT_TRUE(r) << argv[1] << " still running 20 s after its X server went";
+        EXPECT_EQ(r->exitCode, 2);
+        EXPECT_THAT(r->err, testing::EndsWith("glimtap-cli: the connection to the X server of display '" +
+                                              server.display() + "' was lost\n"));
+        EXPECT_THAT(r->out, testing::MatchesRegex(out));
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    , CliLostDisplay,
-    testing::Values(LostCase{"find", {"--screen", "--repeat", "2000000000"}, false, false, ""},
-                    // The run's end is still reported, with what it tried.
-                    LostCase{"runWithAPassLimit", {"--passes", "2000000000", "--json"}, true, true,
-                             "(.*\n)*\\{\"event\":\"finished\",\"tried\":[0-9]+,\"matched\":0\\}\n"}),
-
-    [](const testing::TestParamInfo<LostCase>& lost) { return lost.param.name; });
 
 }  // namespace
 }  // namespace glimtap

@@ -98,15 +98,10 @@ struct ScopedUmask {
     const mode_t old_;
 };
 
-std::filesystem::perms Mode(const std::filesystem::path& path) {
-    return std::filesystem::symlink_status(path).permissions();
-}
-
 TEST(WriteFileAtomicallyTest, KeepsTheUmaskAndNeverWritesThroughALinkPlantedInItsWay) {
     namespace fs = std::filesystem;
     using enum fs::perms;
-    TempDir folder;
-    TempDir outside;
+    TempDir folder, outside;
     const fs::path victim = outside / "victim";
     const std::vector<uint8_t> precious{'k', 'e', 'e', 'p'};
     WriteFile(victim, precious);
@@ -130,7 +125,7 @@ TEST(WriteFileAtomicallyTest, KeepsTheUmaskAndNeverWritesThroughALinkPlantedInIt
         EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(target)));
         EXPECT_EQ(fs::hard_link_count(target), 1u);
         EXPECT_EQ(ReadFile(target), bytes);
-        EXPECT_EQ(Mode(target), owner_read | owner_write | group_read);
+        EXPECT_EQ(fs::symlink_status(target).permissions(), owner_read | owner_write | group_read);
     }
     EXPECT_EQ(ReadFile(victim), precious);
     EXPECT_FALSE(fs::exists(fs::symlink_status(nowhere)));

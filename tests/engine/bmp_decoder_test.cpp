@@ -57,21 +57,19 @@ TEST(BmpDecoder, ReadsEveryAcceptedLayoutAlike) {
     }
 }
 
-TEST(BmpDecoder, RefusesEveryTruncatedPrefixInsteadOfFillingIt) {
+// Every truncated prefix is refused instead of filled, as are rows written without their
+// padding: enough bytes for the pixels, short of the rows.
+TEST(BmpDecoder, RefusesTruncatedFilesAndHostileHeaders) {
     const std::vector<uint8_t> whole = EncodeBmp(Numbered(5, 3));
-    for (size_t size = 0; size < whole.size(); ++size) {
+    for (size_t size = 0; size < whole.size(); ++size)
         EXPECT_TRUE(std::holds_alternative<InvalidBitmap>(DecodeBmp(std::span(whole.data(), size)))) << size;
-    }
-    // Rows written without their padding: enough bytes for the pixels, short of the rows.
     EXPECT_TRUE(std::holds_alternative<InvalidBitmap>(DecodeBmp(EncodeBmp(Numbered(5, 3), {.padRows = false}))));
-}
-
-TEST(BmpDecoder, RefusesHostileHeaders) {
+    using namespace field;
     const BmpLayout rgb32{.bitsPerPixel = 32};
     const BmpLayout fields40{.bitsPerPixel = 32, .bitfields = true};
     const BmpLayout fieldsV5{.bitsPerPixel = 32, .headerSize = 124, .bitfields = true};
     using Writes = std::vector<std::pair<size_t, uint32_t>>;
-    const Writes swappedMasks = {{field::kMasks, 0x000000FF}, {field::kMasks + 8, 0x00FF0000}};
+    const Writes swappedMasks = {{kMasks, 0x000000FF}, {kMasks + 8, 0x00FF0000}};
     // A bit count is written with the compression after it, which stays 0.
     const struct {
         const char* name;
@@ -79,31 +77,26 @@ TEST(BmpDecoder, RefusesHostileHeaders) {
         Writes writes;
         size_t cutTo;  // 0: the whole file
     } cases[] = {
-        {"offset past the end", rgb32, {{field::kPixelOffset, 0xFFFFFFF0}}, 0},
-        {"offset at the end", rgb32, {{field::kPixelOffset, 14 + 40 + 4 * 4 * 3}}, 0},
-        {"zero width", rgb32, {{field::kWidth, 0}}, 0},
-        {"negative width", rgb32, {{field::kWidth, 0xFFFFFFFC}}, 0},
-        {"zero height", rgb32, {{field::kHeight, 0}}, 0},
-        {"most negative height", rgb32, {{field::kHeight, 0x80000000}}, 0},
-        {"pixel count past 32 bits", rgb32, {{field::kWidth, 0x10000}, {field::kHeight, 0x10000}}, 0},
-        {"largest dimensions", rgb32, {{field::kWidth, 0x7FFFFFFF}, {field::kHeight, 0x7FFFFFFF}}, 0},
-        {"largest top-down dimensions", rgb32, {{field::kWidth, 0x7FFFFFFF}, {field::kHeight, 0x80000001}}, 0},
-        {"huge height", rgb32, {{field::kHeight, 100'000'000}}, 0},
-        {"zero bits", rgb32, {{field::kBitCount, 0}}, 0},
-        {"48 bits", rgb32, {{field::kBitCount, 48}}, 0},
-        {"bits past a byte", rgb32, {{field::kBitCount, 0x0120}}, 0},
-        {"RLE8", rgb32, {{field::kCompression, 1}}, 0},
-        {"JPEG", rgb32, {{field::kCompression, 4}}, 0},
-        {"alpha bitfields", rgb32, {{field::kCompression, 6}}, 0},
-        {"unknown compression", rgb32, {{field::kCompression, 0xFFFFFFFF}}, 0},
+        {"offset past the end", rgb32, {{kPixelOffset, 0xFFFFFFF0}}, 0},
+        {"offset at the end", rgb32, {{kPixelOffset, 14 + 40 + 4 * 4 * 3}}, 0},
+        {"zero width", rgb32, {{kWidth, 0}}, 0}, {"negative width", rgb32, {{kWidth, 0xFFFFFFFC}}, 0},
+        {"zero height", rgb32, {{kHeight, 0}}, 0}, {"most negative height", rgb32, {{kHeight, 0x80000000}}, 0},
+        {"pixel count past 32 bits", rgb32, {{kWidth, 0x10000}, {kHeight, 0x10000}}, 0},
+        {"largest dimensions", rgb32, {{kWidth, 0x7FFFFFFF}, {kHeight, 0x7FFFFFFF}}, 0},
+        {"largest top-down dimensions", rgb32, {{kWidth, 0x7FFFFFFF}, {kHeight, 0x80000001}}, 0},
+        {"huge height", rgb32, {{kHeight, 100'000'000}}, 0},
+        {"zero bits", rgb32, {{kBitCount, 0}}, 0}, {"48 bits", rgb32, {{kBitCount, 48}}, 0},
+        {"bits past a byte", rgb32, {{kBitCount, 0x0120}}, 0},
+        {"RLE8", rgb32, {{kCompression, 1}}, 0}, {"JPEG", rgb32, {{kCompression, 4}}, 0},
+        {"alpha bitfields", rgb32, {{kCompression, 6}}, 0},
+        {"unknown compression", rgb32, {{kCompression, 0xFFFFFFFF}}, 0},
         {"swapped masks after header", fields40, swappedMasks, 0},
         {"swapped masks in V5", fieldsV5, swappedMasks, 0},
-        {"zero masks", fields40, {{field::kMasks + 4, 0}}, 0},
-        {"masks cut off", fields40, {}, field::kMasks + 8},
+        {"zero masks", fields40, {{kMasks + 4, 0}}, 0},
+        {"masks cut off", fields40, {}, kMasks + 8},
         {"24-bit bitfields", {.bitfields = true}, {}, 0},
-        {"core header", rgb32, {{field::kHeaderSize, 12}}, 0},
-        {"header of 200", rgb32, {{field::kHeaderSize, 200}}, 0},
-        {"header past the end", rgb32, {{field::kHeaderSize, 0xFFFFFFFF}}, 0},
+        {"core header", rgb32, {{kHeaderSize, 12}}, 0}, {"header of 200", rgb32, {{kHeaderSize, 200}}, 0},
+        {"header past the end", rgb32, {{kHeaderSize, 0xFFFFFFFF}}, 0},
         {"V5 header cut off", fieldsV5, {}, 100},
     };
     for (const auto& c : cases) {
@@ -139,10 +132,8 @@ TEST(TemplateImage, LoadsOrSaysWhyNotAndLeavesTheRecordAlone) {
         std::string whyNot;
         int32_t width, height;
     } cases[] = {
-        {"rgb.bmp", "", 5, 2},
-        {"palette.bmp", "8 bits per pixel; 24 or 32 are read", 3, 2},
-        {"truncated.bmp", "not a bitmap", 99, 98},
-        {"missing.bmp", "no such file", 99, 98},
+        {"rgb.bmp", "", 5, 2}, {"palette.bmp", "8 bits per pixel; 24 or 32 are read", 3, 2},
+        {"truncated.bmp", "not a bitmap", 99, 98}, {"missing.bmp", "no such file", 99, 98},
         {"huge.bmp", "larger than any bitmap read here (1 GiB)", 99, 98},
     };
     for (const auto& c : cases) {

@@ -18,12 +18,6 @@ DataFile Defaults() {
     return data;
 }
 
-std::vector<uint8_t> Written(const std::u16string& text) {
-    ArchiveWriter w;
-    w.WriteString(text);
-    return w.bytes();
-}
-
 std::u16string ReadBack(const std::vector<uint8_t>& bytes) {
     ArchiveReader r(bytes);
     return r.ReadString("text");
@@ -42,14 +36,15 @@ TEST(DataFileFormat, DefaultFileByteForByte) {
 // Each length form another writer may use loads; ours is UTF-16, a lone surrogate kept.
 TEST(DataFileFormat, StringFormsRoundTripOrLoad) {
     const std::pair<size_t, std::vector<uint8_t>> forms[] = {
-        {254, {0xFF, 0xFE, 0xFF, 0xFE}},
-        {255, {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0x00}},
+        {254, {0xFF, 0xFE, 0xFF, 0xFE}}, {255, {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0x00}},
         {65534, {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0x00, 0x00}},
     };
     for (const auto& [length, prefix] : forms) {
         std::u16string text(length, u'\u00E9');
         text.back() = u'\xD800';
-        const auto bytes = Written(text);
+        ArchiveWriter writer;
+        writer.WriteString(text);
+        const auto bytes = writer.bytes();
         ASSERT_EQ(bytes.size(), prefix.size() + 2 * length) << length;
         EXPECT_TRUE(std::equal(prefix.begin(), prefix.end(), bytes.begin())) << length;
         EXPECT_EQ(ReadBack(bytes), text) << length;

@@ -14,8 +14,7 @@ namespace {
 
 // A screen of pixels, top row first, that may stand anywhere on the desktop.
 struct Screen {
-    int32_t width;
-    int32_t height;
+    int32_t width, height;
     std::vector<uint32_t> pixels;
     Screen(int32_t w, int32_t h, uint32_t fill = 0) : width(w), height(h), pixels(size_t(w) * h, fill) {}
     platform::ScreenImage At(int32_t left = 0, int32_t top = 0) const { return {pixels.data(), width, height, left, top}; }

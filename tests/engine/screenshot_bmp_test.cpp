@@ -7,6 +7,7 @@
 
 #include "engine/template_image.h"
 #include "platform/image_screen.h"
+#include "support/fakes.h"
 #include "support/temp_dir.h"
 
 namespace glimtap::test {
@@ -47,9 +48,7 @@ TEST(CaptureScreenToBmp, ClipsToTheScreenOrWritesNothingAtAll) {
     WriteFile(base / "plain", {1, 2, 3});
     std::vector<uint32_t> none;
     platform::ImageScreen empty(none, 0, 0);
-    struct Lost : platform::ScreenCapture {
-        std::optional<platform::ScreenImage> Capture(const ScreenRect&) override { throw platform::ScreenLost("gone"); }
-    } lost;
+    LosingCapture lost(0);
     const ScreenRect area{0, 0, 8, 8};
     EXPECT_FALSE(CaptureScreenToBmp(capture, area, base / "vanished"));
     EXPECT_FALSE(CaptureScreenToBmp(capture, area, ""));

@@ -49,26 +49,11 @@ private:
     Events events_;
 };
 
-// A blank screen that is lost after `captures` captures, as when the X server goes.
-struct LosingCapture : platform::ScreenCapture {
-    explicit LosingCapture(int captures) : left(captures) {}
-    std::optional<platform::ScreenImage> Capture(const platform::ScreenRect& area) override {
-        if (left-- <= 0) throw platform::ScreenLost("lost the test screen");
-        pixels.assign(size_t(area.width) * size_t(area.height), 0);
-        return platform::ScreenImage{pixels.data(), area.width, area.height, area.left, area.top};
-    }
-    int left;
-    std::vector<uint32_t> pixels;
-};
-
 class SearchWorkerTest : public ::testing::Test {
 protected:
     SearchWorkerTest() {
-        settings.areaWidth = 300;
-        settings.areaHeight = 200;
-        settings.matchDelayMs = 0;
-        settings.speechAlerts = 1;
-        settings.overlayOnMatch = 1;
+        settings.areaWidth = 300, settings.areaHeight = 200, settings.matchDelayMs = 0;
+        settings.speechAlerts = settings.overlayOnMatch = 1;
     }
     // Writes a 12 x 9 template file and, when `at` is given, puts the picture on the screen there.
     void AddTemplate(const std::filesystem::path& name, uint32_t seed, std::optional<MatchPoint> at = {}) {
@@ -96,14 +81,12 @@ protected:
 
 TEST_F(SearchWorkerTest, ReportsEachTryAndMatchInOrderUntilStopped) {
     AddTemplate("only.bmp", 1, MatchPoint{250, 150});
-    settings.areaLeft = 100;  // screen coordinates of the match: area origin + offset
-    settings.areaTop = 50;
-    settings.areaWidth = 200;
+    // Screen coordinates of the match: area origin + offset.
+    settings.areaLeft = 100, settings.areaTop = 50, settings.areaWidth = 200;
     const Events pass = {"try only.bmp", "match only.bmp 12x9 at 250,150", "overlay only.bmp 12x9 at 250,150"};
     EXPECT_EQ(Run(2)->Recorded(), (Events{"loaded 1", pass[0], pass[1], pass[2], pass[0], pass[1], pass[2], "finished"}));
     EXPECT_EQ(speaker.Spoken(), std::vector<std::u16string>{u"Started"});
-    settings.overlayOnMatch = 0;
-    settings.speechAlerts = 0;
+    settings.overlayOnMatch = settings.speechAlerts = 0;
     EXPECT_EQ(Run(1)->Recorded(), (Events{"loaded 1", pass[0], pass[1], "finished"}));
     EXPECT_EQ(speaker.Spoken().size(), 1u);
 }
@@ -128,9 +111,8 @@ TEST_F(SearchWorkerTest, TemplatesAreTheRegularBitmapFilesOfTheFolderInNameOrder
                                           "skip palette.bmp: 8 bits per pixel; 24 or 32 are read", "try link.bmp",
                                           "match link.bmp 12x9 at 0,0", "try t1.bmp", "match t1.bmp 12x9 at 0,0",
                                           "try T2.BMP", "try t10.bmp", "finished"}));
-    for (const std::filesystem::path& folder : {dir / "e.bmp", dir / "none", dir / "t1.bmp", std::filesystem::path()}) {
+    for (const std::filesystem::path& folder : {dir / "e.bmp", dir / "none", dir / "t1.bmp", std::filesystem::path()})
         EXPECT_EQ(Run(100, folder)->Recorded(), (Events{"loaded 0", "finished"})) << folder;
-    }
     EXPECT_EQ(speaker.Spoken().size(), 5u);  // "Started" all the same
 }
 
@@ -157,7 +139,7 @@ TEST_F(SearchWorkerTest, StopEndsALongPauseAtOnce) {
 TEST_F(SearchWorkerTest, ALostScreenEndsTheRunWhichReportsItsEndAndWhy) {
     AddTemplate("one.bmp", 1);
     AddTemplate("two.bmp", 2);
-    const SearchServices services{[] { return std::make_unique<LosingCapture>(3); }, {}};
+    const SearchServices services{[] { return std::make_unique<test::LosingCapture>(3); }, {}};
     StopSignal stop;
     auto sink = std::make_shared<RecordingSink>(stop, 1000);
     EXPECT_THROW(RunSearch(settings, {sink, dir.path()}, services, stop), platform::ScreenLost);

@@ -10,7 +10,6 @@
 #include <sstream>
 
 #include "support/poll_until.h"
-#include "support/temp_dir.h"
 #include "support/xvfb_server.h"
 
 namespace glimtap::test {
@@ -27,9 +26,8 @@ void WriteScript(const fs::path& path, const std::string& body) {
 // Detached programs write a file aside and rename it into place when done.
 std::string WaitForFile(const fs::path& path) {
     if (!PollUntil([&] { return fs::exists(path); })) return "(never written)\n\n";
-    std::ostringstream text;
-    text << std::ifstream(path, std::ios::binary).rdbuf();
-    return text.str();
+    const std::vector<uint8_t> bytes = ReadFile(path);
+    return {bytes.begin(), bytes.end()};
 }
 
 class LauncherTest : public testing::Test {
@@ -92,9 +90,8 @@ TEST_F(LauncherTest, RunsProgramsDetachedAndHandsTheRestToXdgOpen) {
         EXPECT_EQ(WaitForFile(dir_ / "args"), handed + '\0');
         EXPECT_FALSE(fs::exists(dir_ / "report")) << "editing a program ran it";
     }
-    for (const fs::directory_entry& entry : fs::directory_iterator(dir_.path())) {
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir_.path()))
         EXPECT_THAT(entry.path().filename().string(), testing::Not(testing::StartsWith("pwned")));
-    }
 }
 
 TEST_F(LauncherTest, SaysWhyNothingStarted) {

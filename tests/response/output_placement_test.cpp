@@ -65,9 +65,8 @@ TEST(MarkerPlanTest, LiesAroundTheMarkedRectangle) {
         {screen, true, Kind::kArea, {screen, {4, 4, 1912, 1072}, {-8, -8, 1936, 1096}, {944, 4, 32, 32}, {-8, -8, 1936, 1096}}},
         {{1000, 1000, 2147483000, 2147483000}, true, Kind::kArea, {{996, 996, 924, 84}, {1000, 1000, 916, 76}, {988, 988, 940, 100}, {1444, 964, 32, 32}, {988, 964, 940, 124}}},
     };
-    for (const auto& [marked, band, kind, plan] : cases) {
+    for (const auto& [marked, band, kind, plan] : cases)
         EXPECT_EQ(PlanMarker(marked, screen, MarkerMetricsForDpi(96), band, kind), plan) << marked;
-    }
 }
 
 }  // namespace

@@ -11,12 +11,7 @@ namespace {
 
 // The sample at `at`, scaled to -1..1.
 double Sample(const char* at, QAudioFormat::SampleFormat type) {
-    union {
-        uint8_t u8;
-        int16_t i16;
-        int32_t i32;
-        float f;
-    } v;
+    union { uint8_t u8; int16_t i16; int32_t i32; float f; } v;
     std::memcpy(&v, at, type == QAudioFormat::UInt8 ? 1 : type == QAudioFormat::Int16 ? 2 : 4);
     return type == QAudioFormat::UInt8 ? (v.u8 - 128) / 128.0
          : type == QAudioFormat::Int16 ? v.i16 / 32768.0
@@ -39,9 +34,8 @@ TEST(Tone, IsTheBeepInEveryChannelOfEveryFormatADeviceMayAskFor) {
         double peak = 0, previous = 0;
         for (qsizetype i = 0; i < frames; ++i) {
             const char* frame = pcm.constData() + i * format.bytesPerFrame();
-            for (int c = 1; c < channels; ++c) {
+            for (int c = 1; c < channels; ++c)
                 ASSERT_EQ(std::memcmp(frame, frame + c * format.bytesPerSample(), format.bytesPerSample()), 0);
-            }
             const double sample = Sample(frame, type);
             risingZeros += i > 0 && previous < 0 && sample >= 0;
             peak = std::max(peak, std::abs(sample));

@@ -3,10 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QDeadlineTimer>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include <algorithm>
 #include <chrono>
@@ -96,10 +94,7 @@ TEST_F(SearchStressTest, HotKeyStartsAndStopsLeaveNothingBehind) {
     }
     // Threads of the last run may still be on their way out.
     ProcessResources after;
-    ProcessEventsUntil([&] {
-        after = CountProcessResources();
-        return after == before;
-    });
+    ProcessEventsUntil([&] { return (after = CountProcessResources()) == before; });
     EXPECT_EQ(after, before);
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('\n').toStdString();
 }
@@ -113,14 +108,10 @@ TEST_F(SearchStressTest, ARunWithoutPausesNeverFloodsTheWindow) {
                std::string::npos;
     }));
     // Every template matches at the area's corner, whatever covers it.
-    settings.tolerance = 255;
-    settings.areaWidth = 400;
-    settings.areaHeight = 300;
-    settings.overlayOnMatch = 1;
-    settings.beepForSearch = 1;
+    settings.tolerance = 255, settings.areaWidth = 400, settings.areaHeight = 300;
+    settings.overlayOnMatch = settings.beepForSearch = 1;
     // Every match moves the cursor and taps: a tap holds for 200 ms, off the window's thread.
-    settings.moveCursorToMatch = 1;
-    settings.touchAtMatch = 1;
+    settings.moveCursorToMatch = settings.touchAtMatch = 1;
     CGlimtapView& form = OpenForm(ScreenMarkers::kMostAlive + 4);
 
     // The first round settles what lives as long as the form; the later ones must not grow.

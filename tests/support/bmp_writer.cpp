@@ -27,12 +27,10 @@ std::vector<uint8_t> EncodeBmp(const BmpPicture& picture, const BmpLayout& layou
     const uint16_t bits = layout.bitsPerPixel;
     if (bits != 8 && bits != 24 && bits != 32) throw std::invalid_argument("bit count");
     if (layout.headerSize < 40) throw std::invalid_argument("header size");
-    if (picture.pixels.size() != static_cast<size_t>(picture.width) * picture.height) {
+    if (picture.pixels.size() != static_cast<size_t>(picture.width) * picture.height)
         throw std::invalid_argument("pixel count");
-    }
 
-    const uint32_t width = static_cast<uint32_t>(picture.width);
-    const uint32_t height = static_cast<uint32_t>(picture.height);
+    const uint32_t width = static_cast<uint32_t>(picture.width), height = static_cast<uint32_t>(picture.height);
     const uint32_t dataBytes = width * bits / 8;
     const uint32_t rowSize = layout.padRows ? (width * bits + 31) / 32 * 4 : dataBytes;
     const bool masksAfterHeader = layout.bitfields && layout.headerSize == 40;
@@ -40,22 +38,17 @@ std::vector<uint8_t> EncodeBmp(const BmpPicture& picture, const BmpLayout& layou
     const uint32_t pixelOffset =
         kFileHeaderSize + layout.headerSize + (masksAfterHeader ? 12 : 0) + paletteEntries * 4;
 
+    // File size, reserved, pixel offset; header size, width, height, then 16-bit planes and bits.
     std::vector<uint8_t> bytes{'B', 'M'};
-    Append(bytes, pixelOffset + rowSize * height);
-    Append(bytes, 0);
-    Append(bytes, pixelOffset);
-
-    Append(bytes, layout.headerSize);
-    Append(bytes, width);
-    Append(bytes, layout.topDown ? static_cast<uint32_t>(-picture.height) : height);
+    for (const uint32_t field : {pixelOffset + rowSize * height, 0u, pixelOffset, layout.headerSize, width,
+                                 layout.topDown ? static_cast<uint32_t>(-picture.height) : height})
+        Append(bytes, field);
     Append(bytes, 1, 2);
     Append(bytes, bits, 2);
-    Append(bytes, layout.bitfields ? kBiBitfields : kBiRgb);
-    Append(bytes, rowSize * height);
-    Append(bytes, kPixelsPerMetre);
-    Append(bytes, kPixelsPerMetre);
-    Append(bytes, paletteEntries);
-    Append(bytes, 0);
+    // Compression, image size, resolution, colours used, colours important.
+    for (const uint32_t field : {layout.bitfields ? kBiBitfields : kBiRgb, rowSize * height, kPixelsPerMetre,
+                                 kPixelsPerMetre, paletteEntries, 0u})
+        Append(bytes, field);
     if (layout.headerSize >= 52) for (uint32_t mask : layout.masks) Append(bytes, mask);
     if (layout.headerSize >= 56) Append(bytes, 0);  // alpha mask
     if (layout.headerSize >= 108) Append(bytes, kSrgbColourSpace);

@@ -10,8 +10,7 @@ namespace glimtap::test {
 
 // A picture to write: 0xAARRGGBB pixels, top row first, stride == width.
 struct BmpPicture {
-    int32_t width = 0;
-    int32_t height = 0;
+    int32_t width = 0, height = 0;
     std::vector<uint32_t> pixels;
 };
 
@@ -31,13 +30,8 @@ struct BmpLayout {
 
 // Byte offsets of header fields, for tests that corrupt a written file.
 namespace bmp_field {
-constexpr size_t kPixelOffset = 10;
-constexpr size_t kHeaderSize = 14;
-constexpr size_t kWidth = 18;
-constexpr size_t kHeight = 22;
-constexpr size_t kBitCount = 28;
-constexpr size_t kCompression = 30;
-constexpr size_t kMasks = 54;
+constexpr size_t kPixelOffset = 10, kHeaderSize = 14, kWidth = 18, kHeight = 22, kBitCount = 28,
+                 kCompression = 30, kMasks = 54;
 }  // namespace bmp_field
 
 // Random opaque colours, the same for the same seed.

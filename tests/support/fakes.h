@@ -10,6 +10,7 @@
 #include "platform/desktop.h"
 #include "platform/launcher.h"
 #include "platform/pointer.h"
+#include "platform/screen_capture.h"
 #include "platform/touch_injector.h"
 #include "platform/utf16.h"
 
@@ -21,8 +22,7 @@ namespace glimtap::test {
 class RecordingLauncher : public platform::Launcher {
 public:
     struct Call {
-        std::string verb;
-        std::string file;
+        std::string verb, file;
         friend bool operator==(const Call&, const Call&) = default;
     };
 
@@ -75,15 +75,9 @@ private:
 // A pointer that only remembers where it is.
 class FakePointer : public platform::Pointer {
 public:
-    bool MoveTo(int32_t x, int32_t y) override {
-        at = {x, y};
-        return true;
-    }
+    bool MoveTo(int32_t x, int32_t y) override { return at = {x, y}, true; }
     std::optional<platform::Point> Position() override { return at; }
-    void NudgeHorizontally(int32_t dx) override {
-        at.x += dx;
-        ++nudges;
-    }
+    void NudgeHorizontally(int32_t dx) override { at.x += dx, ++nudges; }
 
     platform::Point at{7, 9};
     int nudges = 0;
@@ -95,18 +89,24 @@ public:
     enum class Step { kNone, kPrepare, kDown, kUp };
 
     bool Prepare() override { return refused != Step::kPrepare; }
-    bool Down(platform::Point at) override {
-        downs.push_back(at);
-        return refused != Step::kDown;
-    }
-    bool Up(platform::Point) override {
-        ++ups;
-        return refused != Step::kUp;
-    }
+    bool Down(platform::Point at) override { return downs.push_back(at), refused != Step::kDown; }
+    bool Up(platform::Point) override { return ++ups, refused != Step::kUp; }
 
     Step refused = Step::kNone;
     std::vector<platform::Point> downs;
     int ups = 0;
+};
+
+// A blank screen that is lost after `captures` captures, as when the X server goes.
+struct LosingCapture : platform::ScreenCapture {
+    explicit LosingCapture(int captures) : left(captures) {}
+    std::optional<platform::ScreenImage> Capture(const platform::ScreenRect& area) override {
+        if (left-- <= 0) throw platform::ScreenLost("lost the test screen");
+        pixels.assign(size_t(area.width) * size_t(area.height), 0);
+        return platform::ScreenImage{pixels.data(), area.width, area.height, area.left, area.top};
+    }
+    int left;
+    std::vector<uint32_t> pixels;
 };
 
 // A 1920 x 1080 desktop.

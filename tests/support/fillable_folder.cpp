@@ -8,16 +8,13 @@
 #include <vector>
 
 namespace glimtap::test {
+std::string FullDiskName(const testing::TestParamInfo<FullDisk>& info) {
+    return testing::PrintToString(info.param);
+}
 
-namespace {
-
-const char* Name(FullDisk kind) { return kind == FullDisk::kSmallTmpfs ? "SmallTmpfs" : "FileSizeLimit"; }
-
-}  // namespace
-
-std::string FullDiskName(const testing::TestParamInfo<FullDisk>& info) { return Name(info.param); }
-
-void PrintTo(FullDisk kind, std::ostream* out) { *out << Name(kind); }
+void PrintTo(FullDisk kind, std::ostream* out) {
+    *out << (kind == FullDisk::kSmallTmpfs ? "SmallTmpfs" : "FileSizeLimit");
+}
 
 std::unique_ptr<FillableFolder> FillableFolder::Make(FullDisk kind) {
     std::unique_ptr<FillableFolder> folder(new FillableFolder(kind));
@@ -36,10 +33,7 @@ FillableFolder::FillableFolder(FullDisk kind) : kind_(kind) {
 }
 
 FillableFolder::~FillableFolder() {
-    if (limited_) {
-        setrlimit(RLIMIT_FSIZE, &savedLimit_);
-        sigaction(SIGXFSZ, &savedAction_, nullptr);
-    }
+    if (limited_) setrlimit(RLIMIT_FSIZE, &savedLimit_), sigaction(SIGXFSZ, &savedAction_, nullptr);
     // Detached, so that nothing still open in it keeps it; the temporary folder goes next.
     if (mounted_) umount2(base_.path().c_str(), MNT_DETACH);
 }

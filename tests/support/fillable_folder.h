@@ -29,8 +29,6 @@ public:
     // Null when a tmpfs is asked for and cannot be mounted here.
     static std::unique_ptr<FillableFolder> Make(FullDisk kind);
     ~FillableFolder();
-    FillableFolder(const FillableFolder&) = delete;
-    FillableFolder& operator=(const FillableFolder&) = delete;
 
     const std::filesystem::path& path() const { return folder_; }
     std::filesystem::path operator/(const std::string& name) const { return folder_ / name; }
@@ -48,8 +46,7 @@ private:
     FullDisk kind_;
     TempDir base_;
     std::filesystem::path folder_;
-    bool mounted_ = false;
-    bool limited_ = false;
+    bool mounted_ = false, limited_ = false;
     rlimit savedLimit_{};
     struct sigaction savedAction_{};
 };

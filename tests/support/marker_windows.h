@@ -13,9 +13,8 @@ namespace glimtap::test {
 inline std::vector<QPointer<CScreenOverlay>> MarkerWindows() {
     std::vector<QPointer<CScreenOverlay>> markers;
     for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* marker = dynamic_cast<CScreenOverlay*>(widget); marker && marker->isVisible()) {
-            markers.emplace_back(marker);
-        }
+        auto* marker = dynamic_cast<CScreenOverlay*>(widget);
+        if (marker && marker->isVisible()) markers.emplace_back(marker);
     }
     return markers;
 }

@@ -11,10 +11,7 @@ QPointer<QTimer> WhenModalWidget(std::function<bool(QWidget&)> act) {
     QObject::connect(poll, &QTimer::timeout, poll, [poll, deadline, act = std::move(act)] {
         QWidget* modal = QApplication::activeModalWidget();
         const bool done = modal != nullptr && modal->isVisible() && act(*modal);
-        if (done || deadline->hasExpired()) {
-            poll->stop();
-            poll->deleteLater();
-        }
+        if (done || deadline->hasExpired()) poll->stop(), poll->deleteLater();
     });
     poll->start(20);
     return poll;
@@ -24,20 +21,14 @@ std::shared_ptr<ShownMessage> AcceptNextMessage(QMessageBox::StandardButton answ
     auto shown = std::make_shared<ShownMessage>();
     WhenModal<QMessageBox>([shown, answer](QMessageBox& box) {
         *shown = {box.windowTitle(), box.text(), box.icon(), box.parentWidget()};
-        if (answer == QMessageBox::NoButton) {
-            box.accept();
-        } else {
-            box.button(answer)->click();
-        }
+        answer == QMessageBox::NoButton ? box.accept() : box.button(answer)->click();
     });
     return shown;
 }
 
 bool ProcessEventsUntil(const std::function<bool()>& done) {
     const QDeadlineTimer deadline(20000);
-    while (!done() && !deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
+    while (!done() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     return done();
 }
 

@@ -31,8 +31,7 @@ QPointer<QTimer> WhenModal(std::function<void(T&)> act) {
 
 // What a message box showed.
 struct ShownMessage {
-    QString caption;
-    QString text;
+    QString caption, text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QWidget* owner = nullptr;
 };

@@ -72,7 +72,7 @@ ProcessResources CountProcessResources() {
     counts.threads = CountEntries("/proc/self/task");
     // Less the descriptor the listing itself holds open.
     counts.fileDescriptors = CountEntries("/proc/self/fd") - 1;
-    counts.sharedSegments = SharedSegmentsCreatedBy(getpid());
+    counts.sharedSegments = static_cast<int>(SharedSegmentsOf(getpid()).size());
     CountXResources(counts);
     return counts;
 }
@@ -80,9 +80,8 @@ ProcessResources CountProcessResources() {
 int64_t ResidentKiB() {
     std::ifstream status("/proc/self/status");
     std::string line;
-    while (std::getline(status, line)) {
+    while (std::getline(status, line))
         if (line.rfind("VmRSS:", 0) == 0) return std::stoll(line.substr(6));
-    }
     throw std::runtime_error("no VmRSS in /proc/self/status");
 }
 

@@ -11,8 +11,7 @@ namespace glimtap::test {
 // What this process holds of the system and of the X server right now, to compare before and
 // after a workload.
 struct ProcessResources {
-    int threads = 0;
-    int fileDescriptors = 0;
+    int threads = 0, fileDescriptors = 0;
     // SysV shared-memory segments this process created that still exist.
     int sharedSegments = 0;
     // Clients of the X server named by $DISPLAY, and the resources they hold together.
@@ -39,9 +38,5 @@ struct SharedSegment {
 std::vector<SharedSegment> SharedSegmentsOf(pid_t creator);
 // The resident set size of this process, in KiB.
 int64_t ResidentKiB();
-
-inline int SharedSegmentsCreatedBy(pid_t creator) {
-    return static_cast<int>(SharedSegmentsOf(creator).size());
-}
 
 }  // namespace glimtap::test

@@ -17,9 +17,7 @@ int main(int argc, char** argv) {
     QApplication::exec();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QList<QPointer<QWidget>> left;
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->parentWidget() == nullptr) left.append(widget);
-    }
+    for (QWidget* widget : QApplication::topLevelWidgets()) if (!widget->parentWidget()) left.append(widget);
     for (const QPointer<QWidget>& widget : left) delete widget.data();
     return result;
 }

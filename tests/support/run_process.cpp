@@ -44,8 +44,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv) {
 ChildProcess::~ChildProcess() {
     if (ended_) return;
     kill(pid_, SIGKILL);
-    while (waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
-    }
+    while (waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) continue;
 }
 
 std::string ChildProcess::OutputSoFar() const { return Slurp(dir_ / "out"); }

@@ -13,8 +13,7 @@ namespace glimtap::test {
 
 struct ProcessResult {
     int exitCode = -1;  // -1 when the process did not exit normally
-    std::string out;
-    std::string err;
+    std::string out, err;
 };
 
 // A program (no shell; looked up in $PATH) running beside the test, its standard output and
@@ -24,8 +23,6 @@ public:
     // Throws std::runtime_error when the program cannot be started.
     explicit ChildProcess(const std::vector<std::string>& argv);
     ~ChildProcess();
-    ChildProcess(const ChildProcess&) = delete;
-    ChildProcess& operator=(const ChildProcess&) = delete;
 
     pid_t pid() const { return pid_; }
     // What it has printed on its standard output so far.

@@ -25,8 +25,7 @@ public:
     using Painter = std::function<uint32_t(int32_t x, int32_t y)>;
     // An enter, a motion (button 0) or a button (its evdev code) at the last position.
     struct PointerEvent {
-        double x = 0;  // surface coordinates
-        double y = 0;
+        double x = 0, y = 0;  // surface coordinates
         uint32_t button = 0;
         bool pressed = false;
     };
@@ -35,16 +34,14 @@ public:
     // surface. Throws std::runtime_error when it cannot.
     WaylandTestWindow(const std::string& output, Painter paint) : paint_(std::move(paint)) {
         const platform::WaylandOutput* shown = nullptr;
-        for (const platform::WaylandOutput* candidate : connection_.Outputs()) {
+        for (const platform::WaylandOutput* candidate : connection_.Outputs())
             if (candidate->name == output) shown = candidate;
-        }
         if (shown == nullptr || connection_.LayerShell() == nullptr || !connection_.Viewporter())
             throw std::runtime_error("no output '" + output + "' or no layer shell to show on");
         pixels_ = {shown->physical.width, shown->physical.height};
         surface_.reset(wl_compositor_create_surface(connection_.Compositor()));
         viewport_.reset(wp_viewporter_get_viewport(connection_.Viewporter(), surface_.get()));
-        layer_.reset(zwlr_layer_shell_v1_get_layer_surface(connection_.LayerShell(),
-                                                           surface_.get(), shown->output,
+        layer_.reset(zwlr_layer_shell_v1_get_layer_surface(connection_.LayerShell(), surface_.get(), shown->output,
                                                            ZWLR_LAYER_SHELL_V1_LAYER_TOP, "test"));
         zwlr_layer_surface_v1_set_anchor(layer_.get(), 15);  // every edge
         zwlr_layer_surface_v1_set_exclusive_zone(layer_.get(), -1);
@@ -60,18 +57,7 @@ public:
             while (!stop_ && !connection_.Broken()) connection_.Dispatch(std::chrono::milliseconds(20));
         });
     }
-    ~WaylandTestWindow() {
-        stop_ = true;
-        thread_.join();
-    }
-
-    // Shows the same picture again as a client redrawing would: the compositor composes anew.
-    void Redraw() {
-        wl_surface_attach(surface_.get(), buffer_->Buffer(), 0, 0);
-        wl_surface_damage_buffer(surface_.get(), 0, 0, pixels_.width, pixels_.height);
-        wl_surface_commit(surface_.get());
-        wl_display_flush(connection_.Display());
-    }
+    ~WaylandTestWindow() { stop_ = true, thread_.join(); }
 
     // Every pointer event so far, oldest first.
     std::vector<PointerEvent> PointerEvents() const {
@@ -83,8 +69,7 @@ private:
     template <typename... A>
     static void Ignore(void*, A...) {}
 
-    static void Configure(void* data, zwlr_layer_surface_v1* layer, uint32_t serial, uint32_t w,
-                          uint32_t h) {
+    static void Configure(void* data, zwlr_layer_surface_v1* layer, uint32_t serial, uint32_t w, uint32_t h) {
         auto* self = static_cast<WaylandTestWindow*>(data);
         zwlr_layer_surface_v1_ack_configure(layer, serial);
         const auto [width, height] = self->pixels_;
@@ -104,8 +89,7 @@ private:
         wl_surface_commit(self->surface_.get());
     }
 
-    static void Record(void* data, wl_fixed_t x, wl_fixed_t y, uint32_t button = 0,
-                       bool pressed = false) {
+    static void Record(void* data, wl_fixed_t x, wl_fixed_t y, uint32_t button = 0, bool pressed = false) {
         auto* self = static_cast<WaylandTestWindow*>(data);
         if (button == 0) self->last_ = {wl_fixed_to_double(x), wl_fixed_to_double(y)};
         const std::lock_guard lock(self->mutex_);
@@ -117,16 +101,11 @@ private:
             .enter = [](void* d, wl_pointer*, uint32_t, wl_surface*, wl_fixed_t x,
                         wl_fixed_t y) { Record(d, x, y); },
             .leave = Ignore,
-            .motion = [](void* d, wl_pointer*, uint32_t, wl_fixed_t x,
-                         wl_fixed_t y) { Record(d, x, y); },
+            .motion = [](void* d, wl_pointer*, uint32_t, wl_fixed_t x, wl_fixed_t y) { Record(d, x, y); },
             .button = [](void* d, wl_pointer*, uint32_t, uint32_t, uint32_t button,
                          uint32_t state) { Record(d, 0, 0, button, state != 0); },
-            .axis = Ignore,
-            .frame = Ignore,
-            .axis_source = Ignore,
-            .axis_stop = Ignore,
-            .axis_discrete = Ignore,
-            .axis_value120 = Ignore,
+            .axis = Ignore, .frame = Ignore, .axis_source = Ignore, .axis_stop = Ignore,
+            .axis_discrete = Ignore, .axis_value120 = Ignore,
         };
         auto* self = static_cast<WaylandTestWindow*>(data);
         if ((capabilities & WL_SEAT_CAPABILITY_POINTER) == 0) self->pointer_.reset();  // gone

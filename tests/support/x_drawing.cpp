@@ -24,12 +24,9 @@ ScreenShot CaptureWholeScreen() {
 
 ScreenShot PatternedScreen(platform::Size size) {
     ScreenShot picture{{}, size};
-    for (int32_t y = 0; y < size.height; ++y) {
-        for (int32_t x = 0; x < size.width; ++x) {
-            const auto tile = static_cast<uint32_t>((x / 256) * 16 + y / 256) & 0xFF;
-            picture.pixels.push_back(static_cast<uint32_t>(x % 256) << 16 |
-                                     static_cast<uint32_t>(y % 256) << 8 | tile);
-        }
+    for (int32_t i = 0; i < size.width * size.height; ++i) {
+        const uint32_t x = uint32_t(i % size.width), y = uint32_t(i / size.width);
+        picture.pixels.push_back(x % 256 << 16 | y % 256 << 8 | ((x / 256 * 16 + y / 256) & 0xFF));
     }
     return picture;
 }
@@ -53,9 +50,8 @@ ScreenPainter::~ScreenPainter() {
 
 void ScreenPainter::DrawOnRoot(int32_t x, int32_t y, int32_t width, int32_t height,
                                const std::vector<uint32_t>& pixels) {
-    if (width <= 0 || height <= 0 || pixels.size() != static_cast<size_t>(width) * height) {
+    if (width <= 0 || height <= 0 || pixels.size() != static_cast<size_t>(width) * height)
         throw std::invalid_argument("DrawOnRoot: pixels do not match width and height");
-    }
     xcb_connection_t* connection = connection_.Get();
     // PutImage requests are bounded in size: tall pictures go in bands of rows.
     constexpr size_t kPutImageHeader = 24;
@@ -74,8 +70,7 @@ void ScreenPainter::DrawOnRoot(int32_t x, int32_t y, int32_t width, int32_t heig
 
 void ScreenPainter::FillRoot(uint32_t colour) {
     xcb_change_gc(connection_.Get(), gc_, XCB_GC_FOREGROUND, &colour);
-    const xcb_rectangle_t everything{0, 0, static_cast<uint16_t>(size_.width),
-                                     static_cast<uint16_t>(size_.height)};
+    const xcb_rectangle_t everything{0, 0, uint16_t(size_.width), uint16_t(size_.height)};
     xcb_poly_fill_rectangle(connection_.Get(), pixmap_, gc_, 1, &everything);
     Show();
 }
@@ -87,10 +82,9 @@ void ScreenPainter::Show() {
     constexpr std::string_view kName = "_XROOTPMAP_ID";
     const platform::Reply<xcb_intern_atom_reply_t> atom{xcb_intern_atom_reply(
         connection_.Get(), xcb_intern_atom(connection_.Get(), 0, kName.size(), kName.data()), nullptr)};
-    if (atom != nullptr) {
+    if (atom != nullptr)
         xcb_change_property(connection_.Get(), XCB_PROP_MODE_REPLACE, connection_.Root(), atom->atom,
                             XCB_ATOM_PIXMAP, 32, 1, &pixmap_);
-    }
     xcb_clear_area(connection_.Get(), 0, connection_.Root(), 0, 0, 0, 0);
     SyncWithServer(connection_.Get());
 }

@@ -16,10 +16,7 @@ struct ScreenShot {
     std::vector<uint32_t> pixels;
     platform::Size size;
 
-    uint32_t At(int32_t x, int32_t y) const {
-        return pixels[static_cast<size_t>(y) * static_cast<size_t>(size.width) +
-                      static_cast<size_t>(x)];
-    }
+    uint32_t At(int32_t x, int32_t y) const { return pixels[size_t(y) * size_t(size.width) + size_t(x)]; }
 };
 
 // The whole screen as the program's capture backend sees it. Throws std::runtime_error when
@@ -40,8 +37,6 @@ public:
     // Throws platform::Unavailable when the display cannot be opened.
     ScreenPainter();
     ~ScreenPainter();
-    ScreenPainter(const ScreenPainter&) = delete;
-    ScreenPainter& operator=(const ScreenPainter&) = delete;
 
     // `pixels` holds width * height values, top row first.
     void DrawOnRoot(int32_t x, int32_t y, int32_t width, int32_t height,

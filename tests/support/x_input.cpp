@@ -74,9 +74,8 @@ void OtherClient::Click(int32_t x, int32_t y) {
 
 xcb_keycode_t OtherClient::Keycode(xcb_keysym_t keysym) {
     const platform::Reply<xcb_keycode_t> keycodes{xcb_key_symbols_get_keycode(symbols_.get(), keysym)};
-    if (keycodes == nullptr || *keycodes == XCB_NO_SYMBOL) {
+    if (keycodes == nullptr || *keycodes == XCB_NO_SYMBOL)
         throw std::runtime_error("no key for keysym " + std::to_string(keysym));
-    }
     return *keycodes;
 }
 

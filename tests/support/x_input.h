@@ -19,8 +19,6 @@ public:
     OtherClient();
     // Lets go of every key grabbed, so that the next test finds them free.
     ~OtherClient();
-    OtherClient(const OtherClient&) = delete;
-    OtherClient& operator=(const OtherClient&) = delete;
 
     // True when the server granted the grab of the key with exactly these modifiers.
     bool GrabKey(xcb_keysym_t keysym, uint16_t modifiers);

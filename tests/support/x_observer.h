@@ -11,12 +11,14 @@ namespace glimtap::test {
 class WindowObserver {
 public:
     // Mapped with all its ancestors; false for a window that does not exist.
-    bool IsViewable(xcb_window_t window) { return Attributes(window).map_state == XCB_MAP_STATE_VIEWABLE; }
+    bool IsViewable(xcb_window_t window) {
+        xcb_connection_t* c = connection_.Get();
+        const platform::Reply<xcb_get_window_attributes_reply_t> attributes{
+            xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr)};
+        return attributes != nullptr && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+    }
 
 private:
-    // All zero for a window that does not exist.
-    xcb_get_window_attributes_reply_t Attributes(xcb_window_t window);
-
     platform::X11Connection connection_;
 };
 

@@ -32,19 +32,11 @@ XvfbServer::XvfbServer(const std::vector<std::string>& arguments) : server_(Xvfb
 EnvironmentOverride::EnvironmentOverride(std::string name, const std::string& value)
     : name_(std::move(name)) {
     if (const char* saved = std::getenv(name_.c_str())) saved_ = saved;
-    if (value.empty()) {
-        unsetenv(name_.c_str());
-    } else {
-        setenv(name_.c_str(), value.c_str(), 1);
-    }
+    value.empty() ? unsetenv(name_.c_str()) : setenv(name_.c_str(), value.c_str(), 1);
 }
 
 EnvironmentOverride::~EnvironmentOverride() {
-    if (saved_) {
-        setenv(name_.c_str(), saved_->c_str(), 1);
-    } else {
-        unsetenv(name_.c_str());
-    }
+    saved_ ? setenv(name_.c_str(), saved_->c_str(), 1) : unsetenv(name_.c_str());
 }
 
 }  // namespace glimtap::test

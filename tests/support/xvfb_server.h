@@ -16,8 +16,6 @@ public:
     // server does not come up.
     explicit XvfbServer(const std::vector<std::string>& arguments);
     ~XvfbServer() { Stop(); }
-    XvfbServer(const XvfbServer&) = delete;
-    XvfbServer& operator=(const XvfbServer&) = delete;
 
     // ":N", for $DISPLAY.
     const std::string& display() const { return display_; }

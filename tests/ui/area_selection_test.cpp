@@ -17,7 +17,7 @@ using platform::ScreenRect;
 // A second monitor left of the primary one.
 constexpr ScreenRect kTwoMonitors{-1920, 0, 3840, 1080};
 
-TEST(AreaSelectionTest, DragsGiveSortedCornersInScreenCoordinates) {
+TEST(AreaSelectionTest, DragsAndStoredCornersGiveSortedCornersAndNoWrappedArea) {
     struct Case {
         ScreenRect screen;
         Point press, release;
@@ -38,9 +38,7 @@ TEST(AreaSelectionTest, DragsGiveSortedCornersInScreenCoordinates) {
         selection.Release(c.release);
         EXPECT_EQ(selection.Corners(), c.corners) << c.hole;
     }
-}
-
-TEST(AreaSelectionTest, CornersFromAnEditedProfileNeverMakeANegativeOrWrappedArea) {
+    // Corners from an edited profile never make a negative or wrapped area.
     constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
     constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
     EXPECT_EQ(SelectionFromCorners({{500, 400}, {300, 200}}), std::nullopt);

@@ -101,8 +101,7 @@ TEST_F(ViewTest, NumberFieldsTakeDigitsOnlyAndRefusalsNameFieldAndRange) {
     const GlimtapForm& f = View().Form();
     const struct {
         QLineEdit* edit;
-        QString text;
-        QString message;
+        QString text, message;
     } rows[] = {
         {f.tolerance, "256", "Tolerance must be a whole number from 0 to 255."},
         {f.matchDelay, "", "Match Time Delay (ms) must be a whole number from 0 to 86400000."},

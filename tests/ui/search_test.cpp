@@ -9,15 +9,12 @@
 #include <QTest>
 
 #include "support/bmp_writer.h"
-#include "support/fakes.h"
 #include "support/modal_driver.h"
 #include "support/x_drawing.h"
 #include "ui/view_fixture.h"
 
 namespace glimtap::test {
 namespace {
-
-using Spoken = std::vector<std::u16string>;
 
 const BmpPicture kPattern = RandomPicture(8, 8, 5);
 
@@ -29,9 +26,7 @@ protected:
         WriteBmp(folder / "pattern.bmp", kPattern);
         settings.ResetToDefaults(backends->Geometry());
         settings.targetFolder = folder.path();
-        settings.tolerance = 0;
-        settings.matchDelayMs = 5;
-        settings.autoStopEnabled = 0;
+        settings.tolerance = settings.autoStopEnabled = 0, settings.matchDelayMs = 5;
         painter.FillRoot(0);
         painter.DrawOnRoot(300, 200, kPattern.width, kPattern.height, kPattern.pixels);
     }
@@ -62,8 +57,7 @@ protected:
     RecordingSpeaker speech;
     std::shared_ptr<RecordingSpeaker::Record> workerSpeech = std::make_shared<RecordingSpeaker::Record>();
     std::vector<MatchReport> matches;
-    int overlays = 0;
-    int beeps = 0;
+    int overlays = 0, beeps = 0;
 };
 
 TEST_F(SearchControlTest, AStoppedRunsLastReportsArriveButNeverInTheNextRun) {
@@ -76,7 +70,7 @@ TEST_F(SearchControlTest, AStoppedRunsLastReportsArriveButNeverInTheNextRun) {
     // The worker's end report was queued before it ended: it arrives, once.
     ASSERT_TRUE(ProcessEventsUntil([&] { return !speech.Spoken().empty(); }));
     QCoreApplication::processEvents();
-    EXPECT_EQ(speech.Spoken(), Spoken{u"Stopped"});
+    EXPECT_EQ(speech.Spoken(), std::vector<std::u16string>{u"Stopped"});
     EXPECT_EQ(counter.text(), QString("Tried : %1, Matched : %2").arg(control->Tried()).arg(control->Matched()));
     EXPECT_EQ(beeps, control->Tried());
 

@@ -6,10 +6,6 @@
 #include <QStringList>
 
 #include <cstdlib>
-#include <filesystem>
-#include <memory>
-#include <string>
-#include <vector>
 
 #include "engine/search_settings.h"
 #include "platform/backends.h"
@@ -25,10 +21,7 @@ namespace glimtap::test {
 class FakeHost : public ViewHost {
 public:
     std::filesystem::path DocumentTitle() const override { return title; }
-    bool SaveDocument(bool saveAs) override {
-        saves.push_back(saveAs);
-        return true;
-    }
+    bool SaveDocument(bool saveAs) override { return saves.push_back(saveAs), true; }
     void SetModified(bool isModified) override { modified = isModified; }
     void ResizeParentToFit() override {}
     void ShowStatusMessage(const QString& text) override { statusMessages.append(text); }

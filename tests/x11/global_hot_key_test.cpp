@@ -65,14 +65,9 @@ TEST(GlobalHotKeyTest, HandsOverEachPressOfTheHeldKeyOnce) {
     OtherClient keyboard;
     CountedHotKey hotKey;
     ASSERT_EQ(hotKey.key.GrabFirstFree(), "F6");
-    keyboard.Tap(XK_F6);
-    keyboard.Tap(XK_F7);
-    keyboard.Tap(XK_Caps_Lock);
-    keyboard.Tap(XK_Num_Lock);
+    for (const xcb_keysym_t key : {XK_F6, XK_F7, XK_Caps_Lock, XK_Num_Lock}) keyboard.Tap(key);
     ASSERT_EQ(keyboard.ModifierState() & (kLock | kNumLock), kLock | kNumLock);
-    keyboard.Tap(XK_F6);
-    keyboard.Tap(XK_Num_Lock);
-    keyboard.Tap(XK_Caps_Lock);
+    for (const xcb_keysym_t key : {XK_F6, XK_Num_Lock, XK_Caps_Lock}) keyboard.Tap(key);
     EXPECT_EQ(hotKey.PressesSettledAt(2), 2);
     keyboard.Hold(XK_F6, 1500);
     EXPECT_EQ(hotKey.PressesSettledAt(1), 1);

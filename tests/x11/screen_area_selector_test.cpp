@@ -2,26 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QContextMenuEvent>
 #include <QInputDialog>
 #include <QMenu>
 #include <QTableWidget>
 #include <QTest>
-#include <QTimer>
 
 #include <array>
-#include <cstdint>
-#include <functional>
-#include <optional>
 
 #include "engine/template_image.h"
-#include "platform/backends.h"
 #include "support/geometry_printing.h"
 #include "support/modal_driver.h"
-#include "ui/profile.h"
 #include "ui/screen_still.h"
-#include "support/temp_dir.h"
 #include "support/x_input.h"
 #include "support/x_observer.h"
 #include "ui/view_fixture.h"

@@ -36,7 +36,6 @@ TEST(GlimtapLostDisplay, EndsWhenTheServerGoesDuringASearch) {
                       (home / "job.GlimtapDataFile").string()});
     {
         ScreenPainter painter;
-        painter.FillRoot(0);
         painter.DrawOnRoot(1100, 900, 40, 30, picture.pixels);
         const std::unique_ptr<platform::BackendSet> backends = platform::OpenBackends();
         const auto pointerOnMatch = [&] {

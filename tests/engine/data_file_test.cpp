@@ -99,8 +99,7 @@ TEST(DataFileFormat, PathsThatAreNotUtf8SurviveTheFile) {
 TEST(DataFileOnDisk, SaveLoadAndErrorsNameTheFileAndWhy) {
     test::TempDir dir;
     DataFile data = Defaults();
-    data.fileVersion = 7;
-    data.settings.targetFolder = u"/tmp/a b\n\"c\"";
+    data.fileVersion = 7, data.settings.targetFolder = u"/tmp/a b\n\"c\"";
     const auto path = dir / "My Data.GlimtapDataFile";
     SaveDataFile(path, data);
     DataFile loaded = Defaults();

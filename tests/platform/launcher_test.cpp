@@ -46,8 +46,7 @@ protected:
                           "report.tmp\nmv report.tmp report\n");
     }
     bool Launch(const std::u16string& verb, const std::string& file, std::string* error = nullptr) {
-        fs::remove(dir_ / "args");
-        fs::remove(dir_ / "report");
+        for (const char* written : {"args", "report"}) fs::remove(dir_ / written);
         return launcher_.Launch(verb, file, error);
     }
 

@@ -50,16 +50,12 @@ private:
 // of the document's folder, none of them on the screen yet.
 class SearchStressTest : public ViewTest {
 protected:
-    SearchStressTest() {
-        painter.FillRoot(0);
-        settings.matchDelayMs = settings.autoStopEnabled = settings.tolerance = 0;
-    }
+    SearchStressTest() { settings.matchDelayMs = settings.autoStopEnabled = settings.tolerance = 0; }
 
     CGlimtapView& OpenForm(int count) {
-        for (int i = 0; i < count; ++i) {
+        for (int i = 0; i < count; ++i)
             WriteBmp(DefaultFolder() / ("template " + std::to_string(i) + ".bmp"),
                      RandomPicture(24 + i, 16 + i, 100 + i));
-        }
         View().OnInitialUpdate();
         View().show();
         // A window manager that has only just started may map the form late or not report it
@@ -116,8 +112,7 @@ TEST_F(SearchStressTest, ARunWithoutPausesNeverFloodsTheWindow) {
 
     // The first round settles what lives as long as the form; the later ones must not grow.
     int mostMarkers = 0;
-    [[maybe_unused]] int64_t settledKiB = 0;
-    int64_t mostKiB = 0;
+    [[maybe_unused]] int64_t settledKiB = 0, mostKiB = 0;
     for (int round = 0; round < 3; ++round) {
         PressF6(true);
         const QDeadlineTimer end(3s);

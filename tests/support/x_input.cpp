@@ -10,13 +10,10 @@
 #include "support/x_drawing.h"
 
 namespace glimtap::test {
-namespace {
 
 // Auto-repeat shows as a release and a press with the same time stamp; a gap between taps
 // keeps real presses apart from it.
 constexpr uint32_t kTapGapMs = 3;
-
-}  // namespace
 
 OtherClient::OtherClient() : symbols_(xcb_key_symbols_alloc(connection_.Get())) {
     platform::RequireXTest(connection_.Get());

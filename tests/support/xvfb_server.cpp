@@ -7,18 +7,13 @@
 #include "support/poll_until.h"
 
 namespace glimtap::test {
-namespace {
 
-std::vector<std::string> XvfbCommand(const std::vector<std::string>& arguments) {
-    // The server writes the number of the display it found free on its standard output.
+// The server writes the number of the display it found free on its standard output.
+XvfbServer::XvfbServer(const std::vector<std::string>& arguments) : server_([&] {
     std::vector<std::string> words{"Xvfb", "-displayfd", "1", "-nolisten", "tcp", "-noreset"};
     words.insert(words.end(), arguments.begin(), arguments.end());
     return words;
-}
-
-}  // namespace
-
-XvfbServer::XvfbServer(const std::vector<std::string>& arguments) : server_(XvfbCommand(arguments)) {
+}()) {
     std::string number;
     PollUntil([&] {
         number = server_.OutputSoFar();

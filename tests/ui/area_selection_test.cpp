@@ -39,8 +39,7 @@ TEST(AreaSelectionTest, DragsAndStoredCornersGiveSortedCornersAndNoWrappedArea) 
         EXPECT_EQ(selection.Corners(), c.corners) << c.hole;
     }
     // Corners from an edited profile never make a negative or wrapped area.
-    constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
-    constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+    constexpr int32_t kMin = std::numeric_limits<int32_t>::min(), kMax = std::numeric_limits<int32_t>::max();
     EXPECT_EQ(SelectionFromCorners({{500, 400}, {300, 200}}), std::nullopt);
     EXPECT_EQ(SelectionFromCorners({{kMin, 0}, {kMax, 10}}), std::nullopt);
     EXPECT_EQ(SelectionFromCorners({{0, kMin}, {10, kMax}}), std::nullopt);

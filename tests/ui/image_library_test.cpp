@@ -52,8 +52,7 @@ TEST_F(ViewTest, ImagesAreListedInNameOrderRenamedInPlaceAndSkippedAloud) {
         {"t10.bmp", "", "Please enter a name for the image.", "t10.bmp"},
         {"t10.bmp", "a/b", "An image name cannot contain \"/\".", "t10.bmp"},
         {"t10.bmp", "link", "An image named \"link.bmp\" already exists in the target folder.", "t10.bmp"},
-        {"t10.bmp", "t10", nullptr, "t10.bmp"},
-        {"T2.BMP", "Ünïcode ✓.bmp", nullptr, "Ünïcode ✓.BMP"},
+        {"t10.bmp", "t10", nullptr, "t10.bmp"}, {"T2.BMP", "Ünïcode ✓.bmp", nullptr, "Ünïcode ✓.BMP"},
     };
     for (const auto& c : cases) {
         list.selectRow(list.findItems(c.from, Qt::MatchExactly).value(0)->row());

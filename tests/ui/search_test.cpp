@@ -27,7 +27,6 @@ protected:
         settings.ResetToDefaults(backends->Geometry());
         settings.targetFolder = folder.path();
         settings.tolerance = settings.autoStopEnabled = 0, settings.matchDelayMs = 5;
-        painter.FillRoot(0);
         painter.DrawOnRoot(300, 200, kPattern.width, kPattern.height, kPattern.pixels);
     }
 

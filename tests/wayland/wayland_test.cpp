@@ -260,10 +260,9 @@ TEST(WaylandLayout, CaptureFindAndPointerAreExactOnEveryScaleAndTurn) {
         ASSERT_TRUE(image);
         ASSERT_EQ((ScreenRect{image->left, image->top, image->width, image->height}), expected);
         int wrong = 0;
-        for (int32_t i = 0; i < image->width * image->height; ++i) {
+        for (int32_t i = 0; i < image->width * image->height; ++i)
             wrong += (image->pixels[i] & 0xffffff) !=
                      shown(image->left + i % image->width, image->top + i / image->width);
-        }
         EXPECT_EQ(wrong, 0) << area.left << "," << area.top;
     }
     platform::Pointer* pointer = backends->MousePointer();

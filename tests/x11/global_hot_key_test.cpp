@@ -15,8 +15,7 @@ namespace glimtap::test {
 namespace {
 
 // Num Lock's modifier on the server's default keyboard map.
-constexpr uint16_t kNumLock = XCB_MOD_MASK_2;
-constexpr uint16_t kLock = XCB_MOD_MASK_LOCK;
+constexpr uint16_t kNumLock = XCB_MOD_MASK_2, kLock = XCB_MOD_MASK_LOCK;
 
 // The hot key of a backend set of its own, counting the presses it hands over.
 struct CountedHotKey {

@@ -19,9 +19,6 @@ namespace glimtap::platform {
 enum class OverlaySurfaces {
     kNone,          // none: there is no desktop
     kX11Windows,    // override-redirect windows of Qt's xcb platform
-    // The same on XWayland, where the compositor owns the keyboard: an X grab of it would
-    // keep the compositor's pointer from the window.
-    kXWaylandWindows,
     kLayerShell,    // layer-shell surfaces, where the Wayland compositor offers them
     kWin32Windows,  // layered Win32 windows of a thread of their own, for markers only
 };

@@ -71,7 +71,7 @@ OverlaySurfaces PortalOverlays() {
     if (!Environment("DISPLAY").empty()) {
         try {
             const X11Connection display;
-            return OverlaySurfaces::kXWaylandWindows;
+            return OverlaySurfaces::kX11Windows;
         } catch (const Unavailable&) {
         }
     }

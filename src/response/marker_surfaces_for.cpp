@@ -9,7 +9,6 @@ namespace glimtap {
 std::unique_ptr<MarkerSurfaces> MarkerSurfacesFor(platform::BackendSet& backends) {
     switch (backends.Overlays()) {
     case platform::OverlaySurfaces::kX11Windows:
-    case platform::OverlaySurfaces::kXWaylandWindows:
         return std::make_unique<ScreenOverlays>(backends.Geometry());
     case platform::OverlaySurfaces::kLayerShell:
         if (std::shared_ptr<SurfaceSession> session = SurfaceSessionFor(backends)) {

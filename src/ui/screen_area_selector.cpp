@@ -36,13 +36,12 @@ bool IsEmpty(const platform::ScreenRect& rect) { return rect.width <= 0 || rect.
 }  // namespace
 
 CDlgScreenAreaSelector::CDlgScreenAreaSelector(QWidget* owner, const ScreenStill& still,
-                                               Profile& profile, bool grabKeyboard)
+                                               Profile& profile)
     : QDialog(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                          Qt::X11BypassWindowManagerHint),
       veil_(still),
       selection_(still.screen()),
-      profile_(profile),
-      grabKeyboard_(grabKeyboard) {
+      profile_(profile) {
     // Bypassing the window manager keeps panels and struts from shrinking the veil and
     // keeps it off the task bar.
     setModal(true);
@@ -54,11 +53,12 @@ CDlgScreenAreaSelector::CDlgScreenAreaSelector(QWidget* owner, const ScreenStill
 void CDlgScreenAreaSelector::setVisible(bool visible) {
     QDialog::setVisible(visible);
     if (visible) {
-        // No window manager gives a bypassing window the focus: take it.
+        // No window manager gives a bypassing window the focus: take it, and the
+        // keyboard, so that Escape arrives whatever window had it before.
         raise();
         activateWindow();
-        if (grabKeyboard_) grabKeyboard();
-    } else if (grabKeyboard_) {
+        grabKeyboard();
+    } else {
         releaseKeyboard();
     }
 }
@@ -127,8 +127,7 @@ std::optional<platform::ScreenRect> SelectScreenArea(QWidget* owner, Profile& pr
         StoreCorners(profile, selector.Corners());
     } else {
         {
-            const bool grabKeyboard = backends.Overlays() == platform::OverlaySurfaces::kX11Windows;
-            CDlgScreenAreaSelector selector(owner, still, profile, grabKeyboard);
+            CDlgScreenAreaSelector selector(owner, still, profile);
             accepted = selector.exec() == QDialog::Accepted;
         }
         // The veil's window is gone once the X server has carried out every request so

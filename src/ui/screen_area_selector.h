@@ -23,10 +23,8 @@ class CDlgScreenAreaSelector : public QDialog {
     Q_OBJECT
 
 public:
-    // `still` must outlive the selector. `grabKeyboard`: take the X server's keyboard, so
-    // that Escape arrives whatever window had it before (never on XWayland).
-    CDlgScreenAreaSelector(QWidget* owner, const ScreenStill& still, Profile& profile,
-                           bool grabKeyboard);
+    // `still` must outlive the selector.
+    CDlgScreenAreaSelector(QWidget* owner, const ScreenStill& still, Profile& profile);
 
     void done(int result) override;
     void setVisible(bool visible) override;
@@ -46,7 +44,6 @@ private:
     ScreenVeil veil_;
     AreaSelection selection_;
     Profile& profile_;
-    const bool grabKeyboard_;
 };
 
 // Runs the selector modally over `owner`, showing `still`, and returns the selected

@@ -4,7 +4,6 @@
 grant                  pre-grants a ScreenCast of the monitor in the permission store and
                        prints the restore token
 leave-overview         presses Escape until the shell reports its overview closed
-drag X1 Y1 X2 Y2       drags the desktop's own pointer with the left button held, pixel to pixel
 answer LOG             answers every portal dialog as a person would, by keys through a
                        Mutter remote-desktop session of its own, reading the dialog as a
                        screen reader does; allows remote interaction and shares; writes the
@@ -21,7 +20,7 @@ import gi
 gi.require_version("Atspi", "2.0")
 from gi.repository import Atspi  # noqa: E402  the eyes: what a screen reader tells
 
-MUTTER_RD, MUTTER_SC = "org.gnome.Mutter.RemoteDesktop", "org.gnome.Mutter.ScreenCast"
+MUTTER_RD = "org.gnome.Mutter.RemoteDesktop"
 XK_ESCAPE, XK_TAB, XK_SPACE, XK_ALT, XK_S = 0xFF1B, 0xFF09, 0x20, 0xFFE9, 0x73
 
 
@@ -49,19 +48,12 @@ def grant(bus):
 
 
 class Keyboard:
-    """A Mutter remote-desktop session: a keyboard, and with `mouse` a mouse, of the test's own."""
+    """A Mutter remote-desktop session: a keyboard of the test's own."""
 
-    def __init__(self, bus, mouse=False):
+    def __init__(self, bus):
         desktop = bus.get_object(MUTTER_RD, "/org/gnome/Mutter/RemoteDesktop")
-        session = bus.get_object(MUTTER_RD, desktop.CreateSession(dbus_interface=MUTTER_RD))
-        self.session = dbus.Interface(session, MUTTER_RD + ".Session")
-        if mouse:  # the pointer goes to a pixel of a monitor cast in the same session
-            session_id = session.Get(MUTTER_RD + ".Session", "SessionId",
-                                     dbus_interface=dbus.PROPERTIES_IFACE)
-            cast = bus.get_object(MUTTER_SC, "/org/gnome/Mutter/ScreenCast").CreateSession(
-                {"remote-desktop-session-id": session_id}, dbus_interface=MUTTER_SC)
-            self.stream = bus.get_object(MUTTER_SC, cast).RecordMonitor(
-                "", {}, dbus_interface=MUTTER_SC + ".Session")
+        path = desktop.CreateSession(dbus_interface=MUTTER_RD)
+        self.session = dbus.Interface(bus.get_object(MUTTER_RD, path), MUTTER_RD + ".Session")
         self.session.Start()
         time.sleep(0.5)  # Mutter drops what comes at once after the start
 
@@ -72,16 +64,6 @@ class Keyboard:
         for keysym in reversed(keysyms):
             self.session.NotifyKeyboardKeysym(dbus.UInt32(keysym), False)
         time.sleep(0.3)
-
-
-    def drag(self, x1, y1, x2, y2):
-        halfway = ((x1 + x2) // 2, (y1 + y2) // 2, None)
-        for x, y, pressed in ((x1, y1, True), halfway, (x2, y2, False)):
-            self.session.NotifyPointerMotionAbsolute(self.stream, dbus.Double(x + 0.5),
-                                                     dbus.Double(y + 0.5))
-            if pressed is not None:
-                self.session.NotifyPointerButton(dbus.Int32(272), pressed)  # BTN_LEFT
-            time.sleep(0.1)
 
 
 def leave_overview(bus):
@@ -170,8 +152,6 @@ def main():
         grant(bus)
     elif command == ["leave-overview"]:
         leave_overview(bus)
-    elif len(command) == 5 and command[0] == "drag":
-        Keyboard(bus, mouse=True).drag(*map(int, command[1:]))
     elif len(command) == 2 and command[0] == "answer":
         answer(bus, command[1])
     else:

@@ -57,7 +57,18 @@ public:
             while (!stop_ && !connection_.Broken()) connection_.Dispatch(std::chrono::milliseconds(20));
         });
     }
-    ~WaylandTestWindow() { stop_ = true, thread_.join(); }
+    ~WaylandTestWindow() {
+        stop_ = true;
+        thread_.join();
+    }
+
+    // Shows the same picture again as a client redrawing would: the compositor composes anew.
+    void Redraw() {
+        wl_surface_attach(surface_.get(), buffer_->Buffer(), 0, 0);
+        wl_surface_damage_buffer(surface_.get(), 0, 0, pixels_.width, pixels_.height);
+        wl_surface_commit(surface_.get());
+        wl_display_flush(connection_.Display());
+    }
 
     // Every pointer event so far, oldest first.
     std::vector<PointerEvent> PointerEvents() const {

@@ -12,6 +12,7 @@
 
 #include "engine/template_image.h"
 #include "support/geometry_printing.h"
+#include "qt_support/profile_consent_memory.h"
 #include "support/modal_driver.h"
 #include "ui/screen_still.h"
 #include "support/x_input.h"
@@ -55,6 +56,9 @@ protected:
             seen->reject();
         });
         driver.start(10);
+        backends_->AskConsent();  // on GNOME, given before: the profile keeps it
+        EXPECT_TRUE(QTest::qWaitFor([&] { return backends_->ScreenConsent() == platform::Consent::kGiven ||
+                                                 backends_->ScreenConsent() == platform::Consent::kNotNeeded; }, 20000));
         const std::optional<ScreenRect> selected = SelectScreenArea(nullptr, profile_, ScreenStill::Take(*backends_), *backends_);
         EXPECT_TRUE(acted) << "the selector never appeared on the screen";
         return selected;
@@ -62,7 +66,8 @@ protected:
 
     static constexpr const char* kNames[] = {"m_oStartingPoint.x", "m_oStartingPoint.y",
                                              "m_oClosingPoint.x", "m_oClosingPoint.y"};
-    std::unique_ptr<platform::BackendSet> backends_ = platform::OpenBackends();
+    ProfileConsentMemory consent_;
+    std::unique_ptr<platform::BackendSet> backends_ = platform::OpenBackends(&consent_);
     TempDir folder_;
     Profile profile_{QString::fromStdString((folder_ / "profile.ini").string())};
     OtherClient user_;

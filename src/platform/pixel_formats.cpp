@@ -6,11 +6,6 @@
 namespace glimtap::platform {
 namespace {
 
-constexpr uint32_t Fourcc(const char (&code)[5]) {
-    return uint32_t(uint8_t(code[0])) | uint32_t(uint8_t(code[1])) << 8 |
-           uint32_t(uint8_t(code[2])) << 16 | uint32_t(uint8_t(code[3])) << 24;
-}
-
 // Formats are little-endian: a 32-bit value read as the machine stores it.
 uint32_t Word(const uint8_t* at) {
     uint32_t value;

@@ -14,6 +14,12 @@ struct PixelFormat {
     uint32_t (*read)(const uint8_t* at) = nullptr;
 };
 
+// A DRM fourcc code from its four letters: Fourcc("XR24").
+constexpr uint32_t Fourcc(const char (&code)[5]) {
+    return uint32_t(uint8_t(code[0])) | uint32_t(uint8_t(code[1])) << 8 |
+           uint32_t(uint8_t(code[2])) << 16 | uint32_t(uint8_t(code[3])) << 24;
+}
+
 // The fourcc of a wl_shm format code.
 uint32_t FourccOfWlShm(uint32_t code);
 

@@ -10,7 +10,7 @@ namespace {
 
 // XRGB and ARGB: their words are the picture's own (bits 24-31 are left undefined).
 bool KeepsWords(const PixelFormat& format) {
-    return format.fourcc == FourccOfWlShm(0) || format.fourcc == FourccOfWlShm(1);
+    return format.fourcc == Fourcc("XR24") || format.fourcc == Fourcc("AR24");
 }
 
 // The buffer pixel shown at (x, y) of the shown rectangle.

@@ -14,22 +14,17 @@
 namespace glimtap::platform {
 namespace {
 
-constexpr uint32_t CastFourcc(const char (&code)[5]) {
-    return uint32_t(uint8_t(code[0])) | uint32_t(uint8_t(code[1])) << 8 |
-           uint32_t(uint8_t(code[2])) << 16 | uint32_t(uint8_t(code[3])) << 24;
-}
-
 // PipeWire names formats by their bytes in memory, DRM by the 32-bit word they make.
 const PixelFormat* CastFormat(uint32_t videoFormat) {
     switch (videoFormat) {
         case SPA_VIDEO_FORMAT_BGRx:
-            return FindPixelFormat(CastFourcc("XR24"));
+            return FindPixelFormat(Fourcc("XR24"));
         case SPA_VIDEO_FORMAT_RGBx:
-            return FindPixelFormat(CastFourcc("XB24"));
+            return FindPixelFormat(Fourcc("XB24"));
         case SPA_VIDEO_FORMAT_BGRA:
-            return FindPixelFormat(CastFourcc("AR24"));
+            return FindPixelFormat(Fourcc("AR24"));
         case SPA_VIDEO_FORMAT_RGBA:
-            return FindPixelFormat(CastFourcc("AB24"));
+            return FindPixelFormat(Fourcc("AB24"));
         default:
             return nullptr;
     }

@@ -29,7 +29,7 @@ std::optional<ScreenImage> Win32ScreenCapture::Capture(const ScreenRect& area) {
     GdiFlush();  // the section's memory is read directly
     // A top-down 32-bit DIB holds XRGB words, rows packed: handed out in place.
     const PixelBuffer buffer{reinterpret_cast<const uint8_t*>(bits_),
-                             FindPixelFormat(FourccOfWlShm(1)), part.width, part.height,
+                             FindPixelFormat(Fourcc("XR24")), part.width, part.height,
                              part.width * 4};
     return ShownPicture({{buffer, part}}, part, converted_);
 }

@@ -93,7 +93,7 @@ std::optional<ScreenImage> X11ScreenCapture::CaptureOnce(const ScreenRect& area)
     if (pixels == nullptr) return std::nullopt;
     // The root's pixels are XRGB words (Unsupported says so), rows packed.
     const PixelBuffer buffer{reinterpret_cast<const uint8_t*>(pixels),
-                             FindPixelFormat(FourccOfWlShm(1)), part.width, part.height,
+                             FindPixelFormat(Fourcc("XR24")), part.width, part.height,
                              part.width * 4};
     return ShownPicture({{buffer, part}}, part, converted_);
 }

@@ -2,44 +2,17 @@
 
 #include <future>
 #include <iterator>
-#include <memory>
 
 namespace glimtap::platform {
 namespace {
 
 constexpr const char* kKeyNames[] = {"F6", "F7", "F8", "F9", "F10", "F11", "F12"};
-// Asks the loop to grab; lParam is a promise of the key's name, the loop's to delete.
+// Asks the loop to grab; it carries a promise of the key's name.
 constexpr UINT kGrabMessage = WM_APP + 1;
 
 }  // namespace
 
-Win32GlobalHotKey::Win32GlobalHotKey() {
-    std::promise<DWORD> started;
-    std::future<DWORD> id = started.get_future();
-    loop_ = std::thread([this, started = std::move(started)]() mutable {
-        MSG message;
-        // Makes the thread's message queue before anyone posts to it.
-        PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
-        started.set_value(GetCurrentThreadId());
-        RunLoop();
-    });
-    loopId_ = id.get();
-}
-
-Win32GlobalHotKey::~Win32GlobalHotKey() {
-    PostThreadMessageW(loopId_, WM_QUIT, 0, 0);
-    loop_.join();
-}
-
-std::string Win32GlobalHotKey::GrabFirstFree() {
-    auto grabbed = std::make_unique<std::promise<std::string>>();
-    std::future<std::string> name = grabbed->get_future();
-    if (!PostThreadMessageW(loopId_, kGrabMessage, 0, reinterpret_cast<LPARAM>(grabbed.get()))) {
-        return "";
-    }
-    grabbed.release();
-    return name.get();
-}
+std::string Win32GlobalHotKey::GrabFirstFree() { return loop_.Ask<std::string>(kGrabMessage, ""); }
 
 void Win32GlobalHotKey::OnPressed(Pressed pressed) {
     const std::lock_guard lock(mutex_);
@@ -50,9 +23,7 @@ void Win32GlobalHotKey::RunLoop() {
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (message.message == kGrabMessage) {
-            const std::unique_ptr<std::promise<std::string>> grabbed(
-                reinterpret_cast<std::promise<std::string>*>(message.lParam));
-            grabbed->set_value(Grab());
+            MessageLoopThread::Take<std::promise<std::string>>(message)->set_value(Grab());
         } else if (message.message == WM_HOTKEY && static_cast<int>(message.wParam) == held_) {
             const std::lock_guard lock(mutex_);
             if (pressed_) pressed_();

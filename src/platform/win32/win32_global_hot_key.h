@@ -4,9 +4,9 @@
 
 #include <mutex>
 #include <string>
-#include <thread>
 
 #include "platform/global_hot_key.h"
+#include "platform/win32/message_loop_thread.h"
 
 namespace glimtap::platform {
 
@@ -15,11 +15,6 @@ namespace glimtap::platform {
 // another program registered is refused, which is how a taken key shows.
 class Win32GlobalHotKey : public GlobalHotKey {
 public:
-    Win32GlobalHotKey();
-    ~Win32GlobalHotKey() override;
-    Win32GlobalHotKey(const Win32GlobalHotKey&) = delete;
-    Win32GlobalHotKey& operator=(const Win32GlobalHotKey&) = delete;
-
     std::string GrabFirstFree() override;
     void OnPressed(Pressed pressed) override;
 
@@ -31,8 +26,7 @@ private:
     int held_ = 0;  // the loop's: id of the key registered (F6 is 1), 0 for none
     std::mutex mutex_;
     Pressed pressed_;
-    DWORD loopId_ = 0;
-    std::thread loop_;  // last: it uses every member above
+    MessageLoopThread loop_{[this] { RunLoop(); }};  // last: it uses every member above
 };
 
 }  // namespace glimtap::platform

@@ -10,8 +10,8 @@
 namespace glimtap::platform {
 namespace {
 
-// Ask the loop for a marker and for their count; lParam is the request, or a promise of the
-// count, the loop's to delete.
+// Ask the loop for a marker and for their count; they carry the request, or a promise of
+// the count.
 constexpr UINT kShowMessage = WM_APP + 1;
 constexpr UINT kCountMessage = WM_APP + 2;
 
@@ -28,41 +28,14 @@ struct Marker {
 
 }  // namespace
 
-Win32Markers::Win32Markers(const Desktop& desktop) : desktop_(desktop) {
-    std::promise<DWORD> started;
-    std::future<DWORD> id = started.get_future();
-    loop_ = std::thread([this, started = std::move(started)]() mutable {
-        MSG message;
-        // Makes the thread's message queue before anyone posts to it.
-        PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
-        started.set_value(GetCurrentThreadId());
-        RunLoop();
-    });
-    loopId_ = id.get();
-}
-
-Win32Markers::~Win32Markers() {
-    PostThreadMessageW(loopId_, WM_QUIT, 0, 0);
-    loop_.join();
-}
+Win32Markers::Win32Markers(const Desktop& desktop) : desktop_(desktop) {}
 
 void Win32Markers::Show(const ScreenRect& rect, MarkerKind kind, int seconds) {
     if (rect.width < 1 || rect.height < 1 || seconds < 1) return;
-    auto request = std::make_unique<Request>(Request{rect, kind, seconds});
-    if (PostThreadMessageW(loopId_, kShowMessage, 0, reinterpret_cast<LPARAM>(request.get()))) {
-        request.release();
-    }
+    loop_.Post(kShowMessage, std::make_unique<Request>(Request{rect, kind, seconds}));
 }
 
-int Win32Markers::Alive() {
-    auto counted = std::make_unique<std::promise<int>>();
-    std::future<int> count = counted->get_future();
-    if (!PostThreadMessageW(loopId_, kCountMessage, 0, reinterpret_cast<LPARAM>(counted.get()))) {
-        return 0;
-    }
-    counted.release();
-    return count.get();
-}
+int Win32Markers::Alive() { return loop_.Ask(kCountMessage, 0); }
 
 void Win32Markers::RunLoop() {
     std::vector<Marker> markers;
@@ -76,12 +49,11 @@ void Win32Markers::RunLoop() {
         // A marker whose time is up is gone.
         std::erase_if(markers, [](const Marker& marker) { return !marker.window->Counting(); });
         if (message.message == kCountMessage) {
-            const std::unique_ptr<std::promise<int>> counted(
-                reinterpret_cast<std::promise<int>*>(message.lParam));
+            const auto counted = MessageLoopThread::Take<std::promise<int>>(message);
             counted->set_value(static_cast<int>(markers.size()));
             continue;
         }
-        const std::unique_ptr<Request> request(reinterpret_cast<Request*>(message.lParam));
+        const std::unique_ptr<Request> request = MessageLoopThread::Take<Request>(message);
         const auto same = std::find_if(markers.begin(), markers.end(), [&](const Marker& marker) {
             return marker.rect == request->rect;
         });

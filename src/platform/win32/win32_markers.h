@@ -1,11 +1,8 @@
 #pragma once
 
-#include <windows.h>
-
-#include <thread>
-
 #include "platform/desktop.h"
 #include "platform/geometry.h"
+#include "platform/win32/message_loop_thread.h"
 #include "reaction/match_markers.h"
 
 namespace glimtap::platform {
@@ -16,9 +13,6 @@ class Win32Markers : public MatchMarkers {
 public:
     // `desktop` tells where the virtual screen lies; it must outlive this.
     explicit Win32Markers(const Desktop& desktop);
-    ~Win32Markers() override;
-    Win32Markers(const Win32Markers&) = delete;
-    Win32Markers& operator=(const Win32Markers&) = delete;
 
     void Show(const ScreenRect& rect, MarkerKind kind, int seconds) override;
     // How many markers are up once the requests made before are handled.
@@ -28,8 +22,7 @@ private:
     void RunLoop();
 
     const Desktop& desktop_;
-    DWORD loopId_ = 0;
-    std::thread loop_;  // last: it uses every member above
+    MessageLoopThread loop_{[this] { RunLoop(); }};  // last: it uses every member above
 };
 
 }  // namespace glimtap::platform

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/portal/portal_options.h"
 #include "platform/unavailable.h"
 
 namespace glimtap::platform {
@@ -11,35 +12,6 @@ namespace {
 
 constexpr const char* kGlobalShortcuts = "org.freedesktop.portal.GlobalShortcuts";
 constexpr const char* kStartStopId = "start-stop";
-
-// Reads a variant holding a string or an object path; false leaves anything else unread.
-bool ReadVariantText(sd_bus_message* message, std::string& text) {
-    char type = 0;
-    const char* contents = nullptr;
-    const char* value = nullptr;
-    if (sd_bus_message_peek_type(message, &type, &contents) <= 0 || contents == nullptr ||
-        (std::strcmp(contents, "s") != 0 && std::strcmp(contents, "o") != 0) ||
-        sd_bus_message_read(message, "v", contents, &value) < 0) {
-        return false;
-    }
-    text = value;
-    return true;
-}
-
-// Walks the a{sv} at `message`: `read(key)` reads the value of a key it wants and returns
-// true; other values are skipped. False when the message cannot be read.
-template <typename Read>
-bool ForEachShortcutOption(sd_bus_message* message, Read read) {
-    if (sd_bus_message_enter_container(message, 'a', "{sv}") <= 0) return false;
-    int entered;
-    while ((entered = sd_bus_message_enter_container(message, 'e', "sv")) > 0) {
-        const char* key = nullptr;
-        if (sd_bus_message_read(message, "s", &key) < 0) return false;
-        if (!read(std::string(key)) && sd_bus_message_skip(message, "v") < 0) return false;
-        if (sd_bus_message_exit_container(message) < 0) return false;
-    }
-    return entered == 0 && sd_bus_message_exit_container(message) >= 0;
-}
 
 // The trigger the desktop gives our shortcut in the a(sa{sv}) at `message`: "" when it has
 // none; nothing when the list lacks the shortcut or cannot be read.
@@ -52,9 +24,9 @@ std::optional<std::string> StartStopTrigger(sd_bus_message* message) {
         if (sd_bus_message_read(message, "s", &id) < 0) return std::nullopt;
         const bool ours = std::strcmp(id, kStartStopId) == 0;
         std::string description;
-        const bool read = ForEachShortcutOption(message, [&](const std::string& key) {
-            return key == "trigger_description" && ReadVariantText(message, description);
-        });
+        const bool read = ForEachOption(message, [&](const std::string& key) {
+            return key == "trigger_description" && ReadVariantText(message, description) ? 1 : 0;
+        }) >= 0;
         if (!read || sd_bus_message_exit_container(message) < 0) return std::nullopt;
         if (ours) trigger = description;
     }
@@ -170,10 +142,10 @@ void PortalGlobalHotKey::CreateSession() {
 void PortalGlobalHotKey::SessionCreated(uint32_t response, sd_bus_message* results) {
     std::optional<std::string> trigger;
     const bool read =
-        response == 0 && ForEachShortcutOption(results, [&](const std::string& key) {
-            if (key == "session_handle") return ReadVariantText(results, session_);
-            return key == "shortcuts" && ReadShortcutList(results, trigger);
-        });
+        response == 0 && ForEachOption(results, [&](const std::string& key) {
+            if (key == "session_handle") return ReadVariantText(results, session_) ? 1 : 0;
+            return key == "shortcuts" && ReadShortcutList(results, trigger) ? 1 : 0;
+        }) >= 0;
     sd_bus_slot* closed = nullptr;
     if (!read || session_.empty() ||
         sd_bus_match_signal(bus_->Bus(), &closed, kPortalService, session_.c_str(),
@@ -204,8 +176,8 @@ void PortalGlobalHotKey::Bind() {
         [this](uint32_t response, sd_bus_message* results, const std::string&) {
             std::optional<std::string> trigger;
             if (response == 0) {
-                ForEachShortcutOption(results, [&](const std::string& key) {
-                    return key == "shortcuts" && ReadShortcutList(results, trigger);
+                ForEachOption(results, [&](const std::string& key) {
+                    return key == "shortcuts" && ReadShortcutList(results, trigger) ? 1 : 0;
                 });
             }
             Tell(trigger.value_or(""));
